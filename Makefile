@@ -1,0 +1,25 @@
+# The two commands of the README: `make run` and `make test`. Both install what is
+# missing, then build only what changed.
+SHELL := /bin/bash
+
+.PHONY: all deps build run test screenshot clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@scripts/build
+
+run: build
+	@scripts/run-ramilux
+
+test: deps
+	@scripts/run-tests
+
+screenshot: build
+	@scripts/screenshot
+
+clean:
+	rm -rf build

@@ -1,0 +1,137 @@
+// The three ports through which the listing engine meets the outside world: the file
+// search, the text services of the user's locale, and the window. Each has a Win32 and a
+// POSIX implementation (engine/platform) and a recording fake for tests.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace ramilux {
+
+// Attribute bits as the file search reports them.
+inline constexpr uint32_t kAttrReadOnly = 1;
+inline constexpr uint32_t kAttrHidden = 2;
+inline constexpr uint32_t kAttrSystem = 4;
+inline constexpr uint32_t kAttrVolume = 8;
+inline constexpr uint32_t kAttrDirectory = 16;
+inline constexpr uint32_t kAttrArchive = 32;
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
+// The attribute values of the two passes over a folder.
+inline constexpr uint32_t kFilePassAttr = 63;
+inline constexpr uint32_t kFolderPassAttr = 16;
+
+// Entries whose attributes share a bit with this mask are passed over by a search made
+// with the given attribute value: 63 delivers everything, 16 hides hidden, system and
+// volume-label entries.
+constexpr uint32_t ExclusionMask(uint32_t attrValue) { return ~attrValue & 30u; }
+
+// One search over a folder's entries: find-first, find-next, close. The current entry's
+// name and attributes are always at hand; its time and size may be read lazily, so a
+// file that fails the masks costs no extra system call.
+class TFileSearch {
+ public:
+  virtual ~TFileSearch() = default;
+  // Searches `pattern` (a folder path ending in the separator, followed by "*.*").
+  // False when nothing (not excluded) is found; the search is then closed.
+  virtual bool FindFirst(const std::string& pattern, uint32_t attrValue) = 0;
+  // False when no entry is left (or the platform reported an error).
+  virtual bool FindNext() = 0;
+  // Harmless when already closed.
+  virtual void Close() = 0;
+
+  virtual std::string_view Name() const = 0;
+  virtual uint32_t Attr() const = 0;
+  // Last-write time, local, packed DOS date (high word) and time (low word); 0 when the
+  // packed format cannot hold it (before 1980 or after 2107).
+  virtual uint32_t Time() = 0;
+  // Size in bytes, 0 for folders.
+  virtual int64_t Size() = 0;
+};
+
+class TFileSystem {
+ public:
+  virtual ~TFileSystem() = default;
+  // "\" on Windows, "/" on POSIX: used in relative paths, depths and the header.
+  virtual char Separator() const = 0;
+  virtual std::unique_ptr<TFileSearch> NewSearch() = 0;
+  // True when the folder `path` (ending in the separator) is a link that leads to
+  // itself or to one of the folders above it: such a folder is listed but not entered.
+  virtual bool IsLinkToAncestor(const std::string& path) = 0;
+};
+
+// How the strings of names and masks are encoded: single bytes of the ANSI code page
+// (Windows), or UTF-8 (POSIX), where "?" in a mask matches one character, not one byte.
+enum class TEncoding { Ansi, Utf8 };
+
+struct TDateTime {
+  int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+};
+
+class TTextServices {
+ public:
+  virtual ~TTextServices() = default;
+  virtual TEncoding Encoding() const = 0;
+  // Lower-cases the whole string with the locale's rules.
+  virtual void Lower(std::string& text) const = 0;
+  // The locale's collation: -1, 0 or +1.
+  virtual int Compare(std::string_view a, std::string_view b) const = 0;
+  virtual std::string DecimalSeparator() const = 0;
+  // The date in the user's short date format, the time in the long time format.
+  virtual std::string FormatShortDate(const TDateTime& when) const = 0;
+  virtual std::string FormatLongTime(const TDateTime& when) const = 0;
+};
+
+enum class TButton { SelectDirectory, Print, Refresh, Font, Stop };
+
+// Everything the run does to the window. The window implements it with its controls,
+// arbo with standard output, the tests with a recorder.
+class TListingWindow {
+ public:
+  virtual ~TListingWindow() = default;
+
+  virtual void SetWaitCursor(bool wait) = 0;
+  virtual void EnableButton(TButton button, bool enabled) = 0;
+  virtual void ShowButton(TButton button, bool shown) = 0;
+  virtual void SetDirectoryLabel(const std::string& text) = 0;
+
+  // The option controls, read at the moments the run reads them.
+  virtual bool MaskEditShown() = 0;
+  virtual std::string MaskText() = 0;
+  virtual bool MinSizeEditShown() = 0;
+  virtual std::string MinSizeText() = 0;
+  virtual void SetMinSizeText(const std::string& text) = 0;
+  virtual bool FileChecked() = 0;
+  virtual bool SizeChecked() = 0;
+  virtual bool DateTimeChecked() = 0;
+  virtual bool HigherSelected() = 0;
+  virtual int SortIndex() = 0;  // -1 when no item is selected
+
+  // Dispatches every message waiting in the queue, then returns.
+  virtual void ProcessMessages() = 0;
+
+  // The view.
+  virtual void ClearView() = 0;
+  virtual void RepaintNow() = 0;
+  virtual void FocusView() = 0;
+  virtual void SetViewRedraw(bool on) = 0;
+  virtual int64_t ViewTextLength() = 0;
+  virtual void SetCaret(int64_t index) = 0;
+  virtual int64_t LineIndex(int64_t line) = 0;
+  virtual void ScrollCaret() = 0;
+  // Lines of the view, not counting an empty last line.
+  virtual int64_t ViewLineCount() = 0;
+  // Puts `text` in place of the selection, without undo. On failure returns false and
+  // sets `error` to the message to show; the view then holds none of `text`.
+  virtual bool ReplaceSelection(std::string_view text, std::string& error) = 0;
+
+  virtual void SetProgressMax(int64_t max) = 0;
+  virtual void ShowProgress(bool shown) = 0;
+  virtual void SetProgressPosition(int64_t position) = 0;
+
+  // A modal box with the error icon and one OK button, centred on the screen.
+  virtual void ShowErrorBox(const std::string& title, const std::string& message) = 0;
+};
+
+}  // namespace ramilux
