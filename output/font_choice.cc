@@ -1,0 +1,8 @@
+// (being written)
+#include "font_choice.h"
+
+namespace ramilux {
+
+void SbnFontClick(HWND, HWND) {}
+
+}  // namespace ramilux

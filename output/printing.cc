@@ -1,0 +1,8 @@
+// (being written)
+#include "printing.h"
+
+namespace ramilux {
+
+void SbnPrintClick(HWND, HWND) {}
+
+}  // namespace ramilux
