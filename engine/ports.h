@@ -58,7 +58,9 @@ class TFileSystem {
   virtual std::unique_ptr<TFileSearch> NewSearch() = 0;
   // True when the folder `path` (ending in the separator) is a link that leads to
   // itself or to one of the folders above it: such a folder is listed but not entered.
-  virtual bool IsLinkToAncestor(const std::string& path) = 0;
+  // `attr` is the entry's attributes as the search reported them; a folder without the
+  // reparse-point bit is no link, which spares a system call per folder.
+  virtual bool IsLinkToAncestor(const std::string& path, uint32_t attr) = 0;
 };
 
 // How the strings of names and masks are encoded: single bytes of the ANSI code page
