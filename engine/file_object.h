@@ -16,11 +16,12 @@ namespace ramilux {
 // Sizes are kept in 64 bits (a 3 GiB file is not negative, a 4 GiB file is not empty);
 // times are packed local DOS date-times, ordered as unsigned numbers (correct to 2107),
 // 0 when the packed format cannot hold the time.
+// The fields are laid out so that an entry takes 64 bytes (a million entries, 64 MB).
 struct TFileObject {
   std::string_view Name;       // as the search returned it
   std::string_view Directory;  // relative to the root, ends in the separator, "" at the root
-  uint32_t Time = 0;
   int64_t Size = 0;
+  uint32_t Time = 0;
   uint32_t Attr = 0;
   std::span<char> Prefix;  // 3·depth + 3 bytes: blanks and the connector bytes
 

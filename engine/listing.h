@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +37,17 @@ class TListing {
   bool SbnRefreshClick();
   void SbnStopClick() { FStopRequested = true; }
 
+  // The root folder: FDirectory gets a trailing separator when it has none, and
+  // FRootLength its length. An empty folder leaves both empty (no run happens).
+  void SetRoot(std::string folder);
+
   // File filters.
   void BuildMaskList(std::string text);
+  // Sets FMinSize from a number of kilobytes and turns the size test on; a bad text gives 0
+  // and puts "0" back into the edit.
   void SetMinSize(const std::string& text);
+  // The size option off: FMinSize 0 and every file passes, whatever the direction.
+  void ClearMinSize();
   bool MatchesAnyMask(std::string_view lowerName) const;
   bool MatchMask(std::string_view lowerName, std::string_view mask) const;
   bool PassesSizeFilter(int64_t size);
@@ -52,9 +62,11 @@ class TListing {
   std::span<char> MakeBasePrefix(std::string_view directory);
   void FixConnectors();
   void EmitLines();
-  bool AddLine(std::string_view text);
+  // Appends `text` and a line end at the caret; throws TLineError when the view refuses.
+  void AddLine(std::string_view text);
 
-  // The size and date columns of one entry's line ("" when not shown).
+  // The size and date columns of one entry's line, without their leading blanks. The
+  // date is "" when the time does not decode to a real date and time.
   std::string SizeText(int64_t size) const;
   std::string DateTimeText(uint32_t time) const;
 
@@ -66,15 +78,30 @@ class TListing {
   bool FStopRequested = false;
 
  private:
+  void RunPhases(bool& redrawSuspended);
   void WalkDirectory(std::string& path);
-  void AddEntry(const std::string& path, std::string_view relative, std::string_view name,
-                uint32_t time, int64_t size, uint32_t attr);
+  bool FilePass(std::string& path);  // false when stopped
+  void FolderPass(std::string& path, size_t length);
+  void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
+                uint32_t attr);
+  std::string EntryLine(const TFileObject& entry);
+  bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
   TTextServices& text_;
   TListingWindow& window_;
   char separator_;
-  bool withFiles_ = false;  // ScanTree's Boolean, seen by WalkDirectory
+  bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
+  bool sizeFilterOn_ = false;   // the size option of this run
+  std::string lowerName_;       // the walk's lower-cased copy of a file name
+  std::string_view directory_;  // the Directory of the last entry added, shared by its folder
+  size_t depth_ = 0;            // and its depth
+};
+
+// What the view answered when a line could not be put in.
+class TLineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // Mask matching of one name part against one pattern part, both lower-cased.
@@ -82,6 +109,8 @@ bool MatchPart(std::string_view name, std::string_view pattern,
                TEncoding encoding = TEncoding::Ansi);
 
 // The three orders. Negative when e1 goes first, 0 when equal, positive when after.
+// Comparison texts are compared folder by folder along their paths, so the separator
+// sorts before every other character and a folder's contents always follow it directly.
 struct TOrderContext {
   const TTextServices& Text;
   char Separator;
@@ -89,5 +118,9 @@ struct TOrderContext {
 int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
+
+enum class TSortKind { Name, Size, Date };
+// Sorts the list in place into the order of the comparator of `kind`.
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind);
 
 }  // namespace ramilux

@@ -1,2 +1,228 @@
-// (being written)
+// The order of the entries: the three comparators and the sort of FEntries. The order is
+// the tree in pre-order, each folder's entries among themselves by the comparator, so the
+// sort orders each folder's entries alone and rebuilds the pre-order from them.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 #include "listing.h"
+
+namespace ramilux {
+namespace {
+
+// One folder or file name against another: the locale's collation, then the bytes, so
+// that two different names never compare equal (two folders that collate alike must not
+// mix their contents).
+int CompareComponent(const TOrderContext& ctx, std::string_view a, std::string_view b) {
+  if (a == b) return 0;
+  int r = ctx.Text.Compare(a, b);
+  if (r != 0) return r;
+  return a < b ? -1 : 1;
+}
+
+// Comparison texts, folder by folder: "docs" < "docs\..." < "docs.old", whatever the
+// collation thinks of "\" against ".". A text that runs out of folders first goes first.
+int CompareTexts(const TOrderContext& ctx, std::string_view a, std::string_view b) {
+  for (;;) {
+    size_t endA = a.find(ctx.Separator);
+    size_t endB = b.find(ctx.Separator);
+    int r = CompareComponent(ctx, a.substr(0, endA), b.substr(0, endB));
+    if (r != 0) return r;
+    bool lastA = endA == std::string_view::npos;
+    bool lastB = endB == std::string_view::npos;
+    if (lastA || lastB) return lastA == lastB ? 0 : lastA ? -1 : 1;
+    a.remove_prefix(endA + 1);
+    b.remove_prefix(endB + 1);
+  }
+}
+
+// A non-empty file sorts under its folder's path, anything of size 0 (folders, empty
+// files) under its own path.
+// Entries of different folders: a non-empty file sorts under its folder's path, anything
+// of size 0 (folders, empty files) under its own path.
+int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
+  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : "");
+  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : "");
+  return CompareTexts(ctx, t1, t2);
+}
+
+template <typename T>
+int Compare3(T a, T b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+// Two non-empty files of one folder: by the secondary key, then by name. A negative size
+// (only a faulty search reports one) has no key: such files go first, by name, so that
+// the order stays a strict one.
+int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
+                 const TFileObject& e2) {
+  bool negative1 = e1.Size < 0, negative2 = e2.Size < 0;
+  if (negative1 != negative2) return negative1 ? -1 : 1;
+  int r = negative1                 ? 0
+          : kind == TSortKind::Size ? Compare3(e1.Size, e2.Size)
+          : kind == TSortKind::Date ? Compare3(e1.Time, e2.Time)  // unsigned: right to 2107
+                                    : 0;
+  return r != 0 ? r : ctx.Text.Compare(e1.Name, e2.Name);
+}
+
+// The order of two entries of one folder (equal Directory): what the comparators give,
+// without looking at the path they share.
+int CompareSiblings(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
+                    const TFileObject& e2) {
+  bool file1 = e1.Size != 0, file2 = e2.Size != 0;
+  if (file1 != file2) return file1 ? -1 : 1;
+  if (!file1) return CompareComponent(ctx, e1.Name, e2.Name);
+  return CompareFiles(ctx, kind, e1, e2);
+}
+
+int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
+                  const TFileObject& e2) {
+  if (e1.Directory == e2.Directory) return CompareSiblings(ctx, kind, e1, e2);
+  return CompareTextsOf(ctx, e1, e2);
+}
+
+// Puts the entries into the order `order` gives (order[k] = old index of the k-th
+// entry), following the permutation's cycles so that no second list is needed.
+void ApplyOrder(TEntryList& entries, const std::vector<uint32_t>& order) {
+  std::vector<bool> placed(order.size(), false);
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (placed[start] || order[start] == start) continue;
+    TFileObject held = entries[start];
+    size_t k = start;
+    while (order[k] != start) {
+      entries[k] = entries[order[k]];
+      placed[k] = true;
+      k = order[k];
+    }
+    entries[k] = held;
+    placed[k] = true;
+  }
+}
+
+// The entries grouped by folder: the folder's path (its Directory value) and the
+// entries that lie directly in it.
+struct TFolderGroups {
+  std::vector<uint32_t> members;  // entry indices, grouped by folder
+  std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
+  std::unordered_map<std::string_view, uint32_t> byPath;
+};
+
+TFolderGroups GroupByFolder(const TEntryList& entries) {
+  TFolderGroups groups;
+  std::vector<uint32_t> groupOf(entries.size());
+  std::vector<uint32_t> counts;
+  std::string_view last;
+  uint32_t lastGroup = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    std::string_view dir = entries[i].Directory;
+    // The walk gives the entries of one folder one shared string: mostly no lookup.
+    if (i == 0 || dir.data() != last.data() || dir.size() != last.size()) {
+      auto [it, added] = groups.byPath.try_emplace(dir, static_cast<uint32_t>(counts.size()));
+      if (added) counts.push_back(0);
+      lastGroup = it->second;
+      last = dir;
+    }
+    groupOf[i] = lastGroup;
+    ++counts[lastGroup];
+  }
+  groups.start.assign(counts.size() + 1, 0);
+  for (size_t g = 0; g < counts.size(); ++g) groups.start[g + 1] = groups.start[g] + counts[g];
+  std::vector<uint32_t> fill(groups.start.begin(), groups.start.end() - 1);
+  groups.members.resize(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    groups.members[fill[groupOf[i]]++] = static_cast<uint32_t>(i);
+  }
+  return groups;
+}
+
+// The tree's pre-order from the sorted folders: each entry, and right after a folder its
+// own group. Empty when the list is no tree (a group without its folder entry, or one
+// reached twice): the caller then sorts with the comparator alone.
+std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
+                               char separator) {
+  constexpr uint32_t kNone = UINT32_MAX;
+  const size_t groupCount = groups.start.size() - 1;
+  auto root = groups.byPath.find(std::string_view());
+  if (root == groups.byPath.end()) return {};
+  std::vector<bool> reached(groupCount, false);
+  std::vector<uint32_t> order;
+  order.reserve(entries.size());
+  // A stack of positions inside groups: (next member index, end of the group).
+  std::vector<std::pair<uint32_t, uint32_t>> stack;
+  std::string path;
+  auto enter = [&](uint32_t g) {
+    reached[g] = true;
+    stack.emplace_back(groups.start[g], groups.start[g + 1]);
+  };
+  enter(root->second);
+  while (!stack.empty()) {
+    auto& [next, end] = stack.back();
+    if (next == end) {
+      stack.pop_back();
+      continue;
+    }
+    uint32_t i = groups.members[next++];
+    order.push_back(i);
+    const TFileObject& entry = entries[i];
+    if (entry.Size != 0) continue;
+    path.assign(entry.Directory);
+    path += entry.Name;
+    path += separator;
+    auto child = groups.byPath.find(path);
+    uint32_t g = child == groups.byPath.end() ? kNone : child->second;
+    if (g == kNone) continue;
+    if (reached[g]) return {};
+    enter(g);
+  }
+  if (order.size() != entries.size()) return {};
+  return order;
+}
+
+}  // namespace
+
+int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
+  return CompareByKind(ctx, TSortKind::Name, e1, e2);
+}
+
+int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
+  return CompareByKind(ctx, TSortKind::Size, e1, e2);
+}
+
+// The size still decides whether the date counts: only between two non-empty files.
+int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
+  return CompareByKind(ctx, TSortKind::Date, e1, e2);
+}
+
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind) {
+  if (entries.size() < 2) return;
+  TFolderGroups groups = GroupByFolder(entries);
+  // Each folder's entries among themselves: only names, sizes and times are compared.
+  for (size_t g = 0; g + 1 < groups.start.size(); ++g) {
+    std::sort(groups.members.begin() + groups.start[g],
+              groups.members.begin() + groups.start[g + 1], [&](uint32_t a, uint32_t b) {
+                return CompareSiblings(ctx, kind, entries[a], entries[b]) < 0;
+              });
+  }
+  std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
+  if (order.empty()) {
+    // Not a tree (entries put together by hand): the comparator alone decides.
+    order.resize(entries.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      return CompareByKind(ctx, kind, entries[a], entries[b]) < 0;
+    });
+  }
+  groups = {};
+  ApplyOrder(entries, order);
+}
+
+void TListing::SortEntries(int sortIndex) {
+  TSortKind kind = sortIndex == 1   ? TSortKind::Size
+                   : sortIndex == 2 ? TSortKind::Date
+                                    : TSortKind::Name;
+  SortEntryList(FEntries, TOrderContext{text_, separator_}, kind);
+}
+
+}  // namespace ramilux

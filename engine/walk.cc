@@ -1,2 +1,123 @@
-// (being written)
+// The walk: depth-first over the root, two searches per folder (its files, then its
+// sub-folders), one entry per folder and per file that passes the filters.
+#include <algorithm>
+#include <memory>
+
 #include "listing.h"
+
+namespace ramilux {
+namespace {
+
+bool IsDotOrDotDot(std::string_view name) {
+  return name == "." || name == "..";
+}
+
+// Closes the search on every way out of a pass, the stop and an exception included.
+class TSearchGuard {
+ public:
+  explicit TSearchGuard(TFileSystem& files) : search_(files.NewSearch()) {}
+  ~TSearchGuard() { search_->Close(); }
+  TSearchGuard(const TSearchGuard&) = delete;
+  TSearchGuard& operator=(const TSearchGuard&) = delete;
+  TFileSearch* operator->() { return search_.get(); }
+
+ private:
+  std::unique_ptr<TFileSearch> search_;
+};
+
+}  // namespace
+
+void TListing::SetRoot(std::string folder) {
+  if (!folder.empty() && folder.back() != files_.Separator()) folder += files_.Separator();
+  FDirectory = std::move(folder);
+  FRootLength = static_cast<int32_t>(FDirectory.size());
+}
+
+void TListing::ScanTree(const std::string& root, bool withFiles) {
+  FEntries.Clear();
+  directory_ = {};
+  depth_ = 0;
+  withFiles_ = withFiles;
+  std::string path = root;  // the one working buffer of the whole walk
+  path.reserve(4096);
+  WalkDirectory(path);
+}
+
+void TListing::WalkDirectory(std::string& path) {
+  window_.SetDirectoryLabel(path);
+  window_.ProcessMessages();
+  if (path.empty() || path.back() != separator_) path += separator_;
+  const size_t length = path.size();
+  // An empty first mask, or no mask at all, means that no file is wanted.
+  if (withFiles_ && !FMasks.empty() && !FMasks.front().empty()) {
+    if (!FilePass(path)) return;
+    window_.ProcessMessages();
+  }
+  FolderPass(path, length);
+}
+
+bool TListing::FilePass(std::string& path) {
+  const size_t length = path.size();
+  path += "*.*";
+  TSearchGuard search(files_);
+  bool found = search->FindFirst(path, kFilePassAttr);
+  path.resize(length);
+  while (found) {
+    std::string_view name = search->Name();
+    if ((search->Attr() & kAttrDirectory) == 0 && !IsDotOrDotDot(name)) {
+      lowerName_.assign(name);
+      text_.Lower(lowerName_);
+      // Size and time are read only for the files that pass the masks: on POSIX each
+      // costs a stat of its own.
+      if (MatchesAnyMask(lowerName_)) {
+        int64_t size = search->Size();
+        if (PassesSizeFilter(size)) AddEntry(path, name, search->Time(), size, search->Attr());
+      }
+    }
+    found = search->FindNext();
+    // The flag is polled right after each find-next, never after find-first.
+    if (FStopRequested) return false;
+  }
+  return true;
+}
+
+void TListing::FolderPass(std::string& path, size_t length) {
+  path += "*.*";
+  TSearchGuard search(files_);
+  bool found = search->FindFirst(path, kFolderPassAttr);
+  path.resize(length);
+  while (found) {
+    std::string_view name = search->Name();
+    if ((search->Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name)) {
+      AddEntry(path, name, search->Time(), search->Size(), search->Attr());
+      path += name;
+      path += separator_;
+      // A link back to an ancestor is listed but not entered: walking it would repeat
+      // the tree above it until the path grows too long.
+      if (!files_.IsLinkToAncestor(path, search->Attr())) WalkDirectory(path);
+      path.resize(length);
+    }
+    found = search->FindNext();
+    if (FStopRequested) return;
+  }
+}
+
+void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
+                        uint32_t attr) {
+  std::string_view relative = path.substr(std::min<size_t>(FRootLength, path.size()));
+  // All the entries of one folder share one stored copy of its relative path.
+  if (FEntries.empty() || relative != directory_) {
+    directory_ = FEntries.Strings.Store(relative);
+    depth_ = 0;
+    for (char c : relative) depth_ += c == separator_;
+  }
+  TFileObject& entry = FEntries.Items.emplace_back();
+  entry.Directory = directory_;
+  entry.Name = FEntries.Strings.Store(name);
+  entry.Time = time;
+  entry.Size = size;
+  entry.Attr = attr;
+  entry.Prefix = MakeBasePrefix(directory_);
+}
+
+}  // namespace ramilux
