@@ -1,0 +1,166 @@
+// The POSIX file search against real temporary folders: what each pass delivers, the
+// attribute bits, links, sizes beyond 32 bits and packed local times.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <map>
+#include <string>
+
+#include "platform.h"
+#include "temp_folder.h"
+
+namespace ramilux {
+namespace {
+
+using testing::TTempFolder;
+
+// Every entry a search delivers: name → attributes.
+std::map<std::string, uint32_t> Search(TFileSystem& files, const std::string& folder,
+                                       uint32_t attrValue) {
+  std::map<std::string, uint32_t> found;
+  auto search = files.NewSearch();
+  for (bool more = search->FindFirst(folder + "*.*", attrValue); more; more = search->FindNext()) {
+    found.emplace(std::string(search->Name()), search->Attr());
+  }
+  search->Close();
+  return found;
+}
+
+// The one entry called `name` in `folder`, read through a search.
+struct TFound {
+  uint32_t Attr = 0, Time = 0;
+  int64_t Size = -1;
+};
+TFound Find(TFileSystem& files, const std::string& folder, const std::string& name) {
+  auto search = files.NewSearch();
+  for (bool more = search->FindFirst(folder + "*.*", kFilePassAttr); more;
+       more = search->FindNext()) {
+    if (search->Name() == name) return {search->Attr(), search->Time(), search->Size()};
+  }
+  ADD_FAILURE() << name << " not delivered";
+  return {};
+}
+
+class PosixSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.MakeFile("plain.txt", 10);
+    tree_.MakeFile(".hidden-file", 3);
+    tree_.MakeFolder("sub");
+    tree_.MakeFolder(".hidden-folder");
+  }
+  std::unique_ptr<TFileSystem> files_ = NewPlatformFileSystem();
+  TTempFolder tree_;
+};
+
+TEST_F(PosixSearch, FilePassDeliversEverythingWithDotNamesHidden) {
+  const std::map<std::string, uint32_t> expected = {
+      {".", kAttrDirectory},   {"..", kAttrDirectory},
+      {"plain.txt", 0},        {".hidden-file", kAttrHidden},
+      {"sub", kAttrDirectory}, {".hidden-folder", kAttrDirectory | kAttrHidden},
+  };
+  EXPECT_EQ(Search(*files_, tree_.Path(), kFilePassAttr), expected);
+}
+
+TEST_F(PosixSearch, FolderPassPassesOverHiddenEntries) {
+  const std::map<std::string, uint32_t> expected = {
+      {".", kAttrDirectory}, {"..", kAttrDirectory}, {"plain.txt", 0}, {"sub", kAttrDirectory}};
+  EXPECT_EQ(Search(*files_, tree_.Path(), kFolderPassAttr), expected);
+}
+
+TEST_F(PosixSearch, LinkToFolderIsAFileAsLstatSeesIt) {
+  ASSERT_EQ(symlink("sub", (tree_ / "link").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", (tree_ / "dangling").c_str()), 0);
+  const TFound link = Find(*files_, tree_.Path(), "link");
+  EXPECT_EQ(link.Attr, 0u);
+  EXPECT_EQ(link.Size, 3);  // the length of "sub", not the folder's size
+  EXPECT_EQ(Find(*files_, tree_.Path(), "dangling").Attr, 0u);
+  EXPECT_FALSE(files_->IsLinkToAncestor(tree_ / "link/", link.Attr));
+}
+
+TEST_F(PosixSearch, FolderThatCannotBeOpenedFindsNothing) {
+  auto search = files_->NewSearch();
+  EXPECT_FALSE(search->FindFirst(tree_ / "missing/*.*", kFilePassAttr));
+  EXPECT_FALSE(search->FindNext());
+  search->Close();
+  search->Close();  // closing twice is harmless
+
+  ASSERT_EQ(chmod((tree_ / "sub").c_str(), 0), 0);
+  if (DIR* probe = opendir((tree_ / "sub").c_str())) {
+    closedir(probe);
+    GTEST_SKIP() << "running with rights that read a folder of mode 000 (root?)";
+  }
+  EXPECT_FALSE(search->FindFirst(tree_ / "sub/*.*", kFilePassAttr));
+}
+
+TEST_F(PosixSearch, SizesAre64BitAndFoldersHaveNone) {
+  struct TRow {
+    const char* Name;
+    off_t Bytes;
+  };
+  const TRow rows[] = {
+      {"empty", 0},
+      {"small", 1500},
+      {"three-gib", off_t(3) << 30},
+      {"four-gib-and-five", (off_t(4) << 30) + 5},
+  };
+  for (const TRow& row : rows) tree_.MakeFile(row.Name, row.Bytes);
+  for (const TRow& row : rows)
+    EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Size, row.Bytes) << row.Name;
+  EXPECT_EQ(Find(*files_, tree_.Path(), "sub").Size, 0);
+}
+
+// Sets the last-write time of `path` to a local date and time.
+void SetLocalTime(const std::string& path, int year, int month, int day, int hour, int minute,
+                  int second) {
+  struct tm local {};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  const struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+constexpr uint32_t Packed(int year, int month, int day, int hour, int minute, int second) {
+  return uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
+         uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
+}
+
+TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
+  struct TRow {
+    const char* Name;
+    int Year, Month, Day, Hour, Minute, Second;
+    uint32_t Expected;
+  };
+  const TRow rows[] = {
+      {"listing-example", 2003, 3, 14, 9, 5, 12, Packed(2003, 3, 14, 9, 5, 12)},
+      {"odd-second-halved", 2003, 3, 14, 9, 5, 13, Packed(2003, 3, 14, 9, 5, 12)},
+      {"first-packable", 1980, 1, 1, 0, 0, 0, Packed(1980, 1, 1, 0, 0, 0)},
+      {"after-2043", 2050, 12, 31, 23, 59, 58, Packed(2050, 12, 31, 23, 59, 58)},
+      {"before-1980", 1975, 6, 1, 12, 0, 0, 0},
+      {"after-2107", 2108, 1, 1, 12, 0, 0, 0},
+  };
+  for (const TRow& row : rows) {
+    tree_.MakeFile(row.Name, 1);
+    SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour, row.Minute, row.Second);
+  }
+  for (const TRow& row : rows) {
+    EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Time, row.Expected) << row.Name;
+  }
+}
+
+TEST_F(PosixSearch, EmptyFolderStillDeliversItsDots) {
+  tree_.MakeFolder("empty");
+  const std::map<std::string, uint32_t> expected = {{".", kAttrDirectory}, {"..", kAttrDirectory}};
+  EXPECT_EQ(Search(*files_, tree_ / "empty/", kFolderPassAttr), expected);
+}
+
+}  // namespace
+}  // namespace ramilux
