@@ -1,8 +1,173 @@
-// (being written)
+// The font button: the font dialog with its live Apply button, on the view's font.
 #include "font_choice.h"
 
-namespace ramilux {
+#include <commdlg.h>
+#include <dlgs.h>
 
-void SbnFontClick(HWND, HWND) {}
+#include <cstdlib>
+
+#include "error_box.h"
+
+namespace ramilux {
+namespace {
+
+constexpr char kNoDefaultPrinter[] =
+    "Aucune imprimante par d\xE9"
+    "faut s\xE9lectionn\xE9"
+    "e";
+constexpr char kApplyContextProperty[] = "Ramilux.FontApply";
+
+// What the Apply button needs, reached from the dialog's hook through a window property.
+struct ApplyContext {
+  HWND view;
+  COLORREF color;
+  HDC printer;
+};
+
+// The default printer's information context, deleted with this object.
+class PrinterInfoContext {
+ public:
+  PrinterInfoContext() {
+    char name[512] = {};
+    DWORD size = sizeof name;
+    if (GetDefaultPrinterA(name, &size)) dc_ = CreateICA("WINSPOOL", name, nullptr, nullptr);
+  }
+  ~PrinterInfoContext() {
+    if (dc_) DeleteDC(dc_);
+  }
+  PrinterInfoContext(const PrinterInfoContext&) = delete;
+  PrinterInfoContext& operator=(const PrinterInfoContext&) = delete;
+
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_ = nullptr;
+};
+
+bool FaceOnDevice(HDC dc, const char* face) {
+  LOGFONTA wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  EnumFontFamiliesExA(
+      dc, &wanted,
+      [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM flag) -> int {
+        *reinterpret_cast<bool*>(flag) = true;
+        return 0;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
+  return found;
+}
+
+bool FaceInstalled(const char* face, HDC printer) {
+  if (face[0] == '\0') return false;
+  HDC screen = GetDC(nullptr);
+  bool found = FaceOnDevice(screen, face);
+  ReleaseDC(nullptr, screen);
+  return found || (printer && FaceOnDevice(printer, face));
+}
+
+LRESULT ItemData(HWND dialog, int id) {
+  LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
+  return index == CB_ERR ? CB_ERR : SendDlgItemMessageA(dialog, id, CB_GETITEMDATA, index, 0);
+}
+
+// The choice as the dialog's own controls show it: the face box's text, the style's
+// weight and slant, the size in points, the script's character set.
+LOGFONTA ChoiceFromControls(HWND dialog) {
+  LOGFONTA font{};
+  GetDlgItemTextA(dialog, cmb1, font.lfFaceName, LF_FACESIZE);
+  LRESULT style = ItemData(dialog, cmb2);
+  if (style != CB_ERR) {
+    font.lfWeight = LOWORD(style);
+    font.lfItalic = HIWORD(style) ? TRUE : FALSE;
+  }
+  LRESULT points = ItemData(dialog, cmb3);
+  if (points == CB_ERR) {
+    char text[16] = {};
+    GetDlgItemTextA(dialog, cmb3, text, sizeof text);
+    points = std::atoi(text);
+  }
+  if (points > 0) font.lfHeight = -MulDiv(static_cast<int>(points), ScreenDpi(), 72);
+  LRESULT charset = ItemData(dialog, cmb5);
+  font.lfCharSet = static_cast<BYTE>(charset == CB_ERR ? DEFAULT_CHARSET : charset);
+  return font;
+}
+
+// The dialog's current choice. Where the dialog does not answer
+// WM_CHOOSEFONT_GETLOGFONT (Wine leaves the LOGFONT untouched), it is read from its
+// controls instead.
+LOGFONTA CurrentChoice(HWND dialog) {
+  LOGFONTA font{};
+  SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&font));
+  if (font.lfFaceName[0] == '\0') font = ChoiceFromControls(dialog);
+  return font;
+}
+
+UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG: {
+      auto* settings = reinterpret_cast<CHOOSEFONTA*>(lParam);
+      SetPropA(dialog, kApplyContextProperty, reinterpret_cast<HANDLE>(settings->lCustData));
+      return TRUE;
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == psh3) {
+        auto* context = static_cast<ApplyContext*>(GetPropA(dialog, kApplyContextProperty));
+        if (context) DlgFontApply(dialog, context->view, context->color, context->printer);
+        return TRUE;
+      }
+      return FALSE;
+    case WM_DESTROY:
+      RemovePropA(dialog, kApplyContextProperty);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+std::string ApplyDisplayFont(HWND view, const DisplayFont& font, HDC printer) {
+  const char* face = font.font.lfFaceName;
+  if (!FaceInstalled(face, printer)) {
+    return std::string(
+               "Aucune police install\xE9"
+               "e ne porte le nom \"") +
+           face + "\"";
+  }
+  if (!WriteDisplayFont(view, font)) {
+    return std::string("Impossible d'appliquer la police \"") + face + "\"";
+  }
+  return {};
+}
+
+void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer) {
+  std::string error = ApplyDisplayFont(view, {CurrentChoice(dialog), color}, printer);
+  if (!error.empty()) ShowErrorBox(dialog, error);
+}
+
+void SbnFontClick(HWND owner, HWND view) {
+  PrinterInfoContext printer;
+  if (!printer.get()) {
+    ShowErrorBox(owner, kNoDefaultPrinter);
+    return;
+  }
+  DisplayFont current = ReadDisplayFont(view);
+  // A copy: the dialog writes its changes into this LOGFONT even when cancelled.
+  LOGFONTA choice = current.font;
+  ApplyContext context{view, current.color, printer.get()};
+  CHOOSEFONTA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.hDC = printer.get();
+  dialog.lpLogFont = &choice;
+  dialog.Flags = CF_BOTH | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_FORCEFONTEXIST | CF_APPLY;
+  dialog.rgbColors = current.color;
+  dialog.lCustData = reinterpret_cast<LPARAM>(&context);
+  dialog.lpfnHook = FontDialogHook;
+  if (!ChooseFontA(&dialog)) return;
+  std::string error = ApplyDisplayFont(view, {choice, dialog.rgbColors}, printer.get());
+  if (!error.empty()) ShowErrorBox(owner, error);
+}
 
 }  // namespace ramilux

@@ -1,9 +1,64 @@
-// (being written)
+// Saving the view's listing as RTF or plain text through a save dialog.
 #include "saving.h"
+
+#include <commdlg.h>
+
+#include "error_box.h"
 
 namespace ramilux {
 
-void PopMnuSaveRtfClick(HWND) {}
-void PopMnuSaveTxtClick(HWND) {}
+const SaveCommand kSaveRtf{"Fichiers RTF (*.rtf)|*.rtf|Tous fichiers (*.*)|*.*", "Ramilux.rtf",
+                           false};
+const SaveCommand kSaveText{"Fichiers TXT (*.txt)|*.txt|Tous fichiers (*.*)|*.*", "Ramilux.txt",
+                            true};
+
+std::string DialogFilter(const std::string& barSeparated) {
+  std::string filter = barSeparated;
+  for (char& c : filter) {
+    if (c == '|') c = '\0';
+  }
+  filter.append(2, '\0');
+  return filter;
+}
+
+std::optional<std::string> AskSaveFileName(const SaveCommand& command) {
+  std::string filter = DialogFilter(command.filter);
+  char name[MAX_PATH] = {};
+  lstrcpynA(name, command.proposedName, MAX_PATH);
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = nullptr;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = name;
+  dialog.nMaxFile = MAX_PATH;
+  // No default extension and no overwrite prompt: a name is used as typed, and an
+  // existing file is replaced without a question.
+  dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+  if (!GetSaveFileNameA(&dialog)) return std::nullopt;
+  return std::string(name);
+}
+
+void RunSaveCommand(HWND view, const SaveCommand& command, const StreamFault* fault) {
+  std::optional<std::string> fileName = AskSaveFileName(command);
+  if (!fileName) return;
+  SaveResult result;
+  {
+    std::optional<PlainTextOn> plainText;
+    if (command.plainText) plainText.emplace(view);
+    result = SaveViewToFile(view, *fileName, fault);
+  }
+  if (result != SaveResult::kSaved) {
+    ShowErrorBox(GetAncestor(view, GA_ROOT), SaveErrorText(result, *fileName));
+  }
+}
+
+void PopMnuSaveRtfClick(HWND view) {
+  RunSaveCommand(view, kSaveRtf);
+}
+
+void PopMnuSaveTxtClick(HWND view) {
+  RunSaveCommand(view, kSaveText);
+}
 
 }  // namespace ramilux

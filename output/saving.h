@@ -3,9 +3,34 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
+#include "view_save.h"
+
 namespace ramilux {
 
+// The view's context menu items "RTF" and "TXT".
 void PopMnuSaveRtfClick(HWND view);
 void PopMnuSaveTxtClick(HWND view);
+
+// What tells one save command from the other.
+struct SaveCommand {
+  const char* filter;        // descriptions and patterns separated by '|'
+  const char* proposedName;  // the name the dialog opens with
+  bool plainText;            // PlainText on while the view is saved
+};
+
+extern const SaveCommand kSaveRtf;
+extern const SaveCommand kSaveText;
+
+// "a|b|c|d" in the form the common dialogs read: "a\0b\0c\0d\0\0".
+std::string DialogFilter(const std::string& barSeparated);
+
+// The save dialog: explorer style, no owner; the chosen name, or nothing on cancel.
+std::optional<std::string> AskSaveFileName(const SaveCommand& command);
+
+// One save command: dialog, save, error box. `fault` breaks the stream in tests.
+void RunSaveCommand(HWND view, const SaveCommand& command, const StreamFault* fault = nullptr);
 
 }  // namespace ramilux

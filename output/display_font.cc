@@ -1,0 +1,62 @@
+// Conversions between the view's character format and the font dialog's LOGFONT.
+#include "display_font.h"
+
+#include <cstdlib>
+
+#include "rich_edit.h"
+
+namespace ramilux {
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+DisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi) {
+  DisplayFont result{};
+  LOGFONTA& font = result.font;
+  font.lfHeight = -MulDiv(format.yHeight, dpi, 1440);
+  font.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = (format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+  font.lfUnderline = (format.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
+  font.lfStrikeOut = (format.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
+  font.lfCharSet = format.bCharSet;
+  font.lfPitchAndFamily = format.bPitchAndFamily;
+  lstrcpynA(font.lfFaceName, format.szFaceName, LF_FACESIZE);
+  result.color =
+      (format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : format.crTextColor;
+  return result;
+}
+
+CHARFORMATA CharFormatFromFont(const DisplayFont& display, int dpi) {
+  const LOGFONTA& font = display.font;
+  CHARFORMATA format{};
+  format.cbSize = sizeof format;
+  format.dwMask =
+      CFM_FACE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_CHARSET | CFM_COLOR;
+  if (font.lfHeight != 0) {
+    format.dwMask |= CFM_SIZE;
+    format.yHeight = 20 * MulDiv(std::abs(font.lfHeight), 72, dpi);
+  }
+  if (font.lfWeight > FW_NORMAL) format.dwEffects |= CFE_BOLD;
+  if (font.lfItalic) format.dwEffects |= CFE_ITALIC;
+  if (font.lfUnderline) format.dwEffects |= CFE_UNDERLINE;
+  if (font.lfStrikeOut) format.dwEffects |= CFE_STRIKEOUT;
+  format.crTextColor = display.color;
+  format.bCharSet = font.lfCharSet;
+  format.bPitchAndFamily = font.lfPitchAndFamily;
+  lstrcpynA(format.szFaceName, font.lfFaceName, LF_FACESIZE);
+  return format;
+}
+
+DisplayFont ReadDisplayFont(HWND view) {
+  return FontFromCharFormat(rich_edit::CharFormat(view), ScreenDpi());
+}
+
+bool WriteDisplayFont(HWND view, const DisplayFont& font) {
+  return rich_edit::SetCharFormat(view, CharFormatFromFont(font, ScreenDpi()));
+}
+
+}  // namespace ramilux

@@ -1,0 +1,45 @@
+// Writing the view's content into a file: the PlainText switch that picks the format, and
+// a save that never leaves a half-written file in place of the one it replaces.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace ramilux {
+
+// The view's PlainText switch. The rich edit control 1.0 has no such property, so it is
+// kept as a property of the view's window: SaveViewToFile streams plain text while it is
+// on and RTF while it is off.
+bool PlainText(HWND view);
+
+// Switches PlainText on for its lifetime and off again on every way out.
+class PlainTextOn {
+ public:
+  explicit PlainTextOn(HWND view);
+  ~PlainTextOn();
+  PlainTextOn(const PlainTextOn&) = delete;
+  PlainTextOn& operator=(const PlainTextOn&) = delete;
+
+ private:
+  HWND view_;
+};
+
+enum class SaveResult { kSaved, kCannotCreate, kStreamFailed };
+
+// Makes the stream fail once this many bytes went out: how tests break a save midway.
+struct StreamFault {
+  uint64_t failAfterBytes = 0;
+};
+
+// Streams the whole view into `fileName`, replacing any file of that name. The content
+// goes to a temporary file in the same folder and replaces the target only once complete:
+// after any failure an existing file is as it was and no temporary file is left.
+SaveResult SaveViewToFile(HWND view, const std::string& fileName,
+                          const StreamFault* fault = nullptr);
+
+// The error text shown for a failed save.
+std::string SaveErrorText(SaveResult result, const std::string& fileName);
+
+}  // namespace ramilux
