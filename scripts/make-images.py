@@ -325,6 +325,7 @@ def ico_bytes(arts):
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "app", "res")
+    os.makedirs(out, exist_ok=True)
     for name, art in IMAGES.items():
         rows = pixels(art)
         if len(rows) != 16 or len(rows[0]) != 16 or rows[-1][0] != BACKGROUND:
