@@ -1,2 +1,171 @@
-// (being written)
+// The file search on Win32: FindFirstFileA / FindNextFileA with the attribute value's
+// exclusion rule, packed local DOS times, 64-bit sizes, and the test for folder links
+// that lead back to an ancestor (junctions and directory symbolic links).
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "platform.h"
+
+namespace ramilux {
+namespace {
+
+// Owns a search handle: FindClose runs on every way out, stop or error included.
+class TFindHandle {
+ public:
+  TFindHandle() = default;
+  TFindHandle(const TFindHandle&) = delete;
+  TFindHandle& operator=(const TFindHandle&) = delete;
+  ~TFindHandle() { Reset(); }
+
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+  void Reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+// Owns a file or folder handle opened by CreateFileA.
+class TFileHandle {
+ public:
+  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
+  TFileHandle(const TFileHandle&) = delete;
+  TFileHandle& operator=(const TFileHandle&) = delete;
+  ~TFileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Packs a last-write time as a local DOS date (high word) and time (low word), or 0 when
+// the packed format cannot hold it. The year is checked here: Wine's
+// FileTimeToDosDateTime wraps years after 2107 round to 1980 instead of failing.
+uint32_t PackLocalTime(const FILETIME& utc) {
+  FILETIME local;
+  SYSTEMTIME parts;
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &parts)) return 0;
+  if (parts.wYear < 1980 || parts.wYear > 2107) return 0;
+  WORD date = 0, time = 0;
+  if (!FileTimeToDosDateTime(&local, &date, &time)) return 0;
+  return (uint32_t(date) << 16) | time;
+}
+
+class TWin32Search final : public TFileSearch {
+ public:
+  bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
+    Close();
+    exclude_ = ExclusionMask(attrValue);
+    handle_.Reset(FindFirstFileA(pattern.c_str(), &data_));
+    if (handle_ && SkipExcluded()) return true;
+    Close();
+    return false;
+  }
+
+  bool FindNext() override {
+    if (!handle_ || !FindNextFileA(handle_.Get(), &data_)) return false;
+    return SkipExcluded();
+  }
+
+  void Close() override { handle_.Reset(); }
+
+  std::string_view Name() const override { return {data_.cFileName, nameLength_}; }
+  uint32_t Attr() const override { return data_.dwFileAttributes; }
+  uint32_t Time() override { return PackLocalTime(data_.ftLastWriteTime); }
+  int64_t Size() override {
+    if (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return int64_t((uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow);
+  }
+
+ private:
+  // Moves on past the entries that share an attribute bit with the exclusion mask.
+  // False when the folder holds no further entry.
+  bool SkipExcluded() {
+    while (data_.dwFileAttributes & exclude_) {
+      if (!FindNextFileA(handle_.Get(), &data_)) return false;
+    }
+    nameLength_ = strnlen(data_.cFileName, MAX_PATH);
+    return true;
+  }
+
+  TFindHandle handle_;
+  WIN32_FIND_DATAA data_{};
+  size_t nameLength_ = 0;
+  uint32_t exclude_ = 0;
+};
+
+// What tells two folders apart whatever the path that reaches them.
+struct TFolderIdentity {
+  DWORD Volume;
+  uint64_t Index;
+  bool operator==(const TFolderIdentity&) const = default;
+};
+
+// The identity of the folder at `path`, links followed; none when it can't be opened
+// (removed, access denied, a link whose target is gone).
+std::optional<TFolderIdentity> IdentityOf(const std::string& path) {
+  TFileHandle folder(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!folder || !GetFileInformationByHandle(folder.Get(), &info)) return std::nullopt;
+  return TFolderIdentity{info.dwVolumeSerialNumber,
+                         (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// Length of the root of an absolute path: "C:\" or "\\server\share\"; 0 when the path
+// has neither form.
+size_t RootLength(std::string_view path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') return 3;
+  if (!path.starts_with("\\\\")) return 0;
+  const size_t share = path.find('\\', 2);
+  if (share == std::string_view::npos) return 0;
+  const size_t end = path.find('\\', share + 1);
+  return end == std::string_view::npos ? 0 : end + 1;
+}
+
+class TWin32FileSystem final : public TFileSystem {
+ public:
+  char Separator() const override { return '\\'; }
+  std::unique_ptr<TFileSearch> NewSearch() override { return std::make_unique<TWin32Search>(); }
+
+  // A junction or directory link under a folder that points back at that folder (or at
+  // any folder above it) would make the walk go round until the path outgrows MAX_PATH,
+  // repeating the same subtree at every level. Only reparse points can do that, so a
+  // plain folder costs nothing here.
+  bool IsLinkToAncestor(const std::string& path, uint32_t attr) override {
+    if (!(attr & kAttrReparsePoint)) return false;
+    const std::optional<TFolderIdentity> target = IdentityOf(path);
+    if (!target) return false;
+    const size_t root = RootLength(path);
+    std::string ancestor = path;
+    if (ancestor.ends_with('\\')) ancestor.pop_back();
+    for (;;) {
+      const size_t cut = ancestor.find_last_of('\\');
+      if (cut == std::string::npos || cut + 1 < root) return false;
+      // The root keeps its backslash ("C:\"); other folders are opened without it.
+      ancestor.resize(cut + 1 == root ? root : cut);
+      if (IdentityOf(ancestor) == target) return true;
+      if (ancestor.size() <= root) return false;
+    }
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TFileSystem> NewPlatformFileSystem() {
+  return std::make_unique<TWin32FileSystem>();
+}
+
+}  // namespace ramilux

@@ -1,0 +1,240 @@
+// The Win32 file search against real folders: what each attribute value delivers, the
+// folders it can't search, 64-bit sizes, packed local times and folder links.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform.h"
+#include "temp_tree.h"
+
+namespace ramilux {
+namespace {
+
+using test::TTempTree;
+
+struct TFound {
+  uint32_t Attr;
+  uint32_t Time;
+  int64_t Size;
+};
+
+// Every entry one search delivers, by name; Time and Size read for each, as the walk may.
+std::map<std::string, TFound> SearchAll(const std::string& pattern, uint32_t attrValue) {
+  std::unique_ptr<TFileSearch> search = NewPlatformFileSystem()->NewSearch();
+  std::map<std::string, TFound> found;
+  for (bool more = search->FindFirst(pattern, attrValue); more; more = search->FindNext()) {
+    found[std::string(search->Name())] = {search->Attr(), search->Time(), search->Size()};
+  }
+  search->Close();
+  return found;
+}
+
+class FileSearchTest : public ::testing::Test {
+ protected:
+  TTempTree tree_;
+};
+
+TEST_F(FileSearchTest, EachAttributeValueDeliversWhatItsExclusionMaskLets) {
+  struct TRow {
+    const char* Name;
+    DWORD Attributes;  // 0: a plain file
+    bool Folder;
+    bool In63, In16;
+  };
+  const TRow rows[] = {
+      {"plain.txt", 0, false, true, true},
+      {"hidden.txt", FILE_ATTRIBUTE_HIDDEN, false, true, false},
+      {"system.txt", FILE_ATTRIBUTE_SYSTEM, false, true, false},
+      {"readonly.txt", FILE_ATTRIBUTE_READONLY, false, true, true},
+      {"folder", 0, true, true, true},
+      {"hidden folder", FILE_ATTRIBUTE_HIDDEN, true, true, false},
+      {"system folder", FILE_ATTRIBUTE_SYSTEM, true, true, false},
+  };
+  for (const TRow& row : rows) {
+    row.Folder ? tree_.Folder(row.Name) : tree_.File(row.Name);
+    if (row.Attributes) tree_.Attributes(row.Name, row.Attributes);
+  }
+  const auto all = SearchAll(tree_.Path("*.*"), kFilePassAttr);
+  const auto folders = SearchAll(tree_.Path("*.*"), kFolderPassAttr);
+  for (const TRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    EXPECT_EQ(all.contains(row.Name), row.In63);
+    EXPECT_EQ(folders.contains(row.Name), row.In16);
+    if (!all.contains(row.Name)) continue;
+    const uint32_t attr = all.at(row.Name).Attr;
+    EXPECT_EQ((attr & kAttrDirectory) != 0, row.Folder);
+    EXPECT_EQ(attr & (kAttrHidden | kAttrSystem | kAttrReadOnly), row.Attributes);
+  }
+  // The search hands "." and ".." on to the walk, which passes over them itself.
+  for (const auto* found : {&all, &folders}) {
+    EXPECT_TRUE(found->contains("."));
+    EXPECT_TRUE(found->contains(".."));
+  }
+  EXPECT_EQ(all.size(), 9u);
+  EXPECT_EQ(folders.size(), 5u);
+}
+
+TEST_F(FileSearchTest, FindFirstFailsWhenEveryMatchIsExcluded) {
+  tree_.File("h1.txt");
+  tree_.File("h2.txt");
+  tree_.Attributes("h1.txt", FILE_ATTRIBUTE_HIDDEN);
+  tree_.Attributes("h2.txt", FILE_ATTRIBUTE_SYSTEM);
+  std::unique_ptr<TFileSearch> search = NewPlatformFileSystem()->NewSearch();
+  EXPECT_FALSE(search->FindFirst(tree_.Path("h*.txt"), kFolderPassAttr));
+  EXPECT_FALSE(search->FindNext());  // the failed search was closed
+  search->Close();
+  search->Close();  // harmless twice
+  // The same search object serves again, and the exclusion follows the new value.
+  ASSERT_TRUE(search->FindFirst(tree_.Path("h*.txt"), kFilePassAttr));
+  EXPECT_TRUE(search->FindNext());
+  EXPECT_FALSE(search->FindNext());
+}
+
+TEST_F(FileSearchTest, FoldersThatCannotBeSearchedFindNothing) {
+  tree_.Folder("gone");
+  std::string deep = "d";
+  tree_.Folder(deep);
+  while (tree_.Path(deep).size() < MAX_PATH + 20) {
+    deep += "\\abcdefghijklmnopqrstuvwxyz";
+    tree_.Folder(deep);  // made through the long-path form, so it really exists
+  }
+  ASSERT_TRUE(RemoveDirectoryA(tree_.Path("gone").c_str()));
+  const struct {
+    const char* Why;
+    std::string Pattern;
+  } rows[] = {
+      {"removed", tree_.Path("gone\\*.*")},
+      {"longer than MAX_PATH", tree_.Path(deep + "\\*.*")},
+      {"never existed", tree_.Path("nowhere\\deeper\\*.*")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Why);
+    for (uint32_t attrValue : {kFilePassAttr, kFolderPassAttr}) {
+      std::unique_ptr<TFileSearch> search = NewPlatformFileSystem()->NewSearch();
+      EXPECT_FALSE(search->FindFirst(row.Pattern, attrValue));
+      EXPECT_FALSE(search->FindNext());
+    }
+  }
+}
+
+TEST_F(FileSearchTest, SizesAreSixtyFourBitAndZeroForFolders) {
+  const struct {
+    const char* Name;
+    int64_t Size;
+  } rows[] = {
+      {"empty", 0},
+      {"small", 1500},
+      {"three GiB", 3LL << 30},
+      {"four GiB and five bytes", (4LL << 30) + 5},
+  };
+  for (const auto& row : rows) tree_.FileOfSize(row.Name, row.Size);
+  tree_.Folder("folder");
+  const auto found = SearchAll(tree_.Path("*.*"), kFilePassAttr);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ASSERT_TRUE(found.contains(row.Name));
+    EXPECT_EQ(found.at(row.Name).Size, row.Size);
+  }
+  EXPECT_EQ(found.at("folder").Size, 0);
+  EXPECT_EQ(found.at("four GiB and five bytes").Size, 4294967301LL);
+}
+
+constexpr uint32_t Packed(int year, int month, int day, int hour, int minute, int second) {
+  return uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
+         uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
+}
+
+TEST_F(FileSearchTest, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
+  const struct {
+    const char* Name;
+    WORD Year, Month, Day, Hour, Minute, Second;
+    uint32_t Expected;
+  } rows[] = {
+      {"in 2003", 2003, 3, 14, 9, 5, 12, 0x2E6E48A6},
+      {"odd second rounds down", 2003, 3, 14, 9, 5, 13, Packed(2003, 3, 14, 9, 5, 12)},
+      {"first packable", 1980, 1, 1, 0, 0, 0, Packed(1980, 1, 1, 0, 0, 0)},
+      {"last packable", 2107, 12, 31, 23, 59, 58, Packed(2107, 12, 31, 23, 59, 58)},
+      {"after 2043 is unsigned", 2050, 7, 1, 12, 0, 0, Packed(2050, 7, 1, 12, 0, 0)},
+      {"before 1980", 1975, 6, 1, 12, 0, 0, 0},
+      {"after 2107", 2120, 6, 1, 12, 0, 0, 0},
+  };
+  for (const auto& row : rows) {
+    tree_.File(row.Name);
+    SYSTEMTIME local{};
+    local.wYear = row.Year;
+    local.wMonth = row.Month;
+    local.wDay = row.Day;
+    local.wHour = row.Hour;
+    local.wMinute = row.Minute;
+    local.wSecond = row.Second;
+    tree_.WriteTime(row.Name, local);
+  }
+  tree_.Folder("folder 2003");
+  SYSTEMTIME local{2003, 1, 0, 2, 0, 0, 0, 0};
+  tree_.WriteTime("folder 2003", local);
+  const auto found = SearchAll(tree_.Path("*.*"), kFilePassAttr);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ASSERT_TRUE(found.contains(row.Name));
+    EXPECT_EQ(found.at(row.Name).Time, row.Expected);
+  }
+  EXPECT_EQ(found.at("folder 2003").Time, Packed(2003, 1, 2, 0, 0, 0));
+}
+
+class FolderLinkTest : public FileSearchTest {
+ protected:
+  // a\b\c with links in c; true when links can be made here.
+  bool MakeLinks() {
+    tree_.Folder("a");
+    tree_.Folder("a\\b");
+    tree_.Folder("a\\b\\c");
+    tree_.Folder("elsewhere");
+    const std::string c = tree_.Path("a\\b\\c\\");
+    return test::MakeFolderLink(c + "to self", tree_.Path("a\\b\\c")) &&
+           test::MakeFolderLink(c + "to parent", tree_.Path("a\\b")) &&
+           test::MakeFolderLink(c + "to root", tree_.Path("a")) &&
+           test::MakeFolderLink(c + "to drive", tree_.Root().substr(0, 3)) &&
+           test::MakeFolderLink(c + "to elsewhere", tree_.Path("elsewhere"));
+  }
+};
+
+TEST_F(FolderLinkTest, OnlyLinksBackToAnAncestorAreCaught) {
+  if (!MakeLinks()) GTEST_SKIP() << "no folder link can be made here";
+  const std::string c = tree_.Path("a\\b\\c\\");
+  const auto found = SearchAll(c + "*.*", kFolderPassAttr);
+  const struct {
+    const char* Name;
+    bool Loop;
+  } rows[] = {
+      {"to self", true},  {"to parent", true},     {"to root", true},
+      {"to drive", true}, {"to elsewhere", false},
+  };
+  std::unique_ptr<TFileSystem> files = NewPlatformFileSystem();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Name);
+    ASSERT_TRUE(found.contains(row.Name));
+    const uint32_t attr = found.at(row.Name).Attr;
+    EXPECT_EQ(attr & (kAttrDirectory | kAttrReparsePoint), kAttrDirectory | kAttrReparsePoint);
+    EXPECT_EQ(files->IsLinkToAncestor(c + row.Name + "\\", attr), row.Loop);
+  }
+}
+
+TEST_F(FolderLinkTest, PlainFoldersAndBrokenLinksAreNoLoops) {
+  std::unique_ptr<TFileSystem> files = NewPlatformFileSystem();
+  tree_.Folder("plain");
+  EXPECT_FALSE(files->IsLinkToAncestor(tree_.Path("plain\\"), kAttrDirectory));
+  // Without the reparse bit no question is asked of the disk, whatever the path.
+  EXPECT_FALSE(files->IsLinkToAncestor(tree_.Path("missing\\"), kAttrDirectory));
+  // A link whose target has gone leads nowhere.
+  tree_.Folder("target");
+  if (!test::MakeFolderLink(tree_.Path("dangling"), tree_.Path("target")))
+    GTEST_SKIP() << "no folder link can be made here";
+  ASSERT_TRUE(RemoveDirectoryA(tree_.Path("target").c_str()));
+  EXPECT_FALSE(
+      files->IsLinkToAncestor(tree_.Path("dangling\\"), kAttrDirectory | kAttrReparsePoint));
+}
+
+}  // namespace
+}  // namespace ramilux
