@@ -1,2 +1,88 @@
-// (being written)
-int main() { return 0; }
+// arbo: the listing of a folder tree on standard output or into a file, made by the same
+// engine and with the same lines as the window's view.
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console_output.h"
+#include "console_window.h"
+#include "listing.h"
+#include "options.h"
+#include "platform.h"
+#include "system.h"
+
+namespace arbo {
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 2;
+constexpr int kInterrupted = 130;  // as a shell reports a program ended by SIGINT
+
+int Fail(const std::string& message) {
+  WriteStderr("arbo: " + message + "\n");
+  return kFailure;
+}
+
+std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::string& error) {
+  if (!options.OutputFile) return OpenStandardOutput();
+  return OpenOutputFile(*options.OutputFile, error);
+}
+
+int Run(const std::vector<std::string>& arguments) {
+  TArboOptions options;
+  std::string error;
+  if (!ParseArguments(arguments, options, error)) return Fail(error);
+  if (options.Help) {
+    const std::string usage = UsageText();
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    return kSuccess;
+  }
+  if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
+    return Fail(options.Folder + ": " + problem);
+  }
+  // The output is opened before the walk, so that an unwritable file fails at once.
+  std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
+  if (!target) return Fail(error);
+
+  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem();
+  std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices();
+  TConsoleOutput output(*target, options.Encoding);
+  TProgressLine progress(StderrIsTerminal());
+  TConsoleWindow window(options, output, progress);
+  ramilux::TListing listing({*files, *text, window});
+  window.Attach(listing);
+  listing.SetRoot(AbsoluteFolder(options.Folder));
+
+  // The window would put "0" back into a size box that holds no number and go on; a
+  // command line says so instead.
+  if (window.MinSizeEditShown()) {
+    listing.SetMinSize(options.SizeText);
+    if (window.SizeTextRejected()) {
+      return Fail(Say("taille invalide : ", "invalid size: ") + options.SizeText);
+    }
+  }
+
+  CatchInterrupt();
+  const bool completed = listing.SbnRefreshClick();
+  progress.Clear();
+  if (Interrupted()) return kInterrupted;  // nothing is committed: a file keeps its old text
+  if (!completed || !window.Error().empty()) {
+    return Fail(window.Error().empty() ? Say("échec de la liste", "listing failed")
+                                       : window.Error());
+  }
+  if (!output.Finish()) return Fail(output.Error());
+  return kSuccess;
+}
+
+}  // namespace
+}  // namespace arbo
+
+int main(int argc, char** argv) {
+  try {
+    return arbo::Run(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& error) {
+    return arbo::Fail(error.what());
+  }
+}

@@ -1,0 +1,215 @@
+// Parsing of arbo's options: short ones alone or grouped (-fsd), long ones with their
+// value after "=" or as the next argument, "--" before a folder that begins with "-".
+#include "options.h"
+
+#include <string_view>
+
+#include "system.h"
+
+namespace arbo {
+namespace {
+
+enum class TOption { Files, Mask, MinSize, MaxSize, Size, Date, Sort, Encoding, Output, Help };
+
+struct TOptionName {
+  char Short;  // 0 when there is none
+  std::string_view Long;
+  TOption Option;
+  bool TakesValue;
+};
+
+constexpr TOptionName kOptions[] = {
+    {'f', "files", TOption::Files, false},   {'m', "mask", TOption::Mask, true},
+    {0, "min-size", TOption::MinSize, true}, {0, "max-size", TOption::MaxSize, true},
+    {'s', "size", TOption::Size, false},     {'d', "date", TOption::Date, false},
+    {0, "sort", TOption::Sort, true},        {0, "encoding", TOption::Encoding, true},
+    {'o', "output", TOption::Output, true},  {'h', "help", TOption::Help, false},
+};
+
+const TOptionName* FindShort(char name) {
+  for (const TOptionName& option : kOptions) {
+    if (option.Short == name) return &option;
+  }
+  return nullptr;
+}
+
+const TOptionName* FindLong(std::string_view name) {
+  for (const TOptionName& option : kOptions) {
+    if (option.Long == name) return &option;
+  }
+  return nullptr;
+}
+
+bool Apply(TOption option, const std::string& value, TArboOptions& options, std::string& error) {
+  switch (option) {
+    case TOption::Files:
+      options.Files = true;
+      break;
+    case TOption::Mask:
+      options.Mask = value;
+      break;
+    case TOption::MinSize:
+    case TOption::MaxSize: {
+      const TSizeDirection direction =
+          option == TOption::MinSize ? TSizeDirection::AtLeast : TSizeDirection::AtMost;
+      if (options.SizeDirection != TSizeDirection::None && options.SizeDirection != direction) {
+        error = Say("--min-size et --max-size s'excluent",
+                    "--min-size and --max-size exclude each other");
+        return false;
+      }
+      options.SizeDirection = direction;
+      options.SizeText = value;
+      break;
+    }
+    case TOption::Size:
+      options.SizeColumn = true;
+      break;
+    case TOption::Date:
+      options.DateColumn = true;
+      break;
+    case TOption::Sort:
+      if (value == "alpha") {
+        options.SortIndex = 0;
+      } else if (value == "size") {
+        options.SortIndex = 1;
+      } else if (value == "date") {
+        options.SortIndex = 2;
+      } else {
+        error = Say("--sort attend alpha, size ou date, pas « ",
+                    "--sort takes alpha, size or date, not \"") +
+                value + Say(" »", "\"");
+        return false;
+      }
+      break;
+    case TOption::Encoding:
+      if (value == "utf8") {
+        options.Encoding = TEncodingChoice::Utf8;
+      } else if (value == "ansi") {
+        options.Encoding = TEncodingChoice::Ansi;
+      } else {
+        error =
+            Say("--encoding attend utf8 ou ansi, pas « ", "--encoding takes utf8 or ansi, not \"") +
+            value + Say(" »", "\"");
+        return false;
+      }
+      break;
+    case TOption::Output:
+      options.OutputFile = value;
+      break;
+    case TOption::Help:
+      options.Help = true;
+      break;
+  }
+  return true;
+}
+
+std::string UnknownOption(std::string_view option) {
+  return Say("option inconnue : ", "unknown option: ") + std::string(option);
+}
+
+std::string MissingValue(std::string_view option) {
+  return Say("l'option ", "option ") + std::string(option) +
+         Say(" attend une valeur", " needs a value");
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& arguments, TArboOptions& options,
+                    std::string& error) {
+  options.Encoding = AnsiByDefault() ? TEncodingChoice::Ansi : TEncodingChoice::Utf8;
+  std::vector<std::string> folders;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+      folders.push_back(argument);
+    } else if (argument == "--") {
+      optionsEnded = true;
+    } else if (argument.starts_with("--")) {
+      const size_t equals = argument.find('=');
+      const TOptionName* option = FindLong(std::string_view(argument).substr(2, equals - 2));
+      if (option == nullptr || (!option->TakesValue && equals != std::string::npos)) {
+        error = UnknownOption(argument);
+        return false;
+      }
+      std::string value;
+      if (option->TakesValue) {
+        if (equals != std::string::npos) {
+          value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+          value = arguments[++i];
+        } else {
+          error = MissingValue(argument);
+          return false;
+        }
+      }
+      if (!Apply(option->Option, value, options, error)) return false;
+    } else {
+      // One or more short options; one that takes a value takes the rest or the next.
+      for (size_t k = 1; k < argument.size(); ++k) {
+        const TOptionName* option = FindShort(argument[k]);
+        if (option == nullptr) {
+          error = UnknownOption("-" + std::string(1, argument[k]));
+          return false;
+        }
+        std::string value;
+        if (option->TakesValue) {
+          if (k + 1 < argument.size()) {
+            value = argument.substr(k + 1);
+          } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+          } else {
+            error = MissingValue("-" + std::string(1, argument[k]));
+            return false;
+          }
+          k = argument.size();
+        }
+        if (!Apply(option->Option, value, options, error)) return false;
+      }
+    }
+  }
+  if (options.Help) return true;
+  if (folders.size() != 1) {
+    error = folders.empty() ? Say("dossier manquant (arbo --help pour l'aide)",
+                                  "missing folder (arbo --help for help)")
+                            : Say("un seul dossier attendu", "only one folder expected");
+    return false;
+  }
+  options.Folder = folders.front();
+  return true;
+}
+
+std::string UsageText() {
+  if (FrenchMessages()) {
+    return "Usage : arbo [options] DOSSIER\n"
+           "Écrit l'arborescence de DOSSIER avec des connecteurs.\n"
+           "  -f, --files            liste aussi les fichiers\n"
+           "  -m, --mask TEXTE       masques séparés par « ; » (ex. *.htm;*.jpg)\n"
+           "      --min-size KO      fichiers d'au moins KO kilo-octets\n"
+           "      --max-size KO      fichiers d'au plus KO kilo-octets\n"
+           "  -s, --size             colonne de la taille\n"
+           "  -d, --date             colonne de la date et de l'heure\n"
+           "      --sort alpha|size|date     ordre des fichiers (alpha par défaut)\n"
+           "      --encoding utf8|ansi       utf8 : connecteurs ├ └ │ ─, fins de ligne LF ;\n"
+           "                                 ansi : octets 0xC3 0xC0 0xB3 0xC4 et CR LF\n"
+           "  -o, --output FICHIER   écrit dans FICHIER au lieu de la sortie standard\n"
+           "  -h, --help             affiche cette aide\n"
+           "Code de sortie : 0 réussite, 2 erreur, 130 interrompu (Ctrl-C).\n";
+  }
+  return "Usage: arbo [options] FOLDER\n"
+         "Writes the tree below FOLDER with connectors.\n"
+         "  -f, --files            list files too\n"
+         "  -m, --mask TEXT        wildcard masks separated by \";\" (e.g. *.htm;*.jpg)\n"
+         "      --min-size KB      files of at least KB kilobytes\n"
+         "      --max-size KB      files of at most KB kilobytes\n"
+         "  -s, --size             size column\n"
+         "  -d, --date             date / time column\n"
+         "      --sort alpha|size|date     order of the files (default alpha)\n"
+         "      --encoding utf8|ansi       utf8: connectors as ├ └ │ ─, LF line ends;\n"
+         "                                 ansi: bytes 0xC3 0xC0 0xB3 0xC4 and CR LF\n"
+         "  -o, --output FILE      write to FILE instead of standard output\n"
+         "  -h, --help             show this help\n"
+         "Exit status: 0 success, 2 error, 130 interrupted (Ctrl-C).\n";
+}
+
+}  // namespace arbo

@@ -1,0 +1,35 @@
+// arbo's command line: the options as the window's controls would hold them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console_output.h"
+
+namespace arbo {
+
+enum class TSizeDirection { None, AtLeast, AtMost };
+
+struct TArboOptions {
+  std::string Folder;
+  bool Files = false;                                   // CbxFile
+  std::optional<std::string> Mask;                      // CbxMask checked and the text of EdtMask
+  TSizeDirection SizeDirection = TSizeDirection::None;  // CbxMinSize, RbnHigher / RbnLower
+  std::string SizeText;                                 // EdtMinSize, in kilobytes
+  bool SizeColumn = false;                              // CbxSize
+  bool DateColumn = false;                              // CbxDateTime
+  int SortIndex = 0;                                    // RgpSort: 0 alpha, 1 size, 2 date
+  TEncodingChoice Encoding = TEncodingChoice::Utf8;
+  std::optional<std::string> OutputFile;
+  bool Help = false;
+};
+
+// Reads the arguments after the program's name. False with a one-line message when they
+// are not understood.
+bool ParseArguments(const std::vector<std::string>& arguments, TArboOptions& options,
+                    std::string& error);
+
+std::string UsageText();
+
+}  // namespace arbo

@@ -1,0 +1,244 @@
+// arbo's system layer on POSIX: SIGINT, the terminal, the logical absolute path of the
+// root, and the output through file descriptors with a temporary file renamed at the end.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "system.h"
+
+namespace arbo {
+namespace {
+
+// Written by the signal handler, read by the walk through the window port: the one
+// global a signal leaves us.
+volatile sig_atomic_t g_interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  g_interrupted = 1;
+}
+
+std::string Errno() {
+  return std::strerror(errno);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first, second;
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The current folder as the shell names it ($PWD, links kept) when that still is the
+// current folder, else as the kernel names it.
+std::string CurrentFolder() {
+  const char* pwd = std::getenv("PWD");
+  if (pwd != nullptr && pwd[0] == '/' && SameFile(pwd, ".")) return pwd;
+  std::vector<char> buffer(PATH_MAX);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "/";
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+std::string JoinComponents(const std::vector<std::string>& components) {
+  std::string path = "/";
+  for (const std::string& component : components) path += component + "/";
+  return path;
+}
+
+}  // namespace
+
+void CatchInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESETHAND | SA_RESTART;  // a second Ctrl-C ends the program
+  sigaction(SIGINT, &action, nullptr);
+}
+
+bool Interrupted() {
+  return g_interrupted != 0;
+}
+
+bool StderrIsTerminal() {
+  return isatty(STDERR_FILENO) == 1;
+}
+
+int TerminalColumns() {
+  struct winsize size {};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+void WriteStderr(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = write(STDERR_FILENO, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    text.remove_prefix(size_t(written));
+  }
+}
+
+bool FrenchMessages() {
+  static const bool french = [] {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+      const char* value = std::getenv(variable);
+      if (value != nullptr && *value != '\0') return std::strncmp(value, "fr", 2) == 0;
+    }
+    return false;
+  }();
+  return french;
+}
+
+bool AnsiByDefault() {
+  return false;
+}
+
+std::string FolderProblem(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Say("dossier introuvable", "no such folder");
+    return Errno();
+  }
+  if (!S_ISDIR(status.st_mode)) return Say("n'est pas un dossier", "not a folder");
+  return {};
+}
+
+// "." and empty components go; ".." is resolved by the text of the path, as the shell's
+// cd does, but only when that still names the same folder (it does not after a link).
+std::string AbsoluteFolder(const std::string& path) {
+  const std::string full = path.starts_with('/') ? path : CurrentFolder() + "/" + path;
+  std::vector<std::string> kept, resolved;
+  size_t start = 0;
+  while (start <= full.size()) {
+    size_t end = full.find('/', start);
+    if (end == std::string::npos) end = full.size();
+    const std::string component = full.substr(start, end - start);
+    start = end + 1;
+    if (component.empty() || component == ".") continue;
+    kept.push_back(component);
+    if (component != "..") {
+      resolved.push_back(component);
+    } else if (!resolved.empty()) {
+      resolved.pop_back();
+    }
+  }
+  const std::string literal = JoinComponents(kept);
+  const std::string logical = JoinComponents(resolved);
+  return logical == literal || SameFile(logical, literal) ? logical : literal;
+}
+
+namespace {
+
+class TDescriptorTarget final : public TOutputTarget {
+ public:
+  // `temporary` is empty when `fd` writes straight to the destination.
+  TDescriptorTarget(int fd, std::string name, std::string temporary, std::string destination)
+      : fd_(fd),
+        name_(std::move(name)),
+        temporary_(std::move(temporary)),
+        destination_(std::move(destination)) {}
+
+  ~TDescriptorTarget() override {
+    if (fd_ > STDERR_FILENO) close(fd_);
+    if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
+  }
+
+  bool Write(const char* data, size_t size, std::string& error) override {
+    while (size > 0) {
+      const ssize_t written = write(fd_, data, size);
+      if (written < 0 && errno == EINTR) continue;
+      if (written < 0) return Fail(error);
+      data += written;
+      size -= size_t(written);
+    }
+    return true;
+  }
+
+  bool Commit(std::string& error) override {
+    if (fd_ > STDERR_FILENO) {
+      const int fd = fd_;
+      fd_ = -1;
+      if (close(fd) != 0) return Fail(error);
+    }
+    if (!temporary_.empty() && rename(temporary_.c_str(), destination_.c_str()) != 0) {
+      return Fail(error);
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  bool Fail(std::string& error) {
+    error = Say("écriture impossible dans ", "cannot write to ") + name_ + ": " + Errno();
+    return false;
+  }
+
+  int fd_;
+  std::string name_, temporary_, destination_;
+  bool committed_ = false;
+};
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t DefaultFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::unique_ptr<TOutputTarget> OpenStandardOutput() {
+  return std::make_unique<TDescriptorTarget>(STDOUT_FILENO,
+                                             Say("la sortie standard", "standard output"), "", "");
+}
+
+std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
+  auto cannotCreate = [&] {
+    error =
+        Say("impossible de créer le fichier ", "cannot create the file ") + path + ": " + Errno();
+    return nullptr;
+  };
+  mode_t mode = DefaultFileMode();
+  struct stat status;
+  if (stat(path.c_str(), &status) == 0) {
+    if (S_ISDIR(status.st_mode)) {
+      error = path + ": " + Say("est un dossier", "is a folder");
+      return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+      // A device or a pipe (/dev/null, a FIFO): written in place, never renamed over.
+      const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+      if (fd < 0) return cannotCreate();
+      return std::make_unique<TDescriptorTarget>(fd, path, "", "");
+    }
+    mode = status.st_mode & 07777;
+  }
+  // Through a link, the file it points to is replaced and the link stays.
+  std::string destination = path;
+  if (char* real = realpath(path.c_str(), nullptr)) {
+    destination = real;
+    std::free(real);
+  }
+  std::string temporary = FolderOf(destination) + "/.arbo-XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return cannotCreate();
+  fchmod(fd, mode);
+  return std::make_unique<TDescriptorTarget>(fd, path, temporary, destination);
+}
+
+}  // namespace arbo

@@ -1,0 +1,191 @@
+// arbo's system layer on Win32: the console's Ctrl-C, the console window, full path
+// names, and the output through file handles with a temporary file moved at the end.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "system.h"
+
+namespace arbo {
+namespace {
+
+// Set by the console's control handler (another thread), read by the walk through the
+// window port.
+volatile LONG g_interrupted = 0;
+
+BOOL WINAPI OnControl(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
+  // A second Ctrl-C falls through to the default handler, which ends the program.
+  return InterlockedExchange(&g_interrupted, 1) == 0 ? TRUE : FALSE;
+}
+
+std::string LastError() {
+  const DWORD code = GetLastError();
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
+
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+class THandleTarget final : public TOutputTarget {
+ public:
+  // `temporary` is empty when `handle` writes straight to the destination.
+  THandleTarget(HANDLE handle, bool owned, std::string name, std::string temporary,
+                std::string destination)
+      : handle_(handle),
+        owned_(owned),
+        name_(std::move(name)),
+        temporary_(std::move(temporary)),
+        destination_(std::move(destination)) {}
+
+  ~THandleTarget() override {
+    if (owned_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!committed_ && !temporary_.empty()) DeleteFileA(temporary_.c_str());
+  }
+
+  bool Write(const char* data, size_t size, std::string& error) override {
+    while (size > 0) {
+      const DWORD chunk = size > (1u << 30) ? (1u << 30) : DWORD(size);
+      DWORD written = 0;
+      if (!WriteFile(handle_, data, chunk, &written, nullptr)) return Fail(error);
+      data += written;
+      size -= written;
+    }
+    return true;
+  }
+
+  bool Commit(std::string& error) override {
+    if (owned_ && handle_ != INVALID_HANDLE_VALUE) {
+      const HANDLE handle = handle_;
+      handle_ = INVALID_HANDLE_VALUE;
+      if (!CloseHandle(handle)) return Fail(error);
+    }
+    if (!temporary_.empty() &&
+        !MoveFileExA(temporary_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      return Fail(error);
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  bool Fail(std::string& error) {
+    error = Say("écriture impossible dans ", "cannot write to ") + name_ + ": " + LastError();
+    return false;
+  }
+
+  HANDLE handle_;
+  bool owned_;
+  std::string name_, temporary_, destination_;
+  bool committed_ = false;
+};
+
+}  // namespace
+
+void CatchInterrupt() {
+  SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+bool Interrupted() {
+  return g_interrupted != 0;
+}
+
+bool StderrIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
+int TerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info)) {
+    return info.srWindow.Right - info.srWindow.Left + 1;
+  }
+  return 80;
+}
+
+void WriteStderr(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+bool FrenchMessages() {
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_FRENCH;
+}
+
+bool AnsiByDefault() {
+  return true;
+}
+
+std::string FolderProblem(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+      return Say("dossier introuvable", "no such folder");
+    }
+    return LastError();
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return Say("n'est pas un dossier", "not a folder");
+  return {};
+}
+
+// GetFullPathNameA works on the text of the path alone: it never follows a link.
+std::string AbsoluteFolder(const std::string& path) {
+  std::string full(MAX_PATH, '\0');
+  DWORD length = GetFullPathNameA(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {
+    full.resize(length);
+    length = GetFullPathNameA(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+  }
+  full.resize(length == 0 ? 0 : length);
+  if (full.empty()) full = path;
+  if (!IsSeparator(full.back())) full += '\\';
+  return full;
+}
+
+std::unique_ptr<TOutputTarget> OpenStandardOutput() {
+  // Binary: the listing's CR LF goes out as it is, not as CR CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  return std::make_unique<THandleTarget>(GetStdHandle(STD_OUTPUT_HANDLE), false,
+                                         Say("la sortie standard", "standard output"), "", "");
+}
+
+std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    error = path + ": " + Say("est un dossier", "is a folder");
+    return nullptr;
+  }
+  std::string folder = path;
+  while (!folder.empty() && !IsSeparator(folder.back()) && folder.back() != ':') folder.pop_back();
+  if (folder.empty()) folder = ".";
+  char temporary[MAX_PATH];
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (GetTempFileNameA(folder.c_str(), "arb", 0, temporary) != 0) {
+    handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (handle == INVALID_HANDLE_VALUE) DeleteFileA(temporary);
+  }
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = Say("impossible de créer le fichier ", "cannot create the file ") + path + ": " +
+            LastError();
+    return nullptr;
+  }
+  return std::make_unique<THandleTarget>(handle, true, path, temporary, path);
+}
+
+}  // namespace arbo
