@@ -11,7 +11,7 @@ std::span<char> TStringArena::Allocate(size_t length) {
     large_.push_back(std::make_unique<char[]>(length));
     return {large_.back().get(), length};
   }
-  if (used_ + length > kBlockSize) {
+  if (blocks_.empty() || used_ + length > kBlockSize) {
     blocks_.push_back(std::make_unique<char[]>(kBlockSize));
     used_ = 0;
   }
