@@ -1,28 +1,20 @@
-// (being written) Program start.
+// Program start: the main window on the platform's file search and text services, and
+// the message loop until the window is closed.
 #include <windows.h>
 
-static LRESULT CALLBACK WndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(w, m, wp, lp);
-}
+#include <cstdlib>
 
-int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int show) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = inst;
-  wc.lpszClassName = "TFrmMain";
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  RegisterClassA(&wc);
-  HWND w = CreateWindowA("TFrmMain", "Listeur d'arborescence", WS_OVERLAPPEDWINDOW, 283, 106,
-                         533, 430, nullptr, nullptr, inst, nullptr);
-  ShowWindow(w, show);
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return 0;
+#include "frm_main.h"
+#include "platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+  ramilux::TStartOptions options;
+  if (__argc > 1) options.FontArgument = __argv[1];
+  options.QuitOnDestroy = true;
+  auto files = ramilux::NewPlatformFileSystem();
+  auto text = ramilux::NewPlatformTextServices();
+  ramilux::TFrmMain form(options, *files, *text);
+  if (!form.Create()) return 1;
+  form.Show(showCommand);
+  return form.RunMessageLoop();
 }

@@ -88,4 +88,24 @@ inline int64_t StreamOut(HWND view, UINT format, EDITSTREAM& stream) {
   return SendMessageA(view, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
 }
 
+inline int64_t TextLimit(HWND view) { return SendMessageA(view, EM_GETLIMITTEXT, 0, 0); }
+
+// The whole text as ANSI bytes, with CR LF line ends.
+inline std::string Text(HWND view) {
+  std::string text(static_cast<size_t>(TextLength(view)) * 2 + 1, '\0');
+  auto got = SendMessageA(view, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
+// The characters first .. last - 1 as ANSI bytes.
+inline std::string TextRange(HWND view, int64_t first, int64_t last) {
+  if (last <= first) return {};
+  std::string text(static_cast<size_t>(last - first) * 2 + 1, '\0');
+  TEXTRANGEA range{{static_cast<LONG>(first), static_cast<LONG>(last)}, text.data()};
+  auto got = SendMessageA(view, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
 }  // namespace ramilux::rich_edit

@@ -1,0 +1,147 @@
+// The main window FrmMain (class TFrmMain): the panel of tool buttons and options above
+// the rich edit view, the handlers of its controls, and the window port through which
+// the listing engine drives those controls during a run.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "form_layout.h"
+#include "handles.h"
+#include "listing.h"
+#include "ports.h"
+
+namespace ramilux {
+
+inline constexpr char kFrmMainClass[] = "TFrmMain";
+inline constexpr char kPickerTitle[] = "Choisissez le r\xE9pertoire racine de l'arborescence";
+inline constexpr char kInsertError[] = "Erreur d'insertion de ligne RichEdit";
+
+struct TStartOptions {
+  std::string FontArgument;    // the first command-line argument, "" when there is none
+  std::string ExecutablePath;  // full path of the program; its folder holds the font file
+  bool QuitOnDestroy = false;  // end the thread's message loop when the window goes
+};
+
+class TFrmMain final : public TListingWindow {
+ public:
+  // `files` and `text` serve the listing runs; they must outlive the window.
+  TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text);
+  ~TFrmMain() override;
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  // Builds the window and its controls from the form table, then runs FormCreate.
+  bool Create();
+  // FormShow, then centres the window on the screen and shows it.
+  void Show(int showCommand = SW_SHOWNORMAL);
+
+  HWND Handle() const { return hwnd_; }
+  // A control by its IDC_... id, nullptr when unknown.
+  HWND Control(int id) const;
+  TListing& Listing() { return listing_; }
+  const std::string& FontName() const { return fontName_; }
+  const std::string& FontFile() const { return fontFile_; }
+  bool Running() const { return running_; }
+  bool WaitCursorShown() const { return waitCursor_; }
+
+  // The form's key preview and Tab order, for every message taken from the queue: true
+  // when the message was handled and must not be dispatched.
+  bool PreTranslateMessage(MSG& message);
+  // The thread's message loop until the window's thread is told to quit.
+  int RunMessageLoop();
+
+  // Event handlers.
+  void FormCreate();
+  void FormShow();
+  void FormDestroy();
+  void FormKeyDown(WPARAM key);
+  void CbxFileClick();
+  void CbxMaskClick();
+  void CbxMinSizeClick();
+  void SbnSelectDirectoryClick();
+  void SbnPrintClick();
+  // The listing run; false when an error ended it (shown already, buttons unlocked).
+  bool SbnRefreshClick();
+  void SbnStopClick();
+  void SbnFontClick();
+  void PopMnuSaveRtfClick();
+  void PopMnuSaveTxtClick();
+  void PopMnuAboutClick();
+  // Opens the view's pop-up menu at a screen point.
+  void ShowPopupMenu(POINT screen);
+
+  // The window port (engine/ports.h).
+  void SetWaitCursor(bool wait) override;
+  void EnableButton(TButton button, bool enabled) override;
+  void ShowButton(TButton button, bool shown) override;
+  void SetDirectoryLabel(const std::string& text) override;
+  bool MaskEditShown() override;
+  std::string MaskText() override;
+  bool MinSizeEditShown() override;
+  std::string MinSizeText() override;
+  void SetMinSizeText(const std::string& text) override;
+  bool FileChecked() override;
+  bool SizeChecked() override;
+  bool DateTimeChecked() override;
+  bool HigherSelected() override;
+  int SortIndex() override;
+  void ProcessMessages() override;
+  void ClearView() override;
+  void RepaintNow() override;
+  void FocusView() override;
+  void SetViewRedraw(bool on) override;
+  int64_t ViewTextLength() override;
+  void SetCaret(int64_t index) override;
+  int64_t LineIndex(int64_t line) override;
+  void ScrollCaret() override;
+  int64_t ViewLineCount() override;
+  bool ReplaceSelection(std::string_view text, std::string& error) override;
+  void SetProgressMax(int64_t max) override;
+  void ShowProgress(bool shown) override;
+  void SetProgressPosition(int64_t position) override;
+  void ShowErrorBox(const std::string& title, const std::string& message) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR id, DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+  bool OnSetCursor();
+  void OnClose();
+  void OnSize();
+
+  void CreateControls(const std::vector<TControlRecord>& records);
+  HWND CreateControl(const TControlRecord& record, const TControlRecord* previous);
+  void BuildTabOrder(const std::vector<TControlRecord>& records);
+  void SelectNextControl(bool forward);
+  bool CanTakeFocus(HWND control) const;
+  void CreatePopupMenuItems();
+  void CreateHints(const std::vector<TControlRecord>& records);
+  void SetViewFont(const std::string& face, BYTE charset);
+  HWND ButtonHandle(TButton button) const;
+  bool Checked(int id) const;
+
+  TStartOptions options_;
+  TListing listing_;
+  HWND hwnd_ = nullptr;
+  std::unordered_map<int, HWND> controls_;
+  std::vector<HWND> tabOrder_;
+  TScaler scale_;
+  int panelHeight_ = 0;
+  TGdiObject formFont_;
+  std::vector<TGdiObject> menuImages_;
+  TMenu popupMenu_;
+  HWND hints_ = nullptr;
+  std::string fontName_;  // FFontName
+  std::string fontFile_;  // FFontFile
+  bool running_ = false;
+  bool waitCursor_ = false;
+  bool closeRequested_ = false;  // a close asked for during a run, done when it ends
+};
+
+}  // namespace ramilux

@@ -1,0 +1,130 @@
+// TFrmMain: the handlers of the controls and of the pop-up menu, the folder choice, the
+// run and its stop, and the About message.
+#include <windows.h>
+
+#include "app_title.h"
+#include "folder_picker.h"
+#include "font_choice.h"
+#include "frm_main.h"
+#include "printing.h"
+#include "resource.h"
+#include "saving.h"
+
+namespace ramilux {
+namespace {
+
+bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void SetShown(HWND control, bool shown) { ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE); }
+
+}  // namespace
+
+bool TFrmMain::Checked(int id) const {
+  return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TFrmMain::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;  // menu items arrive with code 0 == BN_CLICKED
+  switch (id) {
+    case IDC_CBX_FILE: CbxFileClick(); break;
+    case IDC_CBX_MASK: CbxMaskClick(); break;
+    case IDC_CBX_MIN_SIZE: CbxMinSizeClick(); break;
+    case IDC_SBN_SELECT_DIRECTORY: SbnSelectDirectoryClick(); break;
+    case IDC_SBN_PRINT: SbnPrintClick(); break;
+    case IDC_SBN_REFRESH: SbnRefreshClick(); break;
+    case IDC_SBN_STOP: SbnStopClick(); break;
+    case IDC_SBN_FONT: SbnFontClick(); break;
+    case IDM_SAVE_RTF: PopMnuSaveRtfClick(); break;
+    case IDM_SAVE_TXT: PopMnuSaveTxtClick(); break;
+    case IDM_ABOUT: PopMnuAboutClick(); break;
+  }
+}
+
+// The three visibility rules work from the current states, never by toggling, so a
+// hidden check box leaves the controls it governs as they were.
+void TFrmMain::CbxFileClick() {
+  bool files = Checked(IDC_CBX_FILE);
+  for (int id : {IDC_CBX_SIZE, IDC_CBX_DATE_TIME, IDC_CBX_MASK, IDC_CBX_MIN_SIZE}) {
+    SetShown(Control(id), files);
+  }
+}
+
+void TFrmMain::CbxMaskClick() {
+  SetShown(Control(IDC_EDT_MASK), IsShown(Control(IDC_CBX_MASK)) && Checked(IDC_CBX_MASK));
+}
+
+void TFrmMain::CbxMinSizeClick() {
+  bool shown = IsShown(Control(IDC_CBX_MIN_SIZE)) && Checked(IDC_CBX_MIN_SIZE);
+  for (int id : {IDC_EDT_MIN_SIZE, IDC_LBL_MIN_SIZE, IDC_RBN_LOWER, IDC_RBN_HIGHER}) {
+    SetShown(Control(id), shown);
+  }
+}
+
+void TFrmMain::SbnSelectDirectoryClick() {
+  std::string path = listing_.FDirectory;
+  bool chosen = PickFolder(hwnd_, kPickerTitle, path);
+  listing_.FDirectory = path;  // emptied when the previous folder is gone
+  // A confirmed choice always has a path; an empty one is taken as a cancel.
+  if (!chosen || path.empty()) return;
+  if (path.back() != '\\') path += '\\';
+  listing_.FDirectory = path;
+  listing_.FRootLength = static_cast<int32_t>(path.size());
+  // The run happens inside this call, even while SbnRefresh is still disabled. After an
+  // error it has unlocked the window itself; the buttons then stay as it left them.
+  if (!SbnRefreshClick()) return;
+  EnableButton(TButton::Print, true);
+  EnableButton(TButton::Refresh, true);
+}
+
+bool TFrmMain::SbnRefreshClick() {
+  running_ = true;
+  bool completed = listing_.SbnRefreshClick();
+  running_ = false;
+  if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+  return completed;
+}
+
+void TFrmMain::SbnStopClick() { listing_.SbnStopClick(); }
+
+// Closing the window in the middle of a run would destroy the controls under it: the
+// close waits for the run's end, and a walk in progress is stopped.
+void TFrmMain::OnClose() {
+  if (running_) {
+    closeRequested_ = true;
+    listing_.SbnStopClick();
+    return;
+  }
+  closeRequested_ = false;
+  DestroyWindow(hwnd_);
+}
+
+void TFrmMain::SbnPrintClick() { ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::SbnFontClick() { ramilux::SbnFontClick(hwnd_, Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::PopMnuSaveRtfClick() { ramilux::PopMnuSaveRtfClick(Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::PopMnuSaveTxtClick() { ramilux::PopMnuSaveTxtClick(Control(IDC_RICH_EDIT)); }
+
+// A plain box centred on the screen: no owner, modal for the whole task.
+void TFrmMain::PopMnuAboutClick() {
+  MessageBoxA(nullptr, AboutText().c_str(), ApplicationTitle(options_.ExecutablePath).c_str(),
+              MB_OK | MB_TASKMODAL);
+}
+
+void TFrmMain::ShowPopupMenu(POINT screen) {
+  if (screen.x == -1 && screen.y == -1) {  // from the keyboard: the view's corner
+    screen = {0, 0};
+    ClientToScreen(Control(IDC_RICH_EDIT), &screen);
+  }
+  TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                 hwnd_, nullptr);
+}
+
+bool TFrmMain::OnSetCursor() {
+  if (!waitCursor_) return false;
+  SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  return true;
+}
+
+}  // namespace ramilux

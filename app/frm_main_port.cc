@@ -1,0 +1,154 @@
+// TFrmMain as the listing engine's window port: the run reads the option controls and
+// writes the view, the label, the buttons and the progress bar through these.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "frm_main.h"
+#include "resource.h"
+#include "rich_edit.h"
+
+namespace ramilux {
+namespace {
+
+bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+std::string TextOf(HWND control) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(control, text.data(), text.size())));
+  return text;
+}
+
+int Clamp(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX)); }
+
+}  // namespace
+
+HWND TFrmMain::ButtonHandle(TButton button) const {
+  switch (button) {
+    case TButton::SelectDirectory: return Control(IDC_SBN_SELECT_DIRECTORY);
+    case TButton::Print: return Control(IDC_SBN_PRINT);
+    case TButton::Refresh: return Control(IDC_SBN_REFRESH);
+    case TButton::Font: return Control(IDC_SBN_FONT);
+    case TButton::Stop: return Control(IDC_SBN_STOP);
+  }
+  return nullptr;
+}
+
+// The wait cursor covers every window of the application: the form answers
+// WM_SETCURSOR for itself and its children (the view through its subclass).
+void TFrmMain::SetWaitCursor(bool wait) {
+  waitCursor_ = wait;
+  SetCursor(LoadCursorA(nullptr, wait ? IDC_WAIT : IDC_ARROW));
+}
+
+void TFrmMain::EnableButton(TButton button, bool enabled) {
+  EnableWindow(ButtonHandle(button), enabled);
+}
+
+void TFrmMain::ShowButton(TButton button, bool shown) {
+  ShowWindow(ButtonHandle(button), shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void TFrmMain::SetDirectoryLabel(const std::string& text) {
+  SetWindowTextA(Control(IDC_LBL_DIRECTORY_NAME), text.c_str());
+}
+
+bool TFrmMain::MaskEditShown() { return IsShown(Control(IDC_EDT_MASK)); }
+std::string TFrmMain::MaskText() { return TextOf(Control(IDC_EDT_MASK)); }
+bool TFrmMain::MinSizeEditShown() { return IsShown(Control(IDC_EDT_MIN_SIZE)); }
+std::string TFrmMain::MinSizeText() { return TextOf(Control(IDC_EDT_MIN_SIZE)); }
+
+void TFrmMain::SetMinSizeText(const std::string& text) {
+  SetWindowTextA(Control(IDC_EDT_MIN_SIZE), text.c_str());
+}
+
+bool TFrmMain::FileChecked() { return Checked(IDC_CBX_FILE); }
+bool TFrmMain::SizeChecked() { return Checked(IDC_CBX_SIZE); }
+bool TFrmMain::DateTimeChecked() { return Checked(IDC_CBX_DATE_TIME); }
+bool TFrmMain::HigherSelected() { return Checked(IDC_RBN_HIGHER); }
+
+int TFrmMain::SortIndex() {
+  const int items[] = {IDC_RGP_SORT_ALPHA, IDC_RGP_SORT_SIZE, IDC_RGP_SORT_DATE};
+  for (int index = 0; index < 3; ++index) {
+    if (Checked(items[index])) return index;
+  }
+  return -1;
+}
+
+// Everything waiting in the queue, with the form's key preview; a quit request is put
+// back for the thread's own loop.
+void TFrmMain::ProcessMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (PreTranslateMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+void TFrmMain::ClearView() { rich_edit::Clear(Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::RepaintNow() {
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TFrmMain::FocusView() { SetFocus(Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::SetViewRedraw(bool on) { rich_edit::SetRedraw(Control(IDC_RICH_EDIT), on); }
+
+int64_t TFrmMain::ViewTextLength() { return rich_edit::TextLength(Control(IDC_RICH_EDIT)); }
+
+void TFrmMain::SetCaret(int64_t index) { rich_edit::SetCaret(Control(IDC_RICH_EDIT), index); }
+
+int64_t TFrmMain::LineIndex(int64_t line) {
+  return rich_edit::LineIndex(Control(IDC_RICH_EDIT), line);
+}
+
+void TFrmMain::ScrollCaret() { rich_edit::ScrollCaret(Control(IDC_RICH_EDIT)); }
+
+int64_t TFrmMain::ViewLineCount() { return rich_edit::LineCount(Control(IDC_RICH_EDIT)); }
+
+// The control reports no failure of its own: an insertion that did not grow the text by
+// the text's length (CR LF counts two, as WM_GETTEXTLENGTH counts it) failed, at the text
+// limit or for want of memory. A partial insertion is taken out again.
+bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
+  HWND view = Control(IDC_RICH_EDIT);
+  CHARRANGE selection = rich_edit::Selection(view);
+  int64_t before = rich_edit::TextLength(view) - (selection.cpMax - selection.cpMin);
+  std::string copy(text);
+  copy.erase(std::remove(copy.begin(), copy.end(), '\0'), copy.end());
+  rich_edit::ReplaceSelection(view, copy);
+  int64_t grown = rich_edit::TextLength(view) - before;
+  if (grown == static_cast<int64_t>(copy.size())) return true;
+  if (grown > 0) {
+    rich_edit::Select(view, selection.cpMin, selection.cpMin + grown);
+    rich_edit::ReplaceSelection(view, "");
+  }
+  error = kInsertError;
+  return false;
+}
+
+void TFrmMain::SetProgressMax(int64_t max) {
+  SendMessageA(Control(IDC_PROGRESS_BAR), PBM_SETRANGE32, 0, Clamp(max));
+}
+
+void TFrmMain::ShowProgress(bool shown) {
+  ShowWindow(Control(IDC_PROGRESS_BAR), shown ? SW_SHOWNA : SW_HIDE);
+}
+
+void TFrmMain::SetProgressPosition(int64_t position) {
+  SendMessageA(Control(IDC_PROGRESS_BAR), PBM_SETPOS, Clamp(position), 0);
+}
+
+// Centred on the screen: no owner, modal for the whole task.
+void TFrmMain::ShowErrorBox(const std::string& title, const std::string& message) {
+  MessageBoxA(nullptr, message.c_str(), title.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace ramilux
