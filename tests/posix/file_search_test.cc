@@ -113,21 +113,6 @@ TEST_F(PosixSearch, SizesAre64BitAndFoldersHaveNone) {
   EXPECT_EQ(Find(*files_, tree_.Path(), "sub").Size, 0);
 }
 
-// Sets the last-write time of `path` to a local date and time.
-void SetLocalTime(const std::string& path, int year, int month, int day, int hour, int minute,
-                  int second) {
-  struct tm local {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  const struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
-}
-
 constexpr uint32_t Packed(int year, int month, int day, int hour, int minute, int second) {
   return uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
          uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
@@ -149,7 +134,8 @@ TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
   };
   for (const TRow& row : rows) {
     tree_.MakeFile(row.Name, 1);
-    SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour, row.Minute, row.Second);
+    ASSERT_TRUE(testing::SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour,
+                                      row.Minute, row.Second));
   }
   for (const TRow& row : rows) {
     EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Time, row.Expected) << row.Name;

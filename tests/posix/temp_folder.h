@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -48,6 +49,23 @@ class TTempFolder {
  private:
   std::string path_;
 };
+
+// Sets the last-write time of `path` (links themselves, not their targets) to a local
+// date and time.
+inline bool SetLocalTime(const std::string& path, int year, int month, int day, int hour,
+                         int minute, int second) {
+  struct tm local {};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  const time_t when = mktime(&local);
+  const struct timespec times[2] = {{when, 0}, {when, 0}};
+  return utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
 
 // Sets an environment variable for the life of the object, then restores it.
 class TScopedEnv {

@@ -1,0 +1,89 @@
+// Runs the built arbo (beside the test program in bin/) as a child process and collects
+// its exit status, standard output and standard error.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "temp_folder.h"
+
+namespace ramilux::testing {
+
+struct TArboResult {
+  int Status = -1;  // the exit status, or 128 + the signal that ended it
+  std::string Out, Err;
+};
+
+using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+inline std::string BinFolder() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
+}
+
+// `environment` adds or replaces variables; `folder` is the child's current folder (and
+// $PWD), the test's own when empty; `whileRunning` is called with the child's pid before
+// the test waits for its end.
+inline TArboResult RunArbo(const std::vector<std::string>& arguments,
+                           const TEnvironment& environment = {}, const std::string& folder = "",
+                           const std::function<void(pid_t)>& whileRunning = {}) {
+  static const TTempFolder captures;  // outside every tree the tests list
+  const std::string outPath = captures / "stdout", errPath = captures / "stderr";
+  const std::string program = BinFolder() + "arbo";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    if (!folder.empty()) {
+      if (chdir(folder.c_str()) != 0) _exit(120);
+      setenv("PWD", folder.c_str(), 1);
+    }
+    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(121);
+  }
+  if (whileRunning) whileRunning(pid);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  TArboResult result;
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.Out = ReadFile(outPath);
+  result.Err = ReadFile(errPath);
+  return result;
+}
+
+// Waits until `path` exists; false after `seconds`.
+inline bool WaitForFile(const std::string& path, int seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (access(path.c_str(), F_OK) != 0) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+}  // namespace ramilux::testing

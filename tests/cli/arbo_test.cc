@@ -1,0 +1,276 @@
+// arbo end to end on real temporary trees: the lines it writes, its options, its error
+// exits and Ctrl-C during a walk.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "arbo_runner.h"
+#include "temp_folder.h"
+
+namespace ramilux {
+namespace {
+
+using testing::RunArbo;
+using testing::TArboResult;
+using testing::TTempFolder;
+
+const testing::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+
+std::string Header(const std::string& root) {
+  return "Arborescence a partir de: " + root + "\n \n";
+}
+
+// The names of the entries in a utf8 listing, in order, without prefixes and columns.
+std::vector<std::string> Names(const std::string& listing) {
+  std::vector<std::string> names;
+  size_t start = listing.find("\n \n");
+  if (start == std::string::npos) return names;
+  start += 3;
+  while (start < listing.size()) {
+    const size_t end = listing.find('\n', start);
+    std::string line = listing.substr(start, end - start);
+    start = end + 1;
+    line = line.substr(line.find("\u2500 ") + std::string("\u2500 ").size());
+    names.push_back(line.substr(0, line.find("  ")));
+  }
+  return names;
+}
+
+// The tree of the rendering example: readme.txt, Docs (a.doc, Old (b.doc)), Src (main.c).
+class ExampleTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.MakeFile("readme.txt", 1500);
+    tree_.MakeFolder("Docs/Old");
+    tree_.MakeFile("Docs/a.doc", 2048);
+    tree_.MakeFile("Docs/Old/b.doc", 10);
+    tree_.MakeFolder("Src");
+    tree_.MakeFile("Src/main.c", 300);
+    struct TTime {
+      const char* Path;
+      int Year, Month, Day, Hour, Minute, Second;
+    };
+    const TTime times[] = {
+        {"readme.txt", 2003, 3, 14, 9, 5, 12},     {"Docs", 2003, 1, 2, 0, 0, 0},
+        {"Docs/a.doc", 2003, 2, 20, 17, 30, 0},    {"Docs/Old", 2003, 1, 10, 11, 0, 4},
+        {"Docs/Old/b.doc", 2003, 1, 10, 11, 0, 4}, {"Src", 2003, 3, 5, 8, 15, 40},
+        {"Src/main.c", 2003, 3, 5, 8, 15, 40},
+    };
+    for (const TTime& t : times) {
+      ASSERT_TRUE(testing::SetLocalTime(tree_ / t.Path, t.Year, t.Month, t.Day, t.Hour, t.Minute,
+                                        t.Second));
+    }
+  }
+  TTempFolder tree_;
+};
+
+TEST_F(ExampleTree, ListsWithUtf8ConnectorsAndFrenchColumns) {
+  const TArboResult result = RunArbo({"-f", "-s", "-d", tree_.Path()}, kFrench);
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, Header(tree_.Path()) +
+                            "├─ readme.txt  1,46 Ko  14/03/2003 09:05:12\n"
+                            "├─ Docs  02/01/2003\n"
+                            "│  ├─ a.doc  2,00 Ko  20/02/2003 17:30:00\n"
+                            "│  └─ Old  10/01/2003 11:00:04\n"
+                            "│     └─ b.doc  0,01 Ko  10/01/2003 11:00:04\n"
+                            "└─ Src  05/03/2003 08:15:40\n"
+                            "   └─ main.c  0,29 Ko  05/03/2003 08:15:40\n");
+  EXPECT_EQ(result.Err, "");
+}
+
+TEST_F(ExampleTree, AnsiWritesTheViewsBytesWithCrLf) {
+  const TArboResult result = RunArbo({"--encoding", "ansi", tree_.Path()});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(result.Out, "Arborescence a partir de: " + tree_.Path() +
+                            "\r\n \r\n"
+                            "\xC3\xC4 Docs\r\n"
+                            "\xB3  \xC0\xC4 Old\r\n"
+                            "\xC0\xC4 Src\r\n");
+}
+
+TEST_F(ExampleTree, OutputFileHoldsTheListingAndNothingIsLeftBeside) {
+  TTempFolder out;
+  out.MakeFile("listing.txt", 7);  // replaced
+  const TArboResult direct = RunArbo({"-f", tree_.Path()});
+  const TArboResult toFile = RunArbo({"-f", "-o", out / "listing.txt", tree_.Path()});
+  EXPECT_EQ(toFile.Status, 0) << toFile.Err;
+  EXPECT_EQ(toFile.Out, "");
+  EXPECT_EQ(testing::ReadFile(out / "listing.txt"), direct.Out);
+  const auto entries = std::distance(std::filesystem::directory_iterator(out.Path()), {});
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
+  ASSERT_EQ(symlink(tree_.Path().c_str(), (tree_ / "Src/back").c_str()), 0);
+  struct TRow {
+    const char* Case;
+    std::string Folder, Argument, Root;
+  };
+  const TRow rows[] = {
+      {"dot", tree_ / "Docs", ".", tree_ / "Docs/"},
+      {"relative", tree_.Path(), "Docs/Old", tree_ / "Docs/Old/"},
+      {"dot-dot by the text", tree_ / "Docs/Old", "../../Src/./", tree_ / "Src/"},
+      {"link kept", tree_ / "Src", "back", tree_ / "Src/back/"},
+      {"dot-dot after a link", tree_ / "Src", "back/Docs/..", tree_ / "Src/back/"},
+  };
+  for (const TRow& row : rows) {
+    const TArboResult result = RunArbo({row.Argument}, {}, row.Folder);
+    EXPECT_EQ(result.Out.substr(0, result.Out.find('\n') + 1),
+              "Arborescence a partir de: " + row.Root + "\n")
+        << row.Case;
+  }
+}
+
+TEST(ArboNames, KeepTheirBytesAndHiddenFilesShowButNotHiddenFolders) {
+  TTempFolder tree;
+  tree.MakeFolder("Été");
+  tree.MakeFile("Été/\xC3\xC4 x");  // a name that looks like a connector group
+  tree.MakeFile(".profile");
+  tree.MakeFolder(".git/objects");
+  const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench);
+  EXPECT_EQ(result.Out, Header(tree.Path()) +
+                            "├─ .profile\n"
+                            "└─ Été\n"
+                            "   └─ \xC3\xC4 x\n");
+}
+
+TEST(ArboNames, ThreeGibFileShowsItsWholeSize) {
+  TTempFolder tree;
+  tree.MakeFile("big", off_t(3) << 30);
+  const TArboResult result = RunArbo({"-f", "-s", tree.Path()}, kFrench);
+  EXPECT_EQ(result.Out, Header(tree.Path()) + "└─ big  3145728,00 Ko\n");
+}
+
+TEST(ArboOptions, MasksSizesAndOrdersChooseTheFiles) {
+  // The order example: notes.txt 50 B, readme.txt 40 B, zero.txt empty, docs/plan.doc
+  // 300 B, docs/empty.txt empty, docs/old/x.doc 10 B; readme.txt is the older file.
+  TTempFolder tree;
+  tree.MakeFolder("docs/old");
+  tree.MakeFile("notes.txt", 50);
+  tree.MakeFile("readme.txt", 40);
+  tree.MakeFile("zero.txt", 0);
+  tree.MakeFile("docs/plan.doc", 300);
+  tree.MakeFile("docs/empty.txt", 0);
+  tree.MakeFile("docs/old/x.doc", 10);
+  tree.MakeFile("big.bin", 5000);
+  ASSERT_TRUE(testing::SetLocalTime(tree / "readme.txt", 2001, 1, 1, 12, 0, 0));
+  ASSERT_TRUE(testing::SetLocalTime(tree / "notes.txt", 2002, 1, 1, 12, 0, 0));
+  using TNames = std::vector<std::string>;
+  struct TRow {
+    const char* Case;
+    std::vector<std::string> Arguments;
+    TNames Expected;
+  };
+  const TRow rows[] = {
+      {"folders only", {}, {"docs", "old"}},
+      {"alpha",
+       {"-f", "-m", "*.txt;*.doc"},
+       {"notes.txt", "readme.txt", "docs", "plan.doc", "empty.txt", "old", "x.doc", "zero.txt"}},
+      {"size",
+       {"-f", "--sort", "size", "-m", "*.txt;*.doc"},
+       {"readme.txt", "notes.txt", "docs", "plan.doc", "empty.txt", "old", "x.doc", "zero.txt"}},
+      {"date",
+       {"-f", "--sort=date", "--mask=*.txt"},
+       {"readme.txt", "notes.txt", "docs", "empty.txt", "old", "zero.txt"}},
+      {"mask ignored without -f", {"-m", "*.doc"}, {"docs", "old"}},
+      {"mask of blanks", {"-f", "-m", "   "}, {"docs", "old"}},
+      {"at least 1 KB", {"-f", "--min-size", "1"}, {"big.bin", "docs", "old"}},
+      {"at most 0 KB", {"-f", "--max-size=0"}, {"docs", "empty.txt", "old", "zero.txt"}},
+  };
+  for (const TRow& row : rows) {
+    std::vector<std::string> arguments = row.Arguments;
+    arguments.push_back(tree.Path());
+    const TArboResult result = RunArbo(arguments, kFrench);
+    EXPECT_EQ(result.Status, 0) << row.Case << ": " << result.Err;
+    EXPECT_EQ(Names(result.Out), row.Expected) << row.Case;
+  }
+}
+
+TEST(ArboErrors, ExitWithStatusTwoAndOneLineOnStderr) {
+  TTempFolder tree;
+  tree.MakeFile("file.txt", 1);
+  tree.MakeFolder("out");
+  struct TRow {
+    const char* Case;
+    std::vector<std::string> Arguments;
+    std::string Message;  // what the line must hold
+    std::string NoFileAt;
+  };
+  const TRow rows[] = {
+      {"unknown option", {"-x", tree.Path()}, "-x", ""},
+      {"unknown long option", {"--colour", tree.Path()}, "--colour", ""},
+      {"no folder", {"-f"}, "dossier", ""},
+      {"two folders", {tree.Path(), tree.Path()}, "dossier", ""},
+      {"missing folder", {tree / "nowhere"}, "nowhere: dossier introuvable", ""},
+      {"file as folder", {tree / "file.txt"}, "file.txt: n'est pas un dossier", ""},
+      {"bad sort", {"--sort", "big", tree.Path()}, "big", ""},
+      {"bad encoding", {"--encoding=latin1", tree.Path()}, "latin1", ""},
+      {"size not a number", {"-f", "--min-size", "1.5", tree.Path()}, "1.5", ""},
+      {"both directions", {"--min-size", "1", "--max-size", "2", tree.Path()}, "--max-size", ""},
+      {"value missing", {tree.Path(), "-o"}, "-o", ""},
+      {"output folder missing",
+       {"-o", tree / "none/list.txt", tree.Path()},
+       "none/list.txt",
+       tree / "none/list.txt"},
+      {"output is a folder", {"-o", tree / "out", tree.Path()}, "est un dossier", ""},
+      {"output device full", {"-f", "-o", "/dev/full", tree.Path()}, "/dev/full", ""},
+  };
+  for (const TRow& row : rows) {
+    const TArboResult result = RunArbo(row.Arguments, kFrench);
+    EXPECT_EQ(result.Status, 2) << row.Case;
+    EXPECT_EQ(result.Out, "") << row.Case;
+    EXPECT_TRUE(result.Err.starts_with("arbo: ")) << row.Case << ": " << result.Err;
+    EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 1) << row.Case;
+    EXPECT_NE(result.Err.find(row.Message), std::string::npos) << row.Case << ": " << result.Err;
+    if (!row.NoFileAt.empty()) {
+      EXPECT_NE(access(row.NoFileAt.c_str(), F_OK), 0) << row.Case;
+    }
+  }
+}
+
+TEST(ArboHelp, PrintsTheUsageAndSucceeds) {
+  const TArboResult result = RunArbo({"--help"}, {{"LC_ALL", "en_US.UTF-8"}});
+  EXPECT_EQ(result.Status, 0);
+  EXPECT_TRUE(result.Out.starts_with("Usage: arbo [options] FOLDER\n")) << result.Out;
+}
+
+// Ctrl-C while the walk is inside the folder "pause-here": the preloaded shim holds the
+// walk there until the signal has been sent.
+TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
+  TTempFolder tree, out, flags;
+  for (const char* folder : {"a/one", "pause-here/inner", "z/last"}) tree.MakeFolder(folder);
+  tree.MakeFile("pause-here/file.txt", 5);
+  out.MakeFile("listing.txt", 3);  // must keep its old text
+  const std::string ready = flags / "ready", log = flags / "opened";
+  for (bool toFile : {false, true}) {
+    std::remove(ready.c_str());
+    std::remove(log.c_str());
+    std::vector<std::string> arguments = {"-f", tree.Path()};
+    if (toFile) arguments.insert(arguments.begin(), {"-o", out / "listing.txt"});
+    bool paused = false;
+    const testing::TEnvironment shim = {
+        {"LD_PRELOAD", testing::BinFolder() + "libarbo_pause_shim.so"},
+        {"ARBO_PAUSE_AT", "/pause-here/"},
+        {"ARBO_PAUSE_READY", ready},
+        {"ARBO_PAUSE_LOG", log}};
+    const TArboResult result = RunArbo(arguments, shim, "", [&](pid_t pid) {
+      paused = testing::WaitForFile(ready, 20);
+      kill(pid, paused ? SIGINT : SIGKILL);
+    });
+    ASSERT_TRUE(paused) << "the walk never reached pause-here: " << result.Err;
+    EXPECT_EQ(result.Status, 130) << result.Err;
+    EXPECT_EQ(result.Out, "");
+    // The walk itself stopped: the sub-folder of pause-here was never opened.
+    const std::string opened = testing::ReadFile(log);
+    EXPECT_NE(opened.find("/pause-here/"), std::string::npos) << opened;
+    EXPECT_EQ(opened.find("/pause-here/inner/"), std::string::npos) << opened;
+  }
+  EXPECT_EQ(testing::ReadFile(out / "listing.txt"), std::string(3, '\0'));
+  const auto entries = std::distance(std::filesystem::directory_iterator(out.Path()), {});
+  EXPECT_EQ(entries, 1);  // no temporary file left
+}
+
+}  // namespace
+}  // namespace ramilux

@@ -1,0 +1,54 @@
+// Preloaded into arbo by the interrupt test: when the walk opens the folder named by
+// ARBO_PAUSE_AT, arbo creates the file ARBO_PAUSE_READY and waits there for a SIGINT.
+// The test sends it only then, so the signal always lands in the middle of the walk.
+// Every folder opened is logged to ARBO_PAUSE_LOG, which shows where the walk stopped.
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void PauseUntilInterrupt(const char* readyPath) {
+  // SIGINT stays blocked from before the file exists until sigsuspend waits: a signal
+  // sent as soon as the file shows up cannot be lost.
+  sigset_t interrupt, previous;
+  sigemptyset(&interrupt);
+  sigaddset(&interrupt, SIGINT);
+  sigprocmask(SIG_BLOCK, &interrupt, &previous);
+  close(open(readyPath, O_WRONLY | O_CREAT, 0644));
+  sigset_t waiting = previous;
+  sigdelset(&waiting, SIGINT);
+  sigsuspend(&waiting);  // returns once arbo's handler has run
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void Log(const char* name) {
+  const char* path = std::getenv("ARBO_PAUSE_LOG");
+  if (path == nullptr) return;
+  const int fd = open(path, O_WRONLY | O_CREAT | O_APPEND, 0644);
+  if (fd < 0) return;
+  const size_t length = std::strlen(name);
+  if (write(fd, name, length) == ssize_t(length)) (void)!write(fd, "\n", 1);
+  close(fd);
+}
+
+}  // namespace
+
+extern "C" DIR* opendir(const char* name) {
+  using TOpendir = DIR* (*)(const char*);
+  static const auto real = reinterpret_cast<TOpendir>(dlsym(RTLD_NEXT, "opendir"));
+  static bool paused = false;
+  Log(name);
+  const char* at = std::getenv("ARBO_PAUSE_AT");
+  const char* ready = std::getenv("ARBO_PAUSE_READY");
+  if (!paused && at != nullptr && ready != nullptr && std::strstr(name, at) != nullptr) {
+    paused = true;
+    PauseUntilInterrupt(ready);
+  }
+  return real(name);
+}
