@@ -1,0 +1,219 @@
+// The rendering: base prefixes, the connector pass, the size and date columns, and the
+// lines written to the view.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "fake_listing.h"
+
+namespace ramilux {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::TFakeListing;
+
+constexpr uint32_t Packed(int y, int mo, int d, int h, int mi, int s) {
+  return static_cast<uint32_t>((y - 1980) << 25 | mo << 21 | d << 16 | h << 11 | mi << 5 | s / 2);
+}
+
+TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
+  TFakeListing f;
+  auto text = [&](std::string_view dir) {
+    std::span<char> p = f.Listing.MakeBasePrefix(dir);
+    return std::string(p.data(), p.size());
+  };
+  EXPECT_EQ(text(""), "\xC0\xC4 ");
+  EXPECT_EQ(text("Docs\\"), "   \xC0\xC4 ");
+  EXPECT_EQ(text("Docs\\Old\\"), "      \xC0\xC4 ");
+}
+
+// The tree of the connector example: readme.txt, Docs (a.doc, Old (b.doc)), Src (main.c).
+void MakeExampleTree(TFakeListing& f) {
+  f.Files.AddFile("readme.txt", 1500, Packed(2003, 3, 14, 9, 5, 12));
+  f.Files.AddFolder("Docs", Packed(2003, 1, 2, 0, 0, 0));
+  f.Files.AddFile("Docs\\a.doc", 2048, Packed(2003, 2, 20, 17, 30, 0));
+  f.Files.AddFolder("Docs\\Old", Packed(2003, 1, 10, 11, 0, 4));
+  f.Files.AddFile("Docs\\Old\\b.doc", 10, Packed(2003, 1, 10, 11, 0, 4));
+  f.Files.AddFolder("Src", Packed(2003, 3, 5, 8, 15, 40));
+  f.Files.AddFile("Src\\main.c", 300, Packed(2003, 3, 5, 8, 15, 40));
+}
+
+TEST(FixConnectors, ConnectorExampleByteForByte) {
+  TFakeListing f;
+  MakeExampleTree(f);
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  f.Listing.SortEntries(0);
+  f.Listing.FixConnectors();
+  std::vector<std::string> prefixes;
+  for (const TFileObject& e : f.Listing.FEntries.Items) prefixes.emplace_back(e.PrefixText());
+  EXPECT_THAT(f.Names(),
+              ElementsAre("readme.txt", "Docs", "a.doc", "Old", "b.doc", "Src", "main.c"));
+  EXPECT_THAT(prefixes, ElementsAre("\xC3\xC4 ", "\xC3\xC4 ", "\xB3  \xC3\xC4 ", "\xB3  \xC0\xC4 ",
+                                    "\xB3     \xC0\xC4 ", "\xC0\xC4 ", "   \xC0\xC4 "));
+}
+
+TEST(EmitLines, ConnectorExampleWithBothColumns) {
+  TFakeListing f;
+  MakeExampleTree(f);
+  f.Window.Files = f.Window.Size = f.Window.DateTime = true;
+  ASSERT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_THAT(
+      f.Window.ViewLines(),
+      ElementsAre("Arborescence a partir de: C:\\root\\", " ",
+                  "\xC3\xC4 readme.txt  1,46 Ko  14/03/2003 09:05:12", "\xC3\xC4 Docs  02/01/2003",
+                  "\xB3  \xC3\xC4 a.doc  2,00 Ko  20/02/2003 17:30:00",
+                  "\xB3  \xC0\xC4 Old  10/01/2003 11:00:04",
+                  "\xB3     \xC0\xC4 b.doc  0,01 Ko  10/01/2003 11:00:04",
+                  "\xC0\xC4 Src  05/03/2003 08:15:40",
+                  "   \xC0\xC4 main.c  0,29 Ko  05/03/2003 08:15:40"));
+  EXPECT_EQ(f.Window.View.substr(f.Window.View.size() - 2), "\r\n");
+}
+
+TEST(EmitLines, ColumnsOnlyWhenFilesAreListed) {
+  TFakeListing f;
+  MakeExampleTree(f);
+  f.Window.Size = f.Window.DateTime = true;  // still checked, but hidden with CbxFile off
+  f.Listing.SbnRefreshClick();
+  EXPECT_THAT(f.Window.ViewLines(),
+              ElementsAre("Arborescence a partir de: C:\\root\\", " ", "\xC3\xC4 Docs",
+                          "\xB3  \xC0\xC4 Old", "\xC0\xC4 Src"));
+}
+
+// For every entry and column g up to its depth d: the first later entry of depth <= g
+// decides; depth exactly g gives a bar (g < d) or branch (g = d), else blank or corner.
+TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 50; ++round) {
+    TFakeListing f;
+    std::vector<size_t> depths;
+    size_t depth = 0;
+    for (int i = 0; i < 60; ++i) {
+      depths.push_back(depth);
+      std::string dir;
+      for (size_t l = 0; l < depth; ++l) dir += "d\\";
+      TFileObject& e = f.Listing.FEntries.Items.emplace_back();
+      e.Prefix = f.Listing.MakeBasePrefix(dir);
+      depth = random() % 3 == 0 ? depth + 1 : random() % (depth + 2);
+    }
+    f.Listing.FixConnectors();
+    for (size_t k = 0; k < depths.size(); ++k) {
+      std::string_view p = f.Listing.FEntries[k].PrefixText();
+      ASSERT_EQ(p.size(), 3 * depths[k] + 3);
+      for (size_t g = 0; g <= depths[k]; ++g) {
+        size_t j = k + 1;
+        while (j < depths.size() && depths[j] > g) ++j;
+        bool continues = j < depths.size() && depths[j] == g;
+        char want = g < depths[k] ? (continues ? kBar : ' ') : (continues ? kBranch : kCorner);
+        ASSERT_EQ(p[3 * g], want) << "round " << round << " entry " << k << " column " << g;
+      }
+    }
+  }
+}
+
+TEST(FixConnectors, NothingChangesWhenStoppedOrEmpty) {
+  TFakeListing f;
+  f.Listing.FixConnectors();  // empty: no harm
+  for (const char* dir : {"", "a\\", ""}) {
+    f.Listing.FEntries.Items.emplace_back().Prefix = f.Listing.MakeBasePrefix(dir);
+  }
+  f.Listing.FStopRequested = true;
+  f.Listing.FixConnectors();
+  EXPECT_EQ(f.Listing.FEntries[0].PrefixText(), "\xC0\xC4 ");
+  EXPECT_EQ(f.Listing.FEntries[1].PrefixText(), "   \xC0\xC4 ");
+}
+
+struct SizeRow {
+  const char* label;
+  int64_t bytes;
+  const char* text;
+};
+
+class SizeTextTable : public ::testing::TestWithParam<SizeRow> {};
+
+TEST_P(SizeTextTable, TwoDecimalsHalfAwayFromZero) {
+  TFakeListing f;
+  EXPECT_EQ(f.Listing.SizeText(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SizeTextTable,
+                         ::testing::Values(SizeRow{"Tie128", 128, "0,13"},
+                                           SizeRow{"Five", 5, "0,00"}, SizeRow{"Six", 6, "0,01"},
+                                           SizeRow{"One", 1, "0,00"}, SizeRow{"Kilo", 1024, "1,00"},
+                                           SizeRow{"Fifteen", 1500, "1,46"},
+                                           SizeRow{"CarryIntoUnits", 1023, "1,00"},
+                                           SizeRow{"ThreeGiB", 3LL << 30, "3145728,00"},
+                                           SizeRow{"FourGiBPlus5", (4LL << 30) + 5, "4194304,00"},
+                                           SizeRow{"Negative", -1500, "-1,46"},
+                                           SizeRow{"NegativeTie", -128, "-0,13"}),
+                         [](const auto& row) { return row.param.label; });
+
+TEST(SizeText, UsesTheLocaleSeparator) {
+  TFakeListing f;
+  f.Text.Decimal = ".";
+  EXPECT_EQ(f.Listing.SizeText(1500), "1.46");
+}
+
+TEST(DateTimeText, LocaleFormatsAndMidnight) {
+  TFakeListing f;
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 3, 14, 9, 5, 12)), "14/03/2003 09:05:12");
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 1, 2, 0, 0, 0)), "02/01/2003");
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2107, 12, 31, 23, 59, 58)), "31/12/2107 23:59:58");
+  f.Text.ShortDate = "M/d/yyyy";
+  f.Text.LongTime = "h:mm:ss tt";
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 3, 14, 19, 5, 12)), "3/14/2003 7:05:12 PM");
+}
+
+TEST(DateTimeText, ValuesThatAreNoDateGiveNoText) {
+  TFakeListing f;
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 0, 14, 9, 5, 12)), "");  // month 0
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 13, 1, 9, 5, 12)), "");  // month 13
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 2, 29, 9, 5, 12)), "");  // not a leap year
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 2, 1, 24, 0, 0)), "");   // hour 24
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 2, 1, 9, 60, 0)), "");   // minute 60
+  EXPECT_EQ(f.Listing.DateTimeText(Packed(2004, 2, 29, 0, 0, 0)), "29/02/2004");
+}
+
+TEST(EmitLines, TimeZeroOrInvalidGivesNoDateColumnAndTheRunEnds) {
+  TFakeListing f;
+  f.Files.AddFile("never", 1, 0);
+  f.Files.AddFile("odd", 1, Packed(2003, 0, 0, 25, 0, 0));
+  f.Files.AddFile("big", 4LL << 30, Packed(2003, 1, 2, 0, 0, 0));
+  f.Window.Files = f.Window.Size = f.Window.DateTime = true;
+  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_THAT(f.Window.ViewLines(),
+              ElementsAre(::testing::_, " ", "\xC3\xC4 big  4194304,00 Ko  02/01/2003",
+                          "\xC3\xC4 never  0,00 Ko", "\xC0\xC4 odd  0,00 Ko"));
+  EXPECT_TRUE(f.Window.ErrorBoxes.empty());
+}
+
+TEST(EmitLines, EmptyListShowsAndHidesTheProgressBar) {
+  TFakeListing f;
+  f.Listing.EmitLines();
+  EXPECT_THAT(f.Window.Calls, ElementsAre("ProgressMax 0", "Progress shown", "Progress hidden"));
+  EXPECT_EQ(f.Window.ReplaceCalls, 0);
+}
+
+TEST(EmitLines, ManyLinesGoInBlocksWithProgressAndInputPerLine) {
+  TFakeListing f;
+  const int count = 3000;
+  std::string expected;
+  for (int i = 0; i < count; ++i) {
+    TFileObject& e = f.Listing.FEntries.Items.emplace_back();
+    e.Name = f.Listing.FEntries.Strings.Store(std::string(40, 'n') + std::to_string(i));
+    e.Prefix = f.Listing.MakeBasePrefix("");
+    expected += std::string("\xC0\xC4 ") + std::string(e.Name) + "\r\n";
+  }
+  f.Listing.EmitLines();
+  EXPECT_EQ(f.Window.View, expected);
+  EXPECT_EQ(f.Window.ProcessMessagesCalls, count);
+  ASSERT_EQ(f.Window.ProgressPositions.size(), static_cast<size_t>(count));
+  EXPECT_EQ(f.Window.ProgressPositions.front(), 1);
+  EXPECT_EQ(f.Window.ProgressPositions.back(), count);
+  EXPECT_LE(f.Window.ReplaceCalls, 3);  // 138 KB of text in blocks of 64 KiB
+  EXPECT_FALSE(f.Window.ProgressShown);
+}
+
+}  // namespace
+}  // namespace ramilux

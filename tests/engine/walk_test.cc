@@ -1,0 +1,156 @@
+// The walk over the in-memory file system: what becomes an entry, in which order, with
+// which fields, and how a stop, a loop link or an unreadable folder end it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fake_listing.h"
+
+namespace ramilux {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::TFakeListing;
+
+// root: a.txt, B.HTM, docs\ (plan.htm, old\ (x.htm)), .hid (hidden file), sys\ (system
+// folder), src\ (empty)
+void MakeTree(TFakeListing& f) {
+  f.Files.AddFile("a.txt", 10, 0x2E6E4A00);
+  f.Files.AddFile("B.HTM", 20);
+  f.Files.AddFolder("docs", 0x2E220000);
+  f.Files.AddFile("docs\\plan.htm", 300);
+  f.Files.AddFolder("docs\\old");
+  f.Files.AddFile("docs\\old\\x.htm", 5);
+  f.Files.AddFile(".hid", 1, 0, kAttrHidden | kAttrArchive);
+  f.Files.AddFolder("sys", 0, kAttrDirectory | kAttrSystem);
+  f.Files.AddFile("sys\\inside.htm", 1);
+  f.Files.AddFolder("src");
+}
+
+TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
+  TFakeListing f;
+  MakeTree(f);
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  // Hidden files are listed, hidden and system folders neither listed nor entered.
+  EXPECT_THAT(f.Names(),
+              ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"));
+  const TFileObject& x = f.Listing.FEntries[6];
+  EXPECT_EQ(x.Directory, "docs\\old\\");
+  EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
+  EXPECT_EQ(x.PrefixText(), std::string(6, ' ') + "\xC0\xC4 ");
+  EXPECT_EQ(f.Listing.FEntries[0].Key(), "a.txt");
+  EXPECT_EQ(f.Listing.FEntries[0].Time, 0x2E6E4A00u);
+  EXPECT_EQ(f.Listing.FEntries[3].Size, 0);
+  EXPECT_EQ(f.Listing.FEntries[3].Attr, kAttrDirectory);
+  EXPECT_EQ(f.Listing.FEntries[3].Time, 0x2E220000u);
+  // Entries of one folder share one stored Directory.
+  EXPECT_EQ(f.Listing.FEntries[4].Directory.data(), f.Listing.FEntries[5].Directory.data());
+  EXPECT_EQ(f.Files.OpenSearches, 0);
+  EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
+}
+
+TEST(Walk, MasksPickFilesCaseBlindAndSizeIsReadOnlyForMatches) {
+  TFakeListing f;
+  MakeTree(f);
+  f.Listing.BuildMaskList("*.htm");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("B.HTM", "docs", "plan.htm", "old", "x.htm", "src"));
+  EXPECT_EQ(f.Files.SizeReads, 3 + 3);  // three files and three folders
+}
+
+TEST(Walk, WithoutFilesOrWithAnEmptyMaskOnlyFoldersAreListed) {
+  for (const char* mask : {"*", "   ", ";", " ; ;"}) {
+    TFakeListing f;
+    MakeTree(f);
+    f.Listing.BuildMaskList(mask);
+    f.Listing.ScanTree(f.Files.Root(), mask[0] != '*');
+    EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "src")) << "mask \"" << mask << '"';
+    // No file pass at all: only folder searches (attribute 16) were made.
+    EXPECT_EQ(f.Files.FindFirstPatterns.size(), 4u);
+  }
+}
+
+TEST(Walk, SizeFilterDirectionIsReadForEveryFile) {
+  TFakeListing f;
+  f.Files.AddFile("small", 100);
+  f.Files.AddFile("big", 5000);
+  f.Files.AddFile("huge", 5LL << 30);
+  f.Listing.BuildMaskList("");
+  f.Listing.SetMinSize("4");
+  f.Window.Higher = true;
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("big", "huge"));
+  EXPECT_EQ(f.Listing.FEntries[1].Size, 5LL << 30);  // 64-bit sizes: not wrapped
+}
+
+TEST(Walk, LabelShowsEachFolderAndInputIsHandledTwicePerFolder) {
+  TFakeListing f;
+  MakeTree(f);
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Window.Labels, ElementsAre("C:\\root\\", "C:\\root\\docs\\",
+                                           "C:\\root\\docs\\old\\", "C:\\root\\src\\"));
+  EXPECT_EQ(f.Window.ProcessMessagesCalls, 8);
+}
+
+TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
+  TFakeListing f('/');
+  f.Files.AddFile("docs/old/x", 1);
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree("/root", true);
+  EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
+  EXPECT_EQ(f.Listing.FEntries[2].Directory, "docs/old/");
+  EXPECT_EQ(f.Listing.FEntries[2].Prefix.size(), 9u);
+}
+
+TEST(Walk, UnsearchableFolderIsListedEmptyAndTheWalkGoesOn) {
+  TFakeListing f;
+  f.Files.AddFile("locked\\secret", 1);
+  f.Files.AddFolder("locked").Unsearchable = true;
+  f.Files.AddFile("next\\visible", 1);
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("locked", "next", "visible"));
+}
+
+TEST(Walk, LinkBackToAnAncestorIsListedButNotEntered) {
+  TFakeListing f;
+  f.Files.AddFile("docs\\a", 1);
+  f.Files.AddLinkToAncestor("docs\\loop", "");
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("docs", "a", "loop"));
+  EXPECT_EQ(f.Files.FindFirstPatterns.size(), 4u);  // root and docs, two passes each
+}
+
+TEST(Walk, StopDuringFilePassLeavesTheFolderPassOut) {
+  TFakeListing f;
+  for (const char* name : {"f1", "f2", "f3"}) f.Files.AddFile(name, 1);
+  f.Files.AddFolder("sub");
+  f.Listing.BuildMaskList("");
+  // Stop pressed during the third find-next of the root's file pass (the one finding f2).
+  f.Files.OnFindNext = [&](int n) {
+    if (n == 3) f.Listing.SbnStopClick();
+  };
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("f1"));
+  EXPECT_EQ(f.Files.OpenSearches, 0);
+}
+
+TEST(Walk, StopIsPolledAfterFindNextOnly) {
+  TFakeListing f;
+  f.Files.AddFile("a\\b\\deep", 1);
+  f.Files.AddFolder("z");
+  f.Listing.BuildMaskList("");
+  // Stop pressed while the walk enters "a": the walk still leaves through find-nexts,
+  // and no entry is added after the flag was seen.
+  f.Window.OnProcessMessages = [&](int n) {
+    if (n == 3) f.Listing.SbnStopClick();
+  };
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("a"));
+  EXPECT_EQ(f.Files.OpenSearches, 0);
+}
+
+}  // namespace
+}  // namespace ramilux
