@@ -29,6 +29,25 @@ class THandle {
   HANDLE handle_;
 };
 
+std::wstring Wide(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), length);
+  return wide;
+}
+
+// A path the wide functions take beyond MAX_PATH.
+std::wstring LongPath(const std::string& path) {
+  return L"\\\\?\\" + Wide(path);
+}
+
+std::string Narrow(const std::wstring& wide) {
+  std::string narrow(wide.size() * 2 + 1, '\0');
+  narrow.resize(size_t(WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), narrow.data(),
+                                           int(narrow.size()), nullptr, nullptr)));
+  return narrow;
+}
+
 bool IsFolderLink(const std::string& path) {
   const DWORD attr = GetFileAttributesA(path.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -57,7 +76,7 @@ struct TMountPointBuffer {
 
 bool TryJunction(const std::string& link, const std::string& target) {
   if (!CreateDirectoryA(link.c_str(), nullptr)) return false;
-  std::wstring print(target.begin(), target.end());  // test paths are ASCII
+  const std::wstring print = Wide(target);
   const std::wstring substitute = L"\\??\\" + print;
   TMountPointBuffer buffer{};
   buffer.ReparseTag = IO_REPARSE_TAG_MOUNT_POINT;
@@ -79,21 +98,6 @@ bool TryJunction(const std::string& link, const std::string& target) {
   return made && IsFolderLink(link);
 }
 
-// A path the wide functions take beyond MAX_PATH: "\\?\" and the path in UTF-16.
-std::wstring LongPath(const std::string& path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
-  std::wstring wide(size_t(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), wide.data(), length);
-  return L"\\\\?\\" + wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  std::string narrow(wide.size() * 2 + 1, '\0');
-  narrow.resize(size_t(WideCharToMultiByte(CP_ACP, 0, wide.data(), int(wide.size()), narrow.data(),
-                                           int(narrow.size()), nullptr, nullptr)));
-  return narrow;
-}
-
 // Runs a Unix program under Wine and waits for it; false elsewhere.
 bool RunUnix(std::vector<std::string> args) {
   using TSpawn = LONG(CDECL*)(char* const argv[], int wait);
@@ -112,8 +116,7 @@ std::string UnixPath(const std::string& path) {
   const auto unixName = TUnixName(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (unixName == nullptr) return {};
-  const std::wstring wide(path.begin(), path.end());
-  char* name = unixName(wide.c_str());
+  char* name = unixName(Wide(path).c_str());
   if (name == nullptr) return {};
   std::string result = name;
   HeapFree(GetProcessHeap(), 0, name);
