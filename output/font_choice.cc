@@ -4,8 +4,6 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <cstdlib>
-
 #include "error_box.h"
 
 namespace ramilux {
@@ -67,40 +65,10 @@ bool FaceInstalled(const char* face, HDC printer) {
   return found || (printer && FaceOnDevice(printer, face));
 }
 
-LRESULT ItemData(HWND dialog, int id) {
-  LRESULT index = SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0);
-  return index == CB_ERR ? CB_ERR : SendDlgItemMessageA(dialog, id, CB_GETITEMDATA, index, 0);
-}
-
-// The choice as the dialog's own controls show it: the face box's text, the style's
-// weight and slant, the size in points, the script's character set.
-LOGFONTA ChoiceFromControls(HWND dialog) {
-  LOGFONTA font{};
-  GetDlgItemTextA(dialog, cmb1, font.lfFaceName, LF_FACESIZE);
-  LRESULT style = ItemData(dialog, cmb2);
-  if (style != CB_ERR) {
-    font.lfWeight = LOWORD(style);
-    font.lfItalic = HIWORD(style) ? TRUE : FALSE;
-  }
-  LRESULT points = ItemData(dialog, cmb3);
-  if (points == CB_ERR) {
-    char text[16] = {};
-    GetDlgItemTextA(dialog, cmb3, text, sizeof text);
-    points = std::atoi(text);
-  }
-  if (points > 0) font.lfHeight = -MulDiv(static_cast<int>(points), ScreenDpi(), 72);
-  LRESULT charset = ItemData(dialog, cmb5);
-  font.lfCharSet = static_cast<BYTE>(charset == CB_ERR ? DEFAULT_CHARSET : charset);
-  return font;
-}
-
-// The dialog's current choice. Where the dialog does not answer
-// WM_CHOOSEFONT_GETLOGFONT (Wine leaves the LOGFONT untouched), it is read from its
-// controls instead.
+// The dialog's current choice, as the dialog itself reports it.
 LOGFONTA CurrentChoice(HWND dialog) {
   LOGFONTA font{};
   SendMessageA(dialog, WM_CHOOSEFONT_GETLOGFONT, 0, reinterpret_cast<LPARAM>(&font));
-  if (font.lfFaceName[0] == '\0') font = ChoiceFromControls(dialog);
   return font;
 }
 

@@ -1,0 +1,100 @@
+// Test harness for the save and font commands: a real rich edit view in a top-level
+// window, a helper thread that drives the modal dialogs the UI thread opens, temporary
+// folders, and Unix programs started through Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ramilux::test {
+
+// A top-level window holding a read-only RICHEDIT view without word wrap, as the main
+// window has it.
+class TestView {
+ public:
+  TestView();
+  ~TestView();
+  TestView(const TestView&) = delete;
+  TestView& operator=(const TestView&) = delete;
+
+  HWND window() const { return window_; }
+  HWND view() const { return view_; }
+
+  // Appends each line (ANSI bytes) followed by CR LF, as the listing writes them.
+  void AddLines(const std::vector<std::string>& lines);
+  void SetFont(const char* face, int points, BYTE charset);
+
+ private:
+  HWND window_ = nullptr;
+  HWND view_ = nullptr;
+};
+
+// The listing used by the save tests: connectors 0xC3 0xC0 0xB3 0xC4 and "é" (0xE9).
+std::vector<std::string> SampleListing();
+std::string JoinLines(const std::vector<std::string>& lines);  // each line + CR LF
+
+// Runs `script` on a helper thread while the UI thread sits in the modal dialogs of the
+// command under test. The script gets the UI thread's id. If dialogs are still open once
+// the script has ended, they are cancelled (and the test fails) so that a broken script
+// cannot hang the suite.
+class DialogScript {
+ public:
+  explicit DialogScript(std::function<void(DWORD uiThread)> script);
+  ~DialogScript();
+  DialogScript(const DialogScript&) = delete;
+  DialogScript& operator=(const DialogScript&) = delete;
+
+  // Waits, pumping the UI thread's messages, until the script has ended.
+  void Finish();
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  std::function<void(DWORD)> script_;
+  DWORD uiThread_;
+  HANDLE thread_ = nullptr;
+  bool leftOpen_ = false;
+};
+
+// The visible, enabled dialog (class #32770) of `thread` other than `other`, once its
+// message loop answers; null after `timeoutMs`.
+HWND WaitForDialog(DWORD thread, HWND other = nullptr, int timeoutMs = 10000);
+bool WaitClosed(HWND dialog, int timeoutMs = 10000);
+void Click(HWND dialog, int id);  // posted, so that a box it opens cannot block the script
+std::string ItemText(HWND dialog, int id);
+std::string MessageBoxText(HWND box);
+std::string WindowText(HWND window);
+
+// Types `name` into the explorer save dialog's file name box and presses OK.
+void ChooseFileName(HWND saveDialog, const std::string& name);
+
+// A fresh folder in the temporary folder, removed with what it holds.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& path() const { return path_; }  // with a trailing backslash
+
+ private:
+  std::string path_;
+};
+
+std::optional<std::string> ReadFileBytes(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+std::vector<std::string> FilesIn(const std::string& folder);
+
+// The Unix path of a Windows path under Wine; nothing on Windows itself.
+std::optional<std::string> UnixPath(const std::string& windowsPath);
+
+// Runs a Unix program (Wine starts ELF files natively) and returns its standard output.
+std::optional<std::string> RunUnixProgram(const std::string& program,
+                                          const std::vector<std::string>& args);
+
+std::string Utf8FromAnsi(const std::string& ansi);
+
+}  // namespace ramilux::test

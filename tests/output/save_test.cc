@@ -1,0 +1,323 @@
+// The save commands: the real save dialog driven from a helper thread, the files read
+// back byte for byte, and the RTF read by Debian's unrtf (started through Wine).
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "error_box.h"
+#include "save_harness.h"
+#include "saving.h"
+
+namespace ramilux::test {
+namespace {
+
+const std::string kCannotCreate =
+    "Impossible de cr\xE9"
+    "er le fichier ";
+const std::string kStreamError = "Erreur \xE0 l'enregistrement du flux";
+
+// What one save command did: the name it proposed, the filters it offered, and the text
+// and caption of any error box that followed.
+struct SaveRun {
+  std::string proposed;
+  std::vector<std::string> filters;
+  std::string selectedFilter;
+  std::string errorText;
+  std::string errorCaption;
+  bool plainTextDuringError = false;
+};
+
+std::vector<std::string> ComboItems(HWND combo) {
+  std::vector<std::string> items;
+  LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    char text[256] = {};
+    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+using Handler = std::function<void(HWND view)>;
+
+// A save command whose stream breaks after `bytes` bytes.
+Handler BreakingAfter(const SaveCommand& command, uint64_t bytes) {
+  return [&command, bytes](HWND view) {
+    StreamFault fault{bytes};
+    RunSaveCommand(view, command, &fault);
+  };
+}
+
+// Runs the save handler on the view; the script types `fileName` (or cancels when it is
+// empty) and answers one error box when `expectError` says one comes.
+SaveRun Save(HWND view, const Handler& handler, const std::string& fileName,
+             bool expectError = false) {
+  SaveRun run;
+  DialogScript script([&](DWORD ui) {
+    HWND dialog = WaitForDialog(ui);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    run.proposed = ItemText(dialog, 0x47C);
+    run.filters = ComboItems(GetDlgItem(dialog, 0x470));
+    run.selectedFilter = ItemText(dialog, 0x470);
+    if (fileName.empty()) {
+      Click(dialog, IDCANCEL);
+      return;
+    }
+    ChooseFileName(dialog, fileName);
+    ASSERT_TRUE(WaitClosed(dialog)) << "the save dialog refused " << fileName;
+    if (!expectError) return;
+    HWND box = WaitForDialog(ui, dialog);
+    ASSERT_NE(box, nullptr) << "no error box";
+    run.errorText = MessageBoxText(box);
+    run.errorCaption = WindowText(box);
+    run.plainTextDuringError = PlainText(view);
+    Click(box, IDOK);
+  });
+  handler(view);
+  script.Finish();
+  return run;
+}
+
+bool IsRtf(const std::optional<std::string>& bytes) {
+  return bytes && bytes->rfind("{\\rtf1", 0) == 0;
+}
+
+// The document as unrtf reads it: the text lines (unrtf's text mode gives the bytes of
+// code page 1252 back and, like HTML, folds runs of blanks into one), and its HTML mode
+// for the font.
+struct RtfReading {
+  std::vector<std::string> lines;
+  std::string html;
+};
+
+std::optional<RtfReading> ReadWithUnrtf(const std::string& windowsPath) {
+  std::optional<std::string> unixPath = UnixPath(windowsPath);
+  if (!unixPath) return std::nullopt;
+  std::optional<std::string> text = RunUnixProgram("/usr/bin/unrtf", {"--text", *unixPath});
+  std::optional<std::string> html = RunUnixProgram("/usr/bin/unrtf", {"--html", *unixPath});
+  if (!text || !html) return std::nullopt;
+  RtfReading reading{{}, *html};
+  std::istringstream stream(*text);
+  std::string line;
+  bool body = false;
+  while (std::getline(stream, line)) {
+    if (body) reading.lines.push_back(line);
+    if (line.rfind("-----------------", 0) == 0) body = true;
+  }
+  while (!reading.lines.empty() && reading.lines.back().empty()) reading.lines.pop_back();
+  return reading;
+}
+
+std::string FoldBlanks(const std::string& line) {
+  std::string folded;
+  for (char c : line) {
+    if (c != ' ' || folded.empty() || folded.back() != ' ') folded += c;
+  }
+  return folded;
+}
+
+std::vector<std::string> FoldBlanks(const std::vector<std::string>& lines) {
+  std::vector<std::string> folded;
+  for (const std::string& line : lines) folded.push_back(FoldBlanks(line));
+  return folded;
+}
+
+TEST(ApplicationTitle, IsTheExecutablesNameLowerCasedAfterItsFirstLetter) {
+  struct Row {
+    const char* name;
+    const char* path;
+    const char* title;
+  } rows[] = {
+      {"plain", "C:\\Programmes\\Ramilux.exe", "Ramilux"},
+      {"upper case", "C:\\RAMILUX.EXE", "Ramilux"},
+      {"cut at the first full stop", "D:\\a.b\\Ramilux.v2.exe", "Ramilux"},
+      {"first letter kept as it is", "save_tests.exe", "save_tests"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ApplicationTitleFromPath(row.path), row.title) << row.name;
+}
+
+TEST(SaveDialog, OpensWithTheCommandsNameAndFilters) {
+  struct Row {
+    const char* name;
+    Handler handler;
+    const char* proposed;
+    std::vector<std::string> filters;
+  } rows[] = {
+      {"RTF", PopMnuSaveRtfClick, "Ramilux.rtf", {"Fichiers RTF (*.rtf)", "Tous fichiers (*.*)"}},
+      {"TXT", PopMnuSaveTxtClick, "Ramilux.txt", {"Fichiers TXT (*.txt)", "Tous fichiers (*.*)"}},
+  };
+  TestView view;
+  for (const Row& row : rows) {
+    SaveRun run = Save(view.view(), row.handler, "");  // cancelled: no file, no box
+    EXPECT_EQ(run.proposed, row.proposed) << row.name;
+    EXPECT_EQ(run.filters, row.filters) << row.name;
+    EXPECT_EQ(run.selectedFilter, row.filters[0]) << row.name;
+  }
+}
+
+TEST(SaveText, WritesTheViewsBytesExactly) {
+  TestView view;
+  view.AddLines(SampleListing());
+  TempFolder folder;
+  DialogScript script([&](DWORD ui) {
+    HWND dialog = WaitForDialog(ui);
+    ASSERT_NE(dialog, nullptr);
+    ChooseFileName(dialog, folder.path() + "liste.txt");
+  });
+  PopMnuSaveTxtClick(view.view());
+  script.Finish();
+  EXPECT_EQ(ReadFileBytes(folder.path() + "liste.txt"), JoinLines(SampleListing()));
+  EXPECT_FALSE(PlainText(view.view()));
+}
+
+TEST(SaveRtf, UnrtfReadsTheLinesInTheDisplayFont) {
+  TestView view;
+  view.AddLines(SampleListing());
+  struct Row {
+    const char* face;
+    int points;
+  } rows[] = {{"DejaVu Sans Mono", 9}, {"DejaVu Serif", 14}};
+  TempFolder folder;
+  for (const Row& row : rows) {
+    view.SetFont(row.face, row.points, ANSI_CHARSET);
+    std::string name = folder.path() + row.face + ".rtf";
+    Save(view.view(), PopMnuSaveRtfClick, name);
+    ASSERT_TRUE(IsRtf(ReadFileBytes(name))) << row.face;
+    std::optional<RtfReading> reading = ReadWithUnrtf(name);
+    ASSERT_TRUE(reading) << "unrtf could not be run";
+    EXPECT_EQ(reading->lines, FoldBlanks(SampleListing())) << row.face;
+    EXPECT_NE(reading->html.find(std::string("<font face=\"") + row.face + "\""), std::string::npos)
+        << reading->html;
+    // unrtf's HTML gives sizes only as steps; the size is read from the document itself,
+    // in half points.
+    EXPECT_NE(ReadFileBytes(name)->find("\\fs" + std::to_string(2 * row.points)), std::string::npos)
+        << row.face;
+  }
+}
+
+// The extension of the name plays no part in the format, and a name is kept as typed.
+TEST(SaveFormat, FollowsTheCommandNotTheName) {
+  struct Row {
+    const char* name;
+    Handler handler;
+    const char* fileName;
+    bool withListing;
+    bool expectRtf;
+  } rows[] = {
+      {"text command, .rtf name", PopMnuSaveTxtClick, "texte.rtf", true, false},
+      {"RTF command, .txt name", PopMnuSaveRtfClick, "riche.txt", true, true},
+      {"text command, no extension", PopMnuSaveTxtClick, "sans_extension", true, false},
+      {"RTF command, no extension", PopMnuSaveRtfClick, "riche_sans", true, true},
+      {"empty view as text", PopMnuSaveTxtClick, "vide.txt", false, false},
+      {"empty view as RTF", PopMnuSaveRtfClick, "vide.rtf", false, true},
+  };
+  for (const Row& row : rows) {
+    TestView view;
+    if (row.withListing) view.AddLines(SampleListing());
+    TempFolder folder;
+    Save(view.view(), row.handler, folder.path() + row.fileName);
+    EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{row.fileName}) << row.name;
+    std::optional<std::string> bytes = ReadFileBytes(folder.path() + row.fileName);
+    ASSERT_TRUE(bytes) << row.name;
+    if (!row.expectRtf) {
+      EXPECT_EQ(*bytes, row.withListing ? JoinLines(SampleListing()) : "") << row.name;
+      continue;
+    }
+    EXPECT_TRUE(IsRtf(bytes)) << row.name;
+    std::optional<RtfReading> reading = ReadWithUnrtf(folder.path() + row.fileName);
+    ASSERT_TRUE(reading) << row.name;
+    EXPECT_EQ(reading->lines,
+              row.withListing ? FoldBlanks(SampleListing()) : std::vector<std::string>{})
+        << row.name;
+  }
+}
+
+TEST(SaveText, ReplacesALongerFileWholly) {
+  TestView view;
+  view.AddLines(SampleListing());
+  TempFolder folder;
+  std::string name = folder.path() + "ancien.txt";
+  ASSERT_TRUE(WriteFileBytes(name, std::string(5000, 'x')));
+  Save(view.view(), PopMnuSaveTxtClick, name);
+  EXPECT_EQ(ReadFileBytes(name), JoinLines(SampleListing()));
+  EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"ancien.txt"});
+}
+
+TEST(SaveErrors, MissingFolderIsReportedThenAnRtfSaveWorks) {
+  TestView view;
+  view.AddLines(SampleListing());
+  TempFolder folder;
+  std::string missing = folder.path() + "absent\\liste.txt";
+  SaveRun failed = Save(view.view(), PopMnuSaveTxtClick, missing, /*expectError=*/true);
+  EXPECT_EQ(failed.errorText, kCannotCreate + missing);
+  EXPECT_EQ(failed.errorCaption, ApplicationTitle());
+  EXPECT_FALSE(failed.plainTextDuringError);
+  EXPECT_FALSE(PlainText(view.view()));
+  EXPECT_TRUE(FilesIn(folder.path()).empty());
+
+  std::string name = folder.path() + "apres.rtf";
+  Save(view.view(), PopMnuSaveRtfClick, name);
+  EXPECT_TRUE(IsRtf(ReadFileBytes(name)));
+}
+
+// A target that cannot be replaced is reported by its name and keeps its content.
+TEST(SaveErrors, UnreplaceableTargetKeepsItsContent) {
+  const std::string old = "ancien contenu\r\n";
+  struct Row {
+    const char* name;
+    bool readOnly;
+    bool heldOpen;
+  } rows[] = {{"read-only file", true, false}, {"file held open by another user", false, true}};
+  for (const Row& row : rows) {
+    TestView view;
+    view.AddLines(SampleListing());
+    TempFolder folder;
+    std::string name = folder.path() + "garde.txt";
+    ASSERT_TRUE(WriteFileBytes(name, old));
+    if (row.readOnly) SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE holder = row.heldOpen ? CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, 0, nullptr)
+                                 : INVALID_HANDLE_VALUE;
+    SaveRun run = Save(view.view(), PopMnuSaveTxtClick, name, /*expectError=*/true);
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    EXPECT_EQ(run.errorText, kCannotCreate + name) << row.name;
+    EXPECT_EQ(ReadFileBytes(name), old) << row.name;
+    EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"garde.txt"}) << row.name;
+    EXPECT_FALSE(PlainText(view.view())) << row.name;
+  }
+}
+
+// A stream that breaks midway is reported, leaves an existing file as it was, leaves no
+// new file where there was none, and no temporary file either.
+TEST(SaveErrors, StreamFailureMidwayLosesNothing) {
+  const std::string old = "ancienne liste\r\n";
+  struct Row {
+    const char* name;
+    Handler handler;
+    bool existing;
+  } rows[] = {
+      {"text over an existing file", BreakingAfter(kSaveText, 20), true},
+      {"RTF over an existing file", BreakingAfter(kSaveRtf, 20), true},
+      {"text to a new name", BreakingAfter(kSaveText, 20), false},
+  };
+  for (const Row& row : rows) {
+    TestView view;
+    view.AddLines(SampleListing());
+    TempFolder folder;
+    std::string name = folder.path() + "liste.txt";
+    if (row.existing) {
+      ASSERT_TRUE(WriteFileBytes(name, old));
+    }
+    SaveRun run = Save(view.view(), row.handler, name, /*expectError=*/true);
+    EXPECT_EQ(run.errorText, kStreamError) << row.name;
+    EXPECT_EQ(run.errorCaption, ApplicationTitle()) << row.name;
+    EXPECT_EQ(ReadFileBytes(name), row.existing ? std::optional<std::string>(old) : std::nullopt)
+        << row.name;
+    EXPECT_EQ(FilesIn(folder.path()).size(), row.existing ? 1u : 0u) << row.name;
+    EXPECT_FALSE(PlainText(view.view())) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace ramilux::test
