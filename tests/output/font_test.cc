@@ -1,8 +1,9 @@
 // The font button: the real font dialog (screen and printer fonts) driven from a helper
 // thread; the view's font read back after each Apply, OK and Cancel.
+#include <windows.h>
+// dlgs.h needs the types of windows.h.
 #include <dlgs.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <cstdlib>
 
