@@ -71,6 +71,35 @@ TEST_F(PosixSearch, FolderPassPassesOverHiddenEntries) {
   EXPECT_EQ(Search(*files_, tree_.Path(), kFolderPassAttr), expected);
 }
 
+// The walk searches each folder twice in a row; the second search may reuse the first's
+// reading, but must deliver what a search of its own would, with times still readable.
+TEST_F(PosixSearch, SecondSearchOfAFolderDeliversWhatAFreshOneWould) {
+  ASSERT_TRUE(testing::SetLocalTime(tree_ / "sub", 2003, 3, 14, 9, 5, 12));
+  const auto fresh = Search(*files_, tree_.Path(), kFolderPassAttr);
+  Search(*files_, tree_.Path(), kFilePassAttr);
+  auto search = files_->NewSearch();
+  std::map<std::string, uint32_t> again;
+  uint32_t subTime = 0;
+  for (bool more = search->FindFirst(tree_.Path() + "*.*", kFolderPassAttr); more;
+       more = search->FindNext()) {
+    again.emplace(std::string(search->Name()), search->Attr());
+    if (search->Name() == "sub") subTime = search->Time();
+  }
+  EXPECT_EQ(again, fresh);
+  EXPECT_EQ(subTime, uint32_t(23 << 25 | 3 << 21 | 14 << 16 | 9 << 11 | 5 << 5 | 6));
+
+  // A search closed before its end, or of another folder, leaves nothing to reuse.
+  auto partial = files_->NewSearch();
+  ASSERT_TRUE(partial->FindFirst(tree_.Path() + "*.*", kFilePassAttr));
+  partial->Close();
+  tree_.MakeFolder("new");
+  EXPECT_TRUE(Search(*files_, tree_.Path(), kFolderPassAttr).contains("new"));
+  Search(*files_, tree_.Path(), kFilePassAttr);
+  Search(*files_, tree_ / "sub/", kFilePassAttr);
+  tree_.MakeFolder("newer");
+  EXPECT_TRUE(Search(*files_, tree_.Path(), kFolderPassAttr).contains("newer"));
+}
+
 TEST_F(PosixSearch, LinkToFolderIsAFileAsLstatSeesIt) {
   ASSERT_EQ(symlink("sub", (tree_ / "link").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", (tree_ / "dangling").c_str()), 0);

@@ -4,11 +4,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform.h"
 
@@ -41,31 +43,69 @@ uint32_t PackLocalTime(time_t when) {
   return (date << 16) | time;
 }
 
+// A folder's entries as one search read them to its end, kept for the next search of the
+// same folder: the walk searches every folder twice in a row (its files, then its
+// sub-folders), and reading it again would cost an open, two getdents and a close. The
+// folder stays open, so the status of an entry is still read relative to it.
+struct TFolderListing {
+  struct TItem {
+    uint32_t Offset;  // of the name in Names
+    unsigned char Type;
+  };
+  std::string Folder;
+  TDirHandle Dir;
+  std::string Names;  // each followed by a NUL
+  std::vector<TItem> Items;
+};
+
+// The one listing kept between two searches.
+class TListingCache {
+ public:
+  void Keep(TFolderListing&& listing) { kept_ = std::move(listing); }
+  bool Take(const std::string& folder, TFolderListing& into) {
+    if (!kept_.Dir || kept_.Folder != folder) return false;
+    into = std::move(kept_);
+    kept_.Dir.reset();
+    return true;
+  }
+
+ private:
+  TFolderListing kept_;
+};
+
 class TPosixSearch final : public TFileSearch {
  public:
+  explicit TPosixSearch(std::shared_ptr<TListingCache> cache) : cache_(std::move(cache)) {}
+
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
     Close();
     std::string folder = pattern;
     if (folder.ends_with(kAllEntries)) folder.resize(folder.size() - kAllEntries.size());
     if (folder.empty()) folder = ".";
-    dir_.reset(opendir(folder.c_str()));
-    if (!dir_) return false;
     exclusion_ = ExclusionMask(attrValue);
+    if (cache_->Take(folder, listing_)) {
+      replaying_ = true;
+      next_ = 0;
+    } else {
+      listing_.Dir.reset(opendir(folder.c_str()));
+      if (!listing_.Dir) return false;
+      // Only a search that delivers everything can answer any later search.
+      recording_ = exclusion_ == 0;
+      listing_.Folder = std::move(folder);
+      listing_.Names.clear();
+      listing_.Items.clear();
+    }
     return FindNext();
   }
 
   bool FindNext() override {
-    if (!dir_) return false;
-    while (const dirent* entry = readdir(dir_.get())) {
-      Take(*entry);
-      if ((attr_ & exclusion_) == 0) return true;
-    }
-    Close();
-    return false;
+    if (!listing_.Dir) return false;
+    return replaying_ ? NextKept() : NextRead();
   }
 
   void Close() override {
-    dir_.reset();
+    listing_.Dir.reset();
+    replaying_ = recording_ = false;
     name_ = {};
   }
 
@@ -84,28 +124,57 @@ class TPosixSearch final : public TFileSearch {
   }
 
  private:
-  // Makes `entry` the current one. The directory bit comes from the entry's type when
-  // the file system gives it, so a folder pass costs no stat per file. A symbolic link
-  // is what lstat says it is: a link to a folder is a file entry, never walked.
-  void Take(const dirent& entry) {
-    name_ = entry.d_name;
+  bool NextRead() {
+    for (;;) {
+      errno = 0;
+      const dirent* entry = readdir(listing_.Dir.get());
+      if (entry == nullptr) break;
+      if (recording_) {
+        listing_.Items.push_back({uint32_t(listing_.Names.size()), entry->d_type});
+        listing_.Names.append(entry->d_name, std::strlen(entry->d_name) + 1);
+      }
+      Take(entry->d_name, entry->d_type);
+      if ((attr_ & exclusion_) == 0) return true;
+    }
+    if (recording_ && errno == 0) cache_->Keep(std::move(listing_));
+    Close();
+    return false;
+  }
+
+  bool NextKept() {
+    while (next_ < listing_.Items.size()) {
+      const TFolderListing::TItem item = listing_.Items[next_++];
+      Take(listing_.Names.data() + item.Offset, item.Type);
+      if ((attr_ & exclusion_) == 0) return true;
+    }
+    Close();
+    return false;
+  }
+
+  // Makes the entry `name` the current one. The directory bit comes from the entry's
+  // type when the file system gives it, so a folder pass costs no stat per file. A
+  // symbolic link is what lstat says it is: a link to a folder is a file entry, never
+  // walked.
+  void Take(const char* name, unsigned char type) {
+    name_ = name;
     statState_ = TStatState::NotRead;
-    bool isFolder = entry.d_type == DT_DIR;
-    if (entry.d_type == DT_UNKNOWN) {
+    bool isFolder = type == DT_DIR;
+    if (type == DT_UNKNOWN) {
       const struct stat* status = Status();
       isFolder = status && S_ISDIR(status->st_mode);
     }
     attr_ = isFolder ? kAttrDirectory : 0;
     // "." and ".." are delivered as the Windows search delivers them, without the
     // hidden bit, so the walk sees and skips them itself.
-    if (entry.d_name[0] == '.' && !IsDotOrDotDot(entry.d_name)) attr_ |= kAttrHidden;
+    if (name[0] == '.' && !IsDotOrDotDot(name)) attr_ |= kAttrHidden;
   }
 
   // The current entry's status, read once and only when asked; null when it could not
   // be read (the entry may have been removed meanwhile).
   const struct stat* Status() {
     if (statState_ == TStatState::NotRead) {
-      const bool ok = fstatat(dirfd(dir_.get()), name_.data(), &status_, AT_SYMLINK_NOFOLLOW) == 0;
+      const int folder = dirfd(listing_.Dir.get());
+      const bool ok = fstatat(folder, name_.data(), &status_, AT_SYMLINK_NOFOLLOW) == 0;
       statState_ = ok ? TStatState::Read : TStatState::Failed;
     }
     return statState_ == TStatState::Read ? &status_ : nullptr;
@@ -113,9 +182,13 @@ class TPosixSearch final : public TFileSearch {
 
   enum class TStatState { NotRead, Read, Failed };
 
-  TDirHandle dir_;
+  std::shared_ptr<TListingCache> cache_;
+  TFolderListing listing_;
+  bool recording_ = false;
+  bool replaying_ = false;
+  size_t next_ = 0;
   uint32_t exclusion_ = 0;
-  std::string_view name_;  // into the current dirent, valid until the next readdir
+  std::string_view name_;  // into the current dirent or the kept names
   uint32_t attr_ = 0;
   TStatState statState_ = TStatState::NotRead;
   struct stat status_ {};
@@ -124,11 +197,16 @@ class TPosixSearch final : public TFileSearch {
 class TPosixFileSystem final : public TFileSystem {
  public:
   char Separator() const override { return '/'; }
-  std::unique_ptr<TFileSearch> NewSearch() override { return std::make_unique<TPosixSearch>(); }
+  std::unique_ptr<TFileSearch> NewSearch() override {
+    return std::make_unique<TPosixSearch>(cache_);
+  }
 
   // Symbolic links are never followed here: the search reports a link to a folder as a
   // file, so the walk never enters one and no link can lead it back to an ancestor.
   bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
+
+ private:
+  std::shared_ptr<TListingCache> cache_ = std::make_shared<TListingCache>();
 };
 
 }  // namespace
