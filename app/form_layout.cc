@@ -47,9 +47,8 @@ class TReader {
 
 bool ReadRecord(TReader& reader, TControlRecord& record) {
   return reader.Word(record.Id) && reader.Word(record.Parent) && reader.Signed(record.Left) &&
-         reader.Signed(record.Top) && reader.Signed(record.Width) &&
-         reader.Signed(record.Height) && reader.Word(record.Flags) &&
-         reader.Word(record.TabOrder) && reader.String(record.Text) &&
+         reader.Signed(record.Top) && reader.Signed(record.Width) && reader.Signed(record.Height) &&
+         reader.Word(record.Flags) && reader.Word(record.TabOrder) && reader.String(record.Text) &&
          reader.String(record.Hint);
 }
 

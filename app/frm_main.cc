@@ -23,11 +23,16 @@ constexpr int kWidthMargin = 20;     // FormShow: RgpSort's right edge plus this
 
 WORD GlyphOf(int buttonId) {
   switch (buttonId) {
-    case IDC_SBN_SELECT_DIRECTORY: return IDB_FOLDER;
-    case IDC_SBN_PRINT: return IDB_PRINTER;
-    case IDC_SBN_REFRESH: return IDB_REFRESH;
-    case IDC_SBN_STOP: return IDB_STOP;
-    case IDC_SBN_FONT: return IDB_FONT;
+    case IDC_SBN_SELECT_DIRECTORY:
+      return IDB_FOLDER;
+    case IDC_SBN_PRINT:
+      return IDB_PRINTER;
+    case IDC_SBN_REFRESH:
+      return IDB_REFRESH;
+    case IDC_SBN_STOP:
+      return IDB_STOP;
+    case IDC_SBN_FONT:
+      return IDB_FONT;
   }
   return 0;
 }
@@ -121,14 +126,14 @@ bool TFrmMain::Create() {
   std::vector<TControlRecord> records = ReadFormLayout(instance);
   if (!richEditLoaded || records.empty() || records.front().Kind != KIND_FORM) return false;
   const TControlRecord& form = records.front();
-  CreateWindowExA(0, kFrmMainClass, form.Text.c_str(),
-                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, scale_(form.Left), scale_(form.Top),
-                  scale_(form.Width), scale_(form.Height), nullptr, nullptr, instance, this);
+  CreateWindowExA(0, kFrmMainClass, form.Text.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                  scale_(form.Left), scale_(form.Top), scale_(form.Width), scale_(form.Height),
+                  nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  formFont_ = TGdiObject(CreateFontA(-scale_(kFormFontPixels), 0, 0, 0, FW_NORMAL, FALSE,
-                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                     DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  formFont_ =
+      TGdiObject(CreateFontA(-scale_(kFormFontPixels), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
   CreateControls(records);
   BuildTabOrder(records);
   CreateHints(records);
@@ -167,19 +172,19 @@ void TFrmMain::CreateControls(const std::vector<TControlRecord>& records) {
 }
 
 HWND TFrmMain::CreateControl(const TControlRecord& record, const TControlRecord* previous) {
-  bool startsGroup = record.Kind == KIND_RADIO_BUTTON &&
-                     (!previous || previous->Kind != KIND_RADIO_BUTTON ||
-                      previous->Parent != record.Parent);
+  bool startsGroup =
+      record.Kind == KIND_RADIO_BUTTON &&
+      (!previous || previous->Kind != KIND_RADIO_BUTTON || previous->Parent != record.Parent);
   TClassAndStyle kind = ClassAndStyle(record, startsGroup);
   DWORD style = WS_CHILD | kind.Style;
   if (record.Has(F_VISIBLE)) style |= WS_VISIBLE;
   if (record.Has(F_DISABLED)) style |= WS_DISABLED;
   HWND parent = Control(record.Parent);
-  HWND control = CreateWindowExA(
-      kind.ExStyle, kind.ClassName, record.Text.c_str(), style, scale_(record.Left),
-      scale_(record.Top), scale_(record.Width), scale_(record.Height), parent,
-      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(record.Id)), GetModuleHandleA(nullptr),
-      CreationParameter(record));
+  HWND control =
+      CreateWindowExA(kind.ExStyle, kind.ClassName, record.Text.c_str(), style, scale_(record.Left),
+                      scale_(record.Top), scale_(record.Width), scale_(record.Height), parent,
+                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(record.Id)),
+                      GetModuleHandleA(nullptr), CreationParameter(record));
   if (record.Kind != KIND_RICH_EDIT) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
   }
@@ -368,8 +373,7 @@ bool TFrmMain::PreTranslateMessage(MSG& message) {
   if (!hwnd_ || (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd))) return false;
   if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
     FormKeyDown(message.wParam);
-    if (message.wParam == VK_TAB && message.message == WM_KEYDOWN &&
-        GetKeyState(VK_CONTROL) >= 0) {
+    if (message.wParam == VK_TAB && message.message == WM_KEYDOWN && GetKeyState(VK_CONTROL) >= 0) {
       SelectNextControl(GetKeyState(VK_SHIFT) >= 0);
       return true;
     }

@@ -13,9 +13,13 @@
 namespace ramilux {
 namespace {
 
-bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool IsShown(HWND control) {
+  return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
-void SetShown(HWND control, bool shown) { ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE); }
+void SetShown(HWND control, bool shown) {
+  ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
+}
 
 }  // namespace
 
@@ -26,17 +30,39 @@ bool TFrmMain::Checked(int id) const {
 void TFrmMain::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;  // menu items arrive with code 0 == BN_CLICKED
   switch (id) {
-    case IDC_CBX_FILE: CbxFileClick(); break;
-    case IDC_CBX_MASK: CbxMaskClick(); break;
-    case IDC_CBX_MIN_SIZE: CbxMinSizeClick(); break;
-    case IDC_SBN_SELECT_DIRECTORY: SbnSelectDirectoryClick(); break;
-    case IDC_SBN_PRINT: SbnPrintClick(); break;
-    case IDC_SBN_REFRESH: SbnRefreshClick(); break;
-    case IDC_SBN_STOP: SbnStopClick(); break;
-    case IDC_SBN_FONT: SbnFontClick(); break;
-    case IDM_SAVE_RTF: PopMnuSaveRtfClick(); break;
-    case IDM_SAVE_TXT: PopMnuSaveTxtClick(); break;
-    case IDM_ABOUT: PopMnuAboutClick(); break;
+    case IDC_CBX_FILE:
+      CbxFileClick();
+      break;
+    case IDC_CBX_MASK:
+      CbxMaskClick();
+      break;
+    case IDC_CBX_MIN_SIZE:
+      CbxMinSizeClick();
+      break;
+    case IDC_SBN_SELECT_DIRECTORY:
+      SbnSelectDirectoryClick();
+      break;
+    case IDC_SBN_PRINT:
+      SbnPrintClick();
+      break;
+    case IDC_SBN_REFRESH:
+      SbnRefreshClick();
+      break;
+    case IDC_SBN_STOP:
+      SbnStopClick();
+      break;
+    case IDC_SBN_FONT:
+      SbnFontClick();
+      break;
+    case IDM_SAVE_RTF:
+      PopMnuSaveRtfClick();
+      break;
+    case IDM_SAVE_TXT:
+      PopMnuSaveTxtClick();
+      break;
+    case IDM_ABOUT:
+      PopMnuAboutClick();
+      break;
   }
 }
 
@@ -84,7 +110,9 @@ bool TFrmMain::SbnRefreshClick() {
   return completed;
 }
 
-void TFrmMain::SbnStopClick() { listing_.SbnStopClick(); }
+void TFrmMain::SbnStopClick() {
+  listing_.SbnStopClick();
+}
 
 // Closing the window in the middle of a run would destroy the controls under it: the
 // close waits for the run's end, and a walk in progress is stopped.
@@ -98,13 +126,21 @@ void TFrmMain::OnClose() {
   DestroyWindow(hwnd_);
 }
 
-void TFrmMain::SbnPrintClick() { ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT)); }
+void TFrmMain::SbnPrintClick() {
+  ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT));
+}
 
-void TFrmMain::SbnFontClick() { ramilux::SbnFontClick(hwnd_, Control(IDC_RICH_EDIT)); }
+void TFrmMain::SbnFontClick() {
+  ramilux::SbnFontClick(hwnd_, Control(IDC_RICH_EDIT));
+}
 
-void TFrmMain::PopMnuSaveRtfClick() { ramilux::PopMnuSaveRtfClick(Control(IDC_RICH_EDIT)); }
+void TFrmMain::PopMnuSaveRtfClick() {
+  ramilux::PopMnuSaveRtfClick(Control(IDC_RICH_EDIT));
+}
 
-void TFrmMain::PopMnuSaveTxtClick() { ramilux::PopMnuSaveTxtClick(Control(IDC_RICH_EDIT)); }
+void TFrmMain::PopMnuSaveTxtClick() {
+  ramilux::PopMnuSaveTxtClick(Control(IDC_RICH_EDIT));
+}
 
 // A plain box centred on the screen: no owner, modal for the whole task.
 void TFrmMain::PopMnuAboutClick() {
@@ -117,8 +153,8 @@ void TFrmMain::ShowPopupMenu(POINT screen) {
     screen = {0, 0};
     ClientToScreen(Control(IDC_RICH_EDIT), &screen);
   }
-  TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
-                 hwnd_, nullptr);
+  TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_,
+                 nullptr);
 }
 
 bool TFrmMain::OnSetCursor() {

@@ -1,7 +1,7 @@
 // TFrmMain as the listing engine's window port: the run reads the option controls and
 // writes the view, the label, the buttons and the progress bar through these.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <climits>
@@ -13,7 +13,9 @@
 namespace ramilux {
 namespace {
 
-bool IsShown(HWND control) { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool IsShown(HWND control) {
+  return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
 
 std::string TextOf(HWND control) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');
@@ -21,17 +23,24 @@ std::string TextOf(HWND control) {
   return text;
 }
 
-int Clamp(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX)); }
+int Clamp(int64_t value) {
+  return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX));
+}
 
 }  // namespace
 
 HWND TFrmMain::ButtonHandle(TButton button) const {
   switch (button) {
-    case TButton::SelectDirectory: return Control(IDC_SBN_SELECT_DIRECTORY);
-    case TButton::Print: return Control(IDC_SBN_PRINT);
-    case TButton::Refresh: return Control(IDC_SBN_REFRESH);
-    case TButton::Font: return Control(IDC_SBN_FONT);
-    case TButton::Stop: return Control(IDC_SBN_STOP);
+    case TButton::SelectDirectory:
+      return Control(IDC_SBN_SELECT_DIRECTORY);
+    case TButton::Print:
+      return Control(IDC_SBN_PRINT);
+    case TButton::Refresh:
+      return Control(IDC_SBN_REFRESH);
+    case TButton::Font:
+      return Control(IDC_SBN_FONT);
+    case TButton::Stop:
+      return Control(IDC_SBN_STOP);
   }
   return nullptr;
 }
@@ -55,19 +64,35 @@ void TFrmMain::SetDirectoryLabel(const std::string& text) {
   SetWindowTextA(Control(IDC_LBL_DIRECTORY_NAME), text.c_str());
 }
 
-bool TFrmMain::MaskEditShown() { return IsShown(Control(IDC_EDT_MASK)); }
-std::string TFrmMain::MaskText() { return TextOf(Control(IDC_EDT_MASK)); }
-bool TFrmMain::MinSizeEditShown() { return IsShown(Control(IDC_EDT_MIN_SIZE)); }
-std::string TFrmMain::MinSizeText() { return TextOf(Control(IDC_EDT_MIN_SIZE)); }
+bool TFrmMain::MaskEditShown() {
+  return IsShown(Control(IDC_EDT_MASK));
+}
+std::string TFrmMain::MaskText() {
+  return TextOf(Control(IDC_EDT_MASK));
+}
+bool TFrmMain::MinSizeEditShown() {
+  return IsShown(Control(IDC_EDT_MIN_SIZE));
+}
+std::string TFrmMain::MinSizeText() {
+  return TextOf(Control(IDC_EDT_MIN_SIZE));
+}
 
 void TFrmMain::SetMinSizeText(const std::string& text) {
   SetWindowTextA(Control(IDC_EDT_MIN_SIZE), text.c_str());
 }
 
-bool TFrmMain::FileChecked() { return Checked(IDC_CBX_FILE); }
-bool TFrmMain::SizeChecked() { return Checked(IDC_CBX_SIZE); }
-bool TFrmMain::DateTimeChecked() { return Checked(IDC_CBX_DATE_TIME); }
-bool TFrmMain::HigherSelected() { return Checked(IDC_RBN_HIGHER); }
+bool TFrmMain::FileChecked() {
+  return Checked(IDC_CBX_FILE);
+}
+bool TFrmMain::SizeChecked() {
+  return Checked(IDC_CBX_SIZE);
+}
+bool TFrmMain::DateTimeChecked() {
+  return Checked(IDC_CBX_DATE_TIME);
+}
+bool TFrmMain::HigherSelected() {
+  return Checked(IDC_RBN_HIGHER);
+}
 
 int TFrmMain::SortIndex() {
   const int items[] = {IDC_RGP_SORT_ALPHA, IDC_RGP_SORT_SIZE, IDC_RGP_SORT_DATE};
@@ -92,27 +117,41 @@ void TFrmMain::ProcessMessages() {
   }
 }
 
-void TFrmMain::ClearView() { rich_edit::Clear(Control(IDC_RICH_EDIT)); }
+void TFrmMain::ClearView() {
+  rich_edit::Clear(Control(IDC_RICH_EDIT));
+}
 
 void TFrmMain::RepaintNow() {
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void TFrmMain::FocusView() { SetFocus(Control(IDC_RICH_EDIT)); }
+void TFrmMain::FocusView() {
+  SetFocus(Control(IDC_RICH_EDIT));
+}
 
-void TFrmMain::SetViewRedraw(bool on) { rich_edit::SetRedraw(Control(IDC_RICH_EDIT), on); }
+void TFrmMain::SetViewRedraw(bool on) {
+  rich_edit::SetRedraw(Control(IDC_RICH_EDIT), on);
+}
 
-int64_t TFrmMain::ViewTextLength() { return rich_edit::TextLength(Control(IDC_RICH_EDIT)); }
+int64_t TFrmMain::ViewTextLength() {
+  return rich_edit::TextLength(Control(IDC_RICH_EDIT));
+}
 
-void TFrmMain::SetCaret(int64_t index) { rich_edit::SetCaret(Control(IDC_RICH_EDIT), index); }
+void TFrmMain::SetCaret(int64_t index) {
+  rich_edit::SetCaret(Control(IDC_RICH_EDIT), index);
+}
 
 int64_t TFrmMain::LineIndex(int64_t line) {
   return rich_edit::LineIndex(Control(IDC_RICH_EDIT), line);
 }
 
-void TFrmMain::ScrollCaret() { rich_edit::ScrollCaret(Control(IDC_RICH_EDIT)); }
+void TFrmMain::ScrollCaret() {
+  rich_edit::ScrollCaret(Control(IDC_RICH_EDIT));
+}
 
-int64_t TFrmMain::ViewLineCount() { return rich_edit::LineCount(Control(IDC_RICH_EDIT)); }
+int64_t TFrmMain::ViewLineCount() {
+  return rich_edit::LineCount(Control(IDC_RICH_EDIT));
+}
 
 // The control reports no failure of its own: an insertion that did not grow the text by
 // the text's length (CR LF counts two, as WM_GETTEXTLENGTH counts it) failed, at the text

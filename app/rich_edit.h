@@ -2,15 +2,17 @@
 // class), so that every use names what it does and the compiler checks the arguments.
 #pragma once
 
-#include <windows.h>
 #include <richedit.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <string>
 
 namespace ramilux::rich_edit {
 
-inline int64_t TextLength(HWND view) { return SendMessageA(view, WM_GETTEXTLENGTH, 0, 0); }
+inline int64_t TextLength(HWND view) {
+  return SendMessageA(view, WM_GETTEXTLENGTH, 0, 0);
+}
 
 inline int64_t LineIndex(HWND view, int64_t line) {
   return SendMessageA(view, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
@@ -39,9 +41,13 @@ inline void Select(HWND view, int64_t first, int64_t last) {
   SendMessageA(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
-inline void SetCaret(HWND view, int64_t index) { Select(view, index, index); }
+inline void SetCaret(HWND view, int64_t index) {
+  Select(view, index, index);
+}
 
-inline void ScrollCaret(HWND view) { SendMessageA(view, EM_SCROLLCARET, 0, 0); }
+inline void ScrollCaret(HWND view) {
+  SendMessageA(view, EM_SCROLLCARET, 0, 0);
+}
 
 // Puts the text (ANSI bytes, NUL-free) in place of the selection, without undo.
 inline void ReplaceSelection(HWND view, const std::string& text) {
@@ -66,7 +72,9 @@ inline void SetTextLimit(HWND view, int64_t limit) {
   SendMessageA(view, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(limit));
 }
 
-inline void Clear(HWND view) { SetWindowTextA(view, ""); }
+inline void Clear(HWND view) {
+  SetWindowTextA(view, "");
+}
 
 // The font of the whole view (the "default" character format applies to all text).
 inline CHARFORMATA CharFormat(HWND view) {
@@ -88,7 +96,9 @@ inline int64_t StreamOut(HWND view, UINT format, EDITSTREAM& stream) {
   return SendMessageA(view, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
 }
 
-inline int64_t TextLimit(HWND view) { return SendMessageA(view, EM_GETLIMITTEXT, 0, 0); }
+inline int64_t TextLimit(HWND view) {
+  return SendMessageA(view, EM_GETLIMITTEXT, 0, 0);
+}
 
 // The whole text as ANSI bytes, with CR LF line ends.
 inline std::string Text(HWND view) {

@@ -47,8 +47,8 @@ void Paint(HWND window) {
 
 void Click(HWND window) {
   if (!IsWindowEnabled(window)) return;
-  SendMessageA(GetParent(window), WM_COMMAND,
-               MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED), reinterpret_cast<LPARAM>(window));
+  SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+               reinterpret_cast<LPARAM>(window));
 }
 
 bool ContainsCursor(HWND window, LPARAM lParam) {

@@ -1,8 +1,7 @@
 // Ramilux.exe starts under the real window system, shows its main window with the French
 // caption, and ends cleanly when that window is closed.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -45,8 +44,8 @@ TEST(ProgramStart, ShowsTheMainWindowAndClosesCleanly) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             nullptr, &si, &pi));
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
   HWND window = WaitForWindow(pi.dwProcessId, 20000);
   ASSERT_NE(window, nullptr);
   char caption[256] = {};

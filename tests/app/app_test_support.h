@@ -1,0 +1,111 @@
+// Helpers of the window tests: the real main window on the real platform, a driver that
+// answers the modal dialogs the UI thread opens, temporary folder trees on disk, and a
+// probe window whose posted messages run inside a listing run.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "frm_main.h"
+#include "ports.h"
+
+namespace ramilux::testing {
+
+// The main window, created and shown, on the Win32 file search and text services
+// (or on the file system a test gives it).
+class TFormHarness {
+ public:
+  explicit TFormHarness(TStartOptions options = {}, TFileSystem* files = nullptr);
+  ~TFormHarness();
+  TFrmMain& Form() { return *form_; }
+  HWND Get(int id) { return form_->Control(id); }
+  // Dispatches what is waiting, with the form's preview, as the program's loop would.
+  void Pump() { form_->ProcessMessages(); }
+  // Clicks a control as the user would: mouse down and up on its centre, then pump.
+  void Click(int id);
+
+ private:
+  std::unique_ptr<TFileSystem> ownFiles_;
+  std::unique_ptr<TTextServices> text_;
+  std::unique_ptr<TFrmMain> form_;
+};
+
+bool IsShown(HWND control);
+bool IsEnabled(HWND control);
+bool IsChecked(HWND control);
+std::string WindowText(HWND window);
+// The view's whole text split at CR LF (without the empty piece after the last one).
+std::vector<std::string> ViewLines(HWND view);
+
+// Acts, from a second thread, on each modal dialog (#32770) that the calling thread
+// opens, in the order given; a dialog beyond the list, or one still open long after its
+// action ran, is cancelled and counted as unexpected.
+class TDialogDriver {
+ public:
+  using TAction = std::function<void(HWND dialog)>;
+  explicit TDialogDriver(std::vector<TAction> actions);
+  ~TDialogDriver();
+  int Handled() const { return handled_; }
+  int Unexpected() const { return unexpected_; }
+
+ private:
+  void Watch();
+  std::vector<TAction> actions_;
+  DWORD uiThread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> handled_{0};
+  std::atomic<int> unexpected_{0};
+  std::thread thread_;
+};
+
+// Dialog helpers for the driver's actions (they run on the driver's thread).
+std::string DialogText(HWND dialog);  // a message box's text (static 0xFFFF)
+void PressButton(HWND dialog, int id);
+// The folder picker: selects `path` (a folder without trailing backslash), true when the
+// tree view's selection then shows that folder's name.
+bool SelectInPicker(HWND picker, const std::string& path);
+std::string PickerSelectionLabel(HWND picker);
+
+// A folder under the temporary folder, removed with everything in it at the end.
+class TTempTree {
+ public:
+  TTempTree();
+  ~TTempTree();
+  // The folder's path with a trailing backslash.
+  const std::string& Root() const { return root_; }
+  std::string AddFolder(const std::string& relative);
+  std::string AddFile(const std::string& relative, size_t size);
+  // Sets a file's or folder's last-write time, given in local time.
+  void SetTime(const std::string& relative, int year, int month, int day, int hour, int minute,
+               int second);
+
+ private:
+  std::string root_;
+};
+
+void RemoveTree(const std::string& path);
+
+// A message-only window of the test's thread: messages posted to it are dispatched by
+// the next pump, which during a run is the run's own handling of pending input.
+class TProbe {
+ public:
+  TProbe();
+  ~TProbe();
+  // Runs `action` when the run next handles pending input.
+  void Post(std::function<void()> action);
+  int Ran() const { return ran_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND window_ = nullptr;
+  std::vector<std::function<void()>> pending_;
+  int ran_ = 0;
+};
+
+}  // namespace ramilux::testing

@@ -1,0 +1,229 @@
+// Listing runs in the real window on real folders: the button states before, during and
+// after a run, Stop in the walk and in the output, the full text of a run compared line
+// by line, and a run that fails never leaving the window locked.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "app_test_support.h"
+#include "platform.h"
+#include "resource.h"
+#include "rich_edit.h"
+
+namespace ramilux::testing {
+namespace {
+
+struct TButtonStates {
+  bool SelectDirectory, Print, Refresh, RefreshShown, Stop, StopShown, Font, Wait;
+};
+
+bool operator==(const TButtonStates& a, const TButtonStates& b) {
+  return a.SelectDirectory == b.SelectDirectory && a.Print == b.Print && a.Refresh == b.Refresh &&
+         a.RefreshShown == b.RefreshShown && a.Stop == b.Stop && a.StopShown == b.StopShown &&
+         a.Font == b.Font && a.Wait == b.Wait;
+}
+
+std::ostream& operator<<(std::ostream& out, const TButtonStates& s) {
+  return out << "select " << s.SelectDirectory << " print " << s.Print << " refresh " << s.Refresh
+             << "/" << s.RefreshShown << " stop " << s.Stop << "/" << s.StopShown << " font "
+             << s.Font << " wait " << s.Wait;
+}
+
+TButtonStates States(TFormHarness& harness) {
+  return {IsEnabled(harness.Get(IDC_SBN_SELECT_DIRECTORY)),
+          IsEnabled(harness.Get(IDC_SBN_PRINT)),
+          IsEnabled(harness.Get(IDC_SBN_REFRESH)),
+          IsShown(harness.Get(IDC_SBN_REFRESH)),
+          IsEnabled(harness.Get(IDC_SBN_STOP)),
+          IsShown(harness.Get(IDC_SBN_STOP)),
+          IsEnabled(harness.Get(IDC_SBN_FONT)),
+          harness.Form().WaitCursorShown() && GetCursor() == LoadCursorA(nullptr, IDC_WAIT)};
+}
+
+constexpr TButtonStates kAtStart{true, false, false, true, false, false, true, false};
+constexpr TButtonStates kRunning{false, false, false, false, true, true, false, true};
+constexpr TButtonStates kIdleWithListing{true, true, true, true, false, false, true, false};
+constexpr TButtonStates kIdleEmptyView{true, false, true, true, false, false, true, false};
+
+// The tree of the worked example, with known sizes and times.
+class TExampleTree : public TTempTree {
+ public:
+  TExampleTree() {
+    AddFolder("docs");
+    AddFile("docs\\plan.doc", 300);
+    AddFile("docs\\empty.txt", 0);
+    AddFolder("docs\\old");
+    AddFile("docs\\old\\x.doc", 10);
+    AddFile("notes.txt", 50);
+    AddFile("readme.txt", 1500);
+    AddFile("zero.txt", 0);
+    SetTime("docs\\plan.doc", 2003, 2, 20, 17, 30, 0);
+    SetTime("docs\\empty.txt", 2003, 1, 5, 8, 0, 0);
+    SetTime("docs\\old\\x.doc", 2003, 1, 10, 11, 0, 4);
+    SetTime("docs\\old", 2003, 1, 10, 11, 0, 4);
+    SetTime("docs", 2003, 1, 2, 0, 0, 0);
+    SetTime("notes.txt", 2003, 3, 14, 9, 5, 12);
+    SetTime("readme.txt", 2003, 3, 14, 9, 5, 14);
+    SetTime("zero.txt", 2003, 1, 5, 8, 0, 0);
+  }
+};
+
+void StartAt(TFormHarness& harness, const std::string& root) {
+  harness.Form().Listing().FDirectory = root;
+  harness.Form().Listing().FRootLength = static_cast<int32_t>(root.size());
+}
+
+TEST(ListingRun, WritesTheWholeListingWithConnectorsSizesAndDates) {
+  TExampleTree tree;
+  TFormHarness harness;
+  for (int id : {IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME}) harness.Click(id);
+  StartAt(harness, tree.Root());
+  harness.Click(IDC_SBN_REFRESH);  // still disabled: no run
+  EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+
+  const std::vector<std::string> expected = {
+      "Arborescence a partir de: " + tree.Root(),
+      " ",
+      "\xC3\xC4 notes.txt  0,05 Ko  14/03/2003 09:05:12",
+      "\xC3\xC4 readme.txt  1,46 Ko  14/03/2003 09:05:14",
+      "\xC3\xC4 docs  02/01/2003",
+      "\xB3  \xC3\xC4 plan.doc  0,29 Ko  20/02/2003 17:30:00",
+      "\xB3  \xC3\xC4 empty.txt  05/01/2003 08:00:00",
+      "\xB3  \xC0\xC4 old  10/01/2003 11:00:04",
+      "\xB3     \xC0\xC4 x.doc  0,01 Ko  10/01/2003 11:00:04",
+      "\xC0\xC4 zero.txt  05/01/2003 08:00:00",
+  };
+  std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
+  ASSERT_EQ(lines.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;
+
+  EXPECT_EQ(WindowText(harness.Get(IDC_LBL_DIRECTORY_NAME)), tree.Root());
+  EXPECT_EQ(rich_edit::Selection(harness.Get(IDC_RICH_EDIT)).cpMin, 0);
+  EXPECT_EQ(rich_edit::Selection(harness.Get(IDC_RICH_EDIT)).cpMax, 0);
+  EXPECT_EQ(GetFocus(), harness.Get(IDC_RICH_EDIT));
+  EXPECT_FALSE(IsShown(harness.Get(IDC_PROGRESS_BAR)));
+  EXPECT_EQ(States(harness), kIdleWithListing);
+}
+
+TEST(ListingRun, LocksTheButtonsAndShowsTheWaitCursorWhileItRuns) {
+  TExampleTree tree;
+  TFormHarness harness;
+  EXPECT_EQ(States(harness), kAtStart);
+  StartAt(harness, tree.Root());
+  TProbe probe;
+  TButtonStates during{};
+  probe.Post([&] { during = States(harness); });
+  EXPECT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_EQ(probe.Ran(), 1);
+  EXPECT_EQ(during, kRunning);
+  EXPECT_EQ(States(harness), kIdleWithListing);
+}
+
+TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
+  TExampleTree tree;
+  TFormHarness harness;
+  StartAt(harness, tree.Root());
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  ASSERT_GT(harness.Form().ViewLineCount(), 0);
+
+  TProbe probe;
+  probe.Post([&] {
+    harness.Click(IDC_SBN_STOP);  // the mouse on Stop, seen at the walk's next poll
+    harness.Click(IDC_SBN_STOP);
+  });
+  harness.Click(IDC_SBN_REFRESH);
+  EXPECT_EQ(probe.Ran(), 1);
+  EXPECT_TRUE(harness.Form().Listing().FStopRequested);
+  EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
+  EXPECT_EQ(States(harness), kIdleEmptyView);
+}
+
+TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
+  TExampleTree tree;
+  TFormHarness harness;
+  StartAt(harness, tree.Root());
+  // The first step of the progress bar belongs to the output: Stop is pressed there.
+  static HWND stop;
+  stop = harness.Get(IDC_SBN_STOP);
+  bool pressed = false;
+  SetWindowSubclass(
+      harness.Get(IDC_PROGRESS_BAR),
+      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+         DWORD_PTR flag) -> LRESULT {
+        if (message == PBM_SETPOS && !*reinterpret_cast<bool*>(flag)) {
+          *reinterpret_cast<bool*>(flag) = true;
+          PostMessageA(stop, BM_CLICK, 0, 0);
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
+      },
+      1, reinterpret_cast<DWORD_PTR>(&pressed));
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_TRUE(harness.Form().Listing().FStopRequested);
+  EXPECT_TRUE(pressed);
+  EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 2u + 2u);  // header, docs, old
+  EXPECT_EQ(States(harness), kIdleWithListing);
+
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());  // the next run starts with the flag clear
+  EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 4u);
+}
+
+TEST(ListingRun, BeforeAnyFolderChangesNothing) {
+  TFormHarness harness;
+  std::string error;
+  harness.Form().ReplaceSelection("ancien texte\r\n", error);
+  EXPECT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), "ancien texte\r\n");
+  EXPECT_EQ(States(harness), kAtStart);
+}
+
+TEST(ListingRun, ClosingTheWindowDuringARunStopsItAndClosesAfterIt) {
+  TExampleTree tree;
+  TFormHarness harness;
+  StartAt(harness, tree.Root());
+  TProbe probe;
+  HWND form = harness.Form().Handle();
+  probe.Post([&] { PostMessageA(form, WM_CLOSE, 0, 0); });
+  harness.Form().SbnRefreshClick();
+  EXPECT_TRUE(IsWindow(form));  // the controls outlive the run
+  EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
+  harness.Pump();
+  EXPECT_FALSE(IsWindow(form));
+}
+
+// A file system whose search fails in the middle of the walk.
+class TFailingFileSystem : public TFileSystem {
+ public:
+  char Separator() const override { return real_->Separator(); }
+  std::unique_ptr<TFileSearch> NewSearch() override {
+    if (++searches_ > 2) throw std::runtime_error("Lecture du disque impossible");
+    return real_->NewSearch();
+  }
+  bool IsLinkToAncestor(const std::string& path, uint32_t attr) override {
+    return real_->IsLinkToAncestor(path, attr);
+  }
+
+ private:
+  std::unique_ptr<TFileSystem> real_ = NewPlatformFileSystem();
+  int searches_ = 0;
+};
+
+TEST(ListingRun, AnErrorInTheRunIsShownAndLeavesTheWindowUnlocked) {
+  TExampleTree tree;
+  TFailingFileSystem files;
+  TFormHarness harness({}, &files);
+  std::string shown;
+  TDialogDriver driver({[&](HWND box) {
+    shown = DialogText(box);
+    PressButton(box, IDOK);
+  }});
+  StartAt(harness, tree.Root());
+  EXPECT_FALSE(harness.Form().SbnRefreshClick());
+  EXPECT_EQ(shown, "Lecture du disque impossible");
+  EXPECT_EQ(States(harness), kIdleEmptyView);
+}
+
+}  // namespace
+}  // namespace ramilux::testing
