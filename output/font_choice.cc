@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 #include <dlgs.h>
+#include <winspool.h>
 
 #include "error_box.h"
 
@@ -13,6 +14,9 @@ constexpr char kNoDefaultPrinter[] =
     "Aucune imprimante par d\xE9"
     "faut s\xE9lectionn\xE9"
     "e";
+constexpr char kInvalidPrinter[] =
+    "Imprimante s\xE9lectionn\xE9"
+    "e incorrecte";
 constexpr char kApplyContextProperty[] = "Ramilux.FontApply";
 
 // What the Apply button needs, reached from the dialog's hook through a window property.
@@ -22,13 +26,27 @@ struct ApplyContext {
   HDC printer;
 };
 
-// The default printer's information context, deleted with this object.
+bool PrinterExists(const char* name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
+  ClosePrinter(printer);
+  return true;
+}
+
+// The default printer's information context, deleted with this object; or why there is
+// none.
 class PrinterInfoContext {
  public:
   PrinterInfoContext() {
     char name[512] = {};
     DWORD size = sizeof name;
-    if (GetDefaultPrinterA(name, &size)) dc_ = CreateICA("WINSPOOL", name, nullptr, nullptr);
+    // The default may still name a printer that was removed since.
+    if (!GetDefaultPrinterA(name, &size) || !PrinterExists(name)) {
+      error_ = kNoDefaultPrinter;
+      return;
+    }
+    dc_ = CreateICA("WINSPOOL", name, nullptr, nullptr);
+    if (!dc_) error_ = kInvalidPrinter;
   }
   ~PrinterInfoContext() {
     if (dc_) DeleteDC(dc_);
@@ -37,9 +55,11 @@ class PrinterInfoContext {
   PrinterInfoContext& operator=(const PrinterInfoContext&) = delete;
 
   HDC get() const { return dc_; }
+  const char* error() const { return error_; }
 
  private:
   HDC dc_ = nullptr;
+  const char* error_ = nullptr;
 };
 
 bool FaceOnDevice(HDC dc, const char* face) {
@@ -117,7 +137,7 @@ void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer) {
 void SbnFontClick(HWND owner, HWND view) {
   PrinterInfoContext printer;
   if (!printer.get()) {
-    ShowErrorBox(owner, kNoDefaultPrinter);
+    ShowErrorBox(owner, printer.error());
     return;
   }
   DisplayFont current = ReadDisplayFont(view);

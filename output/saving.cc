@@ -39,14 +39,14 @@ std::optional<std::string> AskSaveFileName(const SaveCommand& command) {
   return std::string(name);
 }
 
-void RunSaveCommand(HWND view, const SaveCommand& command, const StreamFault* fault) {
+void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* faults) {
   std::optional<std::string> fileName = AskSaveFileName(command);
   if (!fileName) return;
   SaveResult result;
   {
     std::optional<PlainTextOn> plainText;
     if (command.plainText) plainText.emplace(view);
-    result = SaveViewToFile(view, *fileName, fault);
+    result = SaveViewToFile(view, *fileName, faults);
   }
   if (result != SaveResult::kSaved) {
     ShowErrorBox(GetAncestor(view, GA_ROOT), SaveErrorText(result, *fileName));

@@ -30,7 +30,7 @@ std::string DialogFilter(const std::string& barSeparated);
 // The save dialog: explorer style, no owner; the chosen name, or nothing on cancel.
 std::optional<std::string> AskSaveFileName(const SaveCommand& command);
 
-// One save command: dialog, save, error box. `fault` breaks the stream in tests.
-void RunSaveCommand(HWND view, const SaveCommand& command, const StreamFault* fault = nullptr);
+// One save command: dialog, save, error box. `faults` break the save in tests.
+void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* faults = nullptr);
 
 }  // namespace ramilux

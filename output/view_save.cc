@@ -101,8 +101,9 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
   return out == wanted ? 0 : 1;
 }
 
-bool StreamInto(HWND view, HANDLE file, const StreamFault* fault) {
-  StreamSink sink{file, 0, fault ? fault->failAfterBytes : std::numeric_limits<uint64_t>::max()};
+bool StreamInto(HWND view, HANDLE file, const SaveFaults* faults) {
+  StreamSink sink{file, 0,
+                  faults ? faults->streamFailsAfter : std::numeric_limits<uint64_t>::max()};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
   stream.pfnCallback = WriteChunk;
@@ -124,7 +125,7 @@ PlainTextOn::~PlainTextOn() {
   RemovePropA(view_, kPlainTextProperty);
 }
 
-SaveResult SaveViewToFile(HWND view, const std::string& fileName, const StreamFault* fault) {
+SaveResult SaveViewToFile(HWND view, const std::string& fileName, const SaveFaults* faults) {
   if (!TargetReplaceable(fileName)) return SaveResult::kCannotCreate;
   std::string folder = FolderOf(fileName);
   if (folder.empty()) return SaveResult::kCannotCreate;
@@ -133,9 +134,10 @@ SaveResult SaveViewToFile(HWND view, const std::string& fileName, const StreamFa
   FileHandle file(CreateFileA(temp.name().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return SaveResult::kCannotCreate;
-  bool streamed = StreamInto(view, file.get(), fault);
+  bool streamed = StreamInto(view, file.get(), faults);
   bool closed = file.Close();
   if (!streamed || !closed) return SaveResult::kStreamFailed;
+  if (faults && faults->beforeReplace) faults->beforeReplace();
   if (!temp.MoveOver(fileName)) return SaveResult::kCannotCreate;
   return SaveResult::kSaved;
 }

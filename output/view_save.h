@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <limits>
 #include <string>
 
 namespace ramilux {
@@ -28,16 +30,19 @@ class PlainTextOn {
 
 enum class SaveResult { kSaved, kCannotCreate, kStreamFailed };
 
-// Makes the stream fail once this many bytes went out: how tests break a save midway.
-struct StreamFault {
-  uint64_t failAfterBytes = 0;
+// How tests break a save at its two risky points.
+struct SaveFaults {
+  // The stream fails once this many bytes went out.
+  uint64_t streamFailsAfter = std::numeric_limits<uint64_t>::max();
+  // Runs between the complete stream and the replacement of the target.
+  std::function<void()> beforeReplace;
 };
 
 // Streams the whole view into `fileName`, replacing any file of that name. The content
 // goes to a temporary file in the same folder and replaces the target only once complete:
 // after any failure an existing file is as it was and no temporary file is left.
 SaveResult SaveViewToFile(HWND view, const std::string& fileName,
-                          const StreamFault* fault = nullptr);
+                          const SaveFaults* faults = nullptr);
 
 // The error text shown for a failed save.
 std::string SaveErrorText(SaveResult result, const std::string& fileName);

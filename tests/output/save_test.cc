@@ -44,8 +44,9 @@ using Handler = std::function<void(HWND view)>;
 // A save command whose stream breaks after `bytes` bytes.
 Handler BreakingAfter(const SaveCommand& command, uint64_t bytes) {
   return [&command, bytes](HWND view) {
-    StreamFault fault{bytes};
-    RunSaveCommand(view, command, &fault);
+    SaveFaults faults;
+    faults.streamFailsAfter = bytes;
+    RunSaveCommand(view, command, &faults);
   };
 }
 
@@ -261,25 +262,51 @@ TEST(SaveErrors, MissingFolderIsReportedThenAnRtfSaveWorks) {
   EXPECT_TRUE(IsRtf(ReadFileBytes(name)));
 }
 
-// A target that cannot be replaced is reported by its name and keeps its content.
+// The text save, with `holder` taking the target (no sharing) once the stream is complete,
+// as another program may do at any time.
+Handler LockingBeforeReplace(const std::string& target, HANDLE* holder) {
+  return [target, holder](HWND view) {
+    SaveFaults faults;
+    faults.beforeReplace = [&] {
+      *holder = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    RunSaveCommand(view, kSaveText, &faults);
+  };
+}
+
+// A target that cannot be replaced is reported by its name and keeps its content, whether
+// that is known before the stream or only at the final replacement.
 TEST(SaveErrors, UnreplaceableTargetKeepsItsContent) {
   const std::string old = "ancien contenu\r\n";
+  enum class Obstacle { kReadOnly, kHeldOpen, kTakenWhileSaving };
   struct Row {
     const char* name;
-    bool readOnly;
-    bool heldOpen;
-  } rows[] = {{"read-only file", true, false}, {"file held open by another user", false, true}};
+    Obstacle obstacle;
+  } rows[] = {
+      {"read-only file", Obstacle::kReadOnly},
+      {"file held open by another program", Obstacle::kHeldOpen},
+      {"file taken by another program while the save runs", Obstacle::kTakenWhileSaving},
+  };
   for (const Row& row : rows) {
     TestView view;
     view.AddLines(SampleListing());
     TempFolder folder;
     std::string name = folder.path() + "garde.txt";
     ASSERT_TRUE(WriteFileBytes(name, old));
-    if (row.readOnly) SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
-    HANDLE holder = row.heldOpen ? CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                               OPEN_EXISTING, 0, nullptr)
-                                 : INVALID_HANDLE_VALUE;
-    SaveRun run = Save(view.view(), PopMnuSaveTxtClick, name, /*expectError=*/true);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    Handler handler = PopMnuSaveTxtClick;
+    if (row.obstacle == Obstacle::kReadOnly) {
+      SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_READONLY);
+    } else if (row.obstacle == Obstacle::kHeldOpen) {
+      holder = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    } else {
+      handler = LockingBeforeReplace(name, &holder);
+    }
+    SaveRun run = Save(view.view(), handler, name, /*expectError=*/true);
+    if (row.obstacle != Obstacle::kReadOnly) {
+      EXPECT_NE(holder, INVALID_HANDLE_VALUE) << row.name;
+    }
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
     EXPECT_EQ(run.errorText, kCannotCreate + name) << row.name;
     EXPECT_EQ(ReadFileBytes(name), old) << row.name;
