@@ -1,8 +1,200 @@
-// (being written)
+// The print button: the page estimate, the print dialog, and the print of the whole
+// view, of its selection or of a range of estimated pages.
 #include "printing.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "error_box.h"
+#include "page_renderer.h"
+#include "printer.h"
+#include "rich_edit.h"
 
 namespace ramilux {
 
-void SbnPrintClick(HWND, HWND) {}
+int LinesPerPage(const PrintGeometry& geometry) {
+  int height =
+      std::abs(DeviceFontHeight(geometry.fontHeight, geometry.screenDpi, geometry.printerDpi));
+  return std::max(1, geometry.pageHeight / std::max(1, height));
+}
+
+int32_t PageCount(int64_t lines, int linesPerPage) {
+  if (lines <= 0) return 0;
+  int64_t perPage = std::max(1, linesPerPage);
+  return static_cast<int32_t>((lines + perPage - 1) / perPage);
+}
+
+int GetLinesPerPage(HWND view) {
+  Printer& printer = ThePrinter();
+  PrinterDc dc = printer.CreateDc();
+  Printer::Job job(printer);
+  // Measured inside a started job, as the page is when printing; nothing is drawn, and
+  // the job is aborted, which sends nothing to the printer.
+  DOCINFOA info{};
+  info.cbSize = sizeof info;
+  info.lpszDocName = "";
+  bool started = StartDocA(dc.get(), &info) > 0;
+  int screenDpi = ScreenPixelsPerInch();
+  int lines = LinesPerPage({ScreenFontHeight(view, screenDpi), screenDpi,
+                            GetDeviceCaps(dc.get(), LOGPIXELSY), GetDeviceCaps(dc.get(), VERTRES)});
+  if (started) AbortDoc(dc.get());
+  return lines;
+}
+
+int32_t GetPageCount(HWND view, int linesPerPage) {
+  return PageCount(rich_edit::LineCount(view), linesPerPage);
+}
+
+namespace {
+
+// The print dialog's state, kept from one press to the next as the window's component.
+struct PrintDialogState {
+  bool selection = false;  // offer the selection and open with it chosen
+  bool pageNums = false;   // offer a page range
+  int fromPage = 0, toPage = 0, minPage = 0, maxPage = 0;
+};
+
+enum class PrintRange { kAllPages, kSelection, kPageNums };
+
+struct PrintChoice {
+  PrintRange range;
+  int fromPage, toPage;
+  int copies;
+};
+
+// Shows the dialog on the current printer; false on Cancel. The printer and settings
+// chosen in it become the current printer.
+bool ShowPrintDialog(HWND owner, const PrintDialogState& state, PrintChoice& choice) {
+  Printer& printer = ThePrinter();
+  GlobalMemory devMode = printer.DevMode(), devNames = printer.DevNames();
+  PRINTDLGA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = owner;
+  dialog.hDevMode = devMode.get();
+  dialog.hDevNames = devNames.get();
+  dialog.Flags = PD_HIDEPRINTTOFILE | (state.selection ? PD_SELECTION : PD_NOSELECTION) |
+                 (state.pageNums ? 0 : PD_NOPAGENUMS);
+  dialog.nFromPage = static_cast<WORD>(state.fromPage);
+  dialog.nToPage = static_cast<WORD>(state.toPage);
+  dialog.nMinPage = static_cast<WORD>(state.minPage);
+  dialog.nMaxPage = static_cast<WORD>(state.maxPage);
+  dialog.nCopies = 1;
+  BOOL ok = PrintDlgA(&dialog);
+  // The dialog may have replaced the handles it was given: own what it returns.
+  devMode.release();
+  devNames.release();
+  GlobalMemory returnedMode(dialog.hDevMode), returnedNames(dialog.hDevNames);
+  if (!ok) return false;
+  printer.Choose(dialog.hDevNames, dialog.hDevMode);
+  choice.range = (dialog.Flags & PD_SELECTION)  ? PrintRange::kSelection
+                 : (dialog.Flags & PD_PAGENUMS) ? PrintRange::kPageNums
+                                                : PrintRange::kAllPages;
+  choice.fromPage = dialog.nFromPage;
+  choice.toPage = dialog.nToPage;
+  choice.copies = std::max<int>(dialog.nCopies, printer.Copies());
+  return true;
+}
+
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using TemporaryControl = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// An invisible rich edit beside the view, with its font, its (unwrapped) layout and its
+// text capacity, holding only `text`.
+TemporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
+  DWORD style = (static_cast<DWORD>(GetWindowLongPtrA(view, GWL_STYLE)) & ~WS_VISIBLE) | WS_CHILD;
+  HWND copy = CreateWindowExA(0, "RICHEDIT", "", style, 0, 0, 100, 100, owner, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  if (!copy) throw PrintError(SystemErrorText(GetLastError()));
+  TemporaryControl control(copy);
+  rich_edit::SetTextLimit(copy, rich_edit::TextLimit(view));
+  rich_edit::SetCharFormat(copy, rich_edit::CharFormat(view));
+  rich_edit::ReplaceSelection(copy, text);
+  if (rich_edit::TextLength(copy) < static_cast<int64_t>(text.size())) {
+    throw PrintError("Erreur d'insertion de ligne RichEdit");
+  }
+  return control;
+}
+
+// The view's lines first .. last - 1, each ending with a line break.
+std::string ViewLines(HWND view, int64_t first, int64_t last) {
+  int64_t count = rich_edit::LineCount(view);
+  last = std::min(last, count);
+  if (last <= first) return {};
+  int64_t begin = rich_edit::LineIndex(view, first);
+  int64_t end = last < rich_edit::LineCount(view) ? rich_edit::LineIndex(view, last)
+                                                  : rich_edit::TextLength(view);
+  std::string text = rich_edit::TextRange(view, begin, end);
+  if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
+  return text;
+}
+
+struct WaitCursor {
+  WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
+  ~WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void PrintControl(HWND control, int copies) {
+  Printer& printer = ThePrinter();
+  PrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
+  Printer::Job job(printer);
+  PrintRichEditText({control, dc.get(), copies, ""});
+}
+
+void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerPage) {
+  WaitCursor wait;
+  switch (choice.range) {
+    case PrintRange::kAllPages:
+      PrintControl(view, choice.copies);
+      break;
+    case PrintRange::kSelection: {
+      TemporaryControl copy = MakePrintCopy(owner, view, rich_edit::SelectedText(view) + "\r\n");
+      PrintControl(copy.get(), choice.copies);
+      break;
+    }
+    case PrintRange::kPageNums: {
+      int64_t first = static_cast<int64_t>(choice.fromPage - 1) * linesPerPage;
+      int64_t last = static_cast<int64_t>(choice.toPage) * linesPerPage;
+      TemporaryControl copy = MakePrintCopy(owner, view, ViewLines(view, first, last));
+      PrintControl(copy.get(), choice.copies);
+      break;
+    }
+  }
+}
+
+PrintDialogState& DialogState() {
+  static PrintDialogState state;
+  return state;
+}
+
+}  // namespace
+
+void SbnPrintClick(HWND owner, HWND view) {
+  try {
+    PrintDialogState& state = DialogState();
+    state.selection = rich_edit::Selection(view).cpMax > rich_edit::Selection(view).cpMin;
+    state.pageNums = false;
+    int linesPerPage = GetLinesPerPage(view);
+    int32_t pages = GetPageCount(view, linesPerPage);
+    if (pages > 1) {
+      state.pageNums = true;
+      state.fromPage = state.minPage = 1;
+      // The dialog holds page numbers in 16 bits.
+      state.toPage = state.maxPage = std::min<int32_t>(pages, 0xFFFF);
+    }
+    PrintChoice choice{};
+    if (!ShowPrintDialog(owner, state, choice)) return;
+    PrintChosen(owner, view, choice, linesPerPage);
+  } catch (const PrintError& error) {
+    ShowErrorBox(owner, error.what());
+  }
+}
 
 }  // namespace ramilux

@@ -1,0 +1,175 @@
+// The application's printer object: current printer, device contexts, display font at
+// the printer's resolution.
+#include "printer.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "rich_edit.h"
+
+namespace ramilux {
+
+std::string SystemErrorText(DWORD code) {
+  char* text = nullptr;
+  FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = "Erreur système. Code : " + std::to_string(code) + ".";
+  if (text) {
+    message += "\r\n";
+    message += text;
+    LocalFree(text);
+  }
+  return message;
+}
+
+int RoundHalfEven(double value) {
+  return static_cast<int>(std::nearbyint(value));
+}
+
+int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi) {
+  if (screenDpi == deviceDpi || screenDpi <= 0) return screenHeight;
+  int points = RoundHalfEven(std::abs(screenHeight) * 72.0 / screenDpi);
+  int pixels = std::max(1, RoundHalfEven(points * static_cast<double>(deviceDpi) / 72.0));
+  return screenHeight < 0 ? -pixels : pixels;
+}
+
+int ScreenPixelsPerInch() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+int ScreenFontHeight(HWND view, int screenDpi) {
+  CHARFORMATA format = rich_edit::CharFormat(view);
+  return -std::max(1, RoundHalfEven(format.yHeight * screenDpi / 1440.0));
+}
+
+LOGFONTA DisplayFontFor(HWND view, HDC device) {
+  CHARFORMATA format = rich_edit::CharFormat(view);
+  int screenDpi = ScreenPixelsPerInch();
+  int screenHeight = ScreenFontHeight(view, screenDpi);
+  LOGFONTA font{};
+  font.lfHeight = DeviceFontHeight(screenHeight, screenDpi, GetDeviceCaps(device, LOGPIXELSY));
+  font.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
+  font.lfItalic = (format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
+  font.lfUnderline = (format.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
+  font.lfStrikeOut = (format.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
+  font.lfCharSet = format.bCharSet;
+  font.lfPitchAndFamily = format.bPitchAndFamily;
+  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  font.lfQuality = DEFAULT_QUALITY;
+  lstrcpynA(font.lfFaceName, format.szFaceName, LF_FACESIZE);
+  return font;
+}
+
+namespace {
+
+bool PrinterExists(const std::string& name) {
+  HANDLE handle = nullptr;
+  if (name.empty() || !OpenPrinterA(const_cast<char*>(name.c_str()), &handle, nullptr)) {
+    return false;
+  }
+  ClosePrinter(handle);
+  return true;
+}
+
+}  // namespace
+
+std::string Printer::CurrentName() const {
+  if (PrinterExists(device_)) return device_;
+  // The default may still name a printer that was removed since.
+  char name[512] = {};
+  DWORD size = sizeof name;
+  if (!GetDefaultPrinterA(name, &size) || !PrinterExists(name)) throw PrintError(kNoDefaultPrinter);
+  return name;
+}
+
+PrinterDc Printer::CreateDc(bool singleCopy) const {
+  std::string name = CurrentName();
+  std::vector<BYTE> settings;
+  if (name == device_) settings = devMode_;
+  auto* mode = settings.empty() ? nullptr : reinterpret_cast<DEVMODEA*>(settings.data());
+  if (mode && singleCopy && (mode->dmFields & DM_COPIES)) mode->dmCopies = 1;
+  HDC dc = CreateDCA(name == device_ && !driver_.empty() ? driver_.c_str() : "WINSPOOL",
+                     name.c_str(), nullptr, mode);
+  if (!dc) throw PrintError(kInvalidPrinter);
+  return PrinterDc(dc);
+}
+
+namespace {
+
+GlobalMemory CopyToGlobal(const void* data, size_t size) {
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!memory) return nullptr;
+  std::memcpy(GlobalLock(memory), data, size);
+  GlobalUnlock(memory);
+  return GlobalMemory(memory);
+}
+
+}  // namespace
+
+GlobalMemory Printer::DevNames() const {
+  if (device_.empty()) return nullptr;
+  // DEVNAMES: three offsets (in characters) to the driver, device and port strings.
+  std::vector<char> block(sizeof(DEVNAMES));
+  auto append = [&block](const std::string& text) {
+    auto offset = static_cast<WORD>(block.size());
+    block.insert(block.end(), text.begin(), text.end());
+    block.push_back('\0');
+    return offset;
+  };
+  WORD driver = append(driver_), device = append(device_), port = append(port_);
+  auto* names = reinterpret_cast<DEVNAMES*>(block.data());
+  names->wDriverOffset = driver;
+  names->wDeviceOffset = device;
+  names->wOutputOffset = port;
+  names->wDefault = 0;
+  return CopyToGlobal(block.data(), block.size());
+}
+
+GlobalMemory Printer::DevMode() const {
+  if (devMode_.empty()) return nullptr;
+  return CopyToGlobal(devMode_.data(), devMode_.size());
+}
+
+void Printer::Choose(HGLOBAL devNames, HGLOBAL devMode) {
+  if (devNames) {
+    auto* names = static_cast<const DEVNAMES*>(GlobalLock(devNames));
+    auto* text = reinterpret_cast<const char*>(names);
+    driver_ = text + names->wDriverOffset;
+    device_ = text + names->wDeviceOffset;
+    port_ = text + names->wOutputOffset;
+    GlobalUnlock(devNames);
+  }
+  devMode_.clear();
+  if (devMode) {
+    auto* mode = static_cast<const BYTE*>(GlobalLock(devMode));
+    auto* header = reinterpret_cast<const DEVMODEA*>(mode);
+    devMode_.assign(mode, mode + header->dmSize + header->dmDriverExtra);
+    GlobalUnlock(devMode);
+  }
+}
+
+int Printer::Copies() const {
+  if (devMode_.empty()) return 1;
+  auto* mode = reinterpret_cast<const DEVMODEA*>(devMode_.data());
+  return (mode->dmFields & DM_COPIES) && mode->dmCopies > 1 ? mode->dmCopies : 1;
+}
+
+Printer::Job::Job(Printer& printer) : printer_(printer) {
+  if (printer.printing_) throw PrintError(kPrinting);
+  printer.printing_ = true;
+}
+
+Printer& ThePrinter() {
+  static Printer printer;
+  return printer;
+}
+
+}  // namespace ramilux

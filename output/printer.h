@@ -1,0 +1,99 @@
+// The application's printer: the current printer (the default one until the print dialog
+// picks another), device contexts on it, the display font at its resolution, and the
+// flag that refuses a second job while one is being printed.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ramilux {
+
+// A failure of the printer layer, with the French text shown in the error box.
+class PrintError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr char kNoDefaultPrinter[] = "Aucune imprimante par défaut sélectionnée";
+inline constexpr char kInvalidPrinter[] = "Imprimante sélectionnée incorrecte";
+inline constexpr char kPrinting[] = "Impression en cours";
+
+// The error text of a failed system call, as the platform words it.
+std::string SystemErrorText(DWORD code);
+
+struct DcDeleter {
+  void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using PrinterDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+struct GlobalFreer {
+  void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+using GlobalMemory = std::unique_ptr<void, GlobalFreer>;
+
+// Rounds to the nearest integer, ties to the even neighbour (the processor's mode).
+int RoundHalfEven(double value);
+
+// The display font's height (screen pixels, negative for a character height) on a
+// device of `deviceDpi`: whole points first, then device pixels; unchanged when the
+// two densities are equal. Never 0, which a LOGFONT would read as "any size".
+int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi);
+
+// Vertical pixels per inch of the screen, which the view's font size refers to.
+int ScreenPixelsPerInch();
+
+// The view's font as a character height in screen pixels (negative): the view keeps
+// its size in twips.
+int ScreenFontHeight(HWND view, int screenDpi);
+
+// The view's font (face, size, style, character set) for a device context.
+LOGFONTA DisplayFontFor(HWND view, HDC device);
+
+class Printer {
+ public:
+  // The current printer's device context, with one copy asked of the driver when
+  // `singleCopy` (the renderer repeats the pages itself). Throws kNoDefaultPrinter when
+  // there is no printer, kInvalidPrinter when its device context can't be made.
+  PrinterDc CreateDc(bool singleCopy = false) const;
+
+  // Copies of the current printer's settings for the print dialog (null: the default).
+  GlobalMemory DevNames() const;
+  GlobalMemory DevMode() const;
+
+  // Makes the dialog's printer and settings (copies included) the current printer.
+  void Choose(HGLOBAL devNames, HGLOBAL devMode);
+
+  // Copies asked in the current settings (at least 1).
+  int Copies() const;
+
+  bool printing() const { return printing_; }
+
+  // Held for the length of one print: a second one fails with kPrinting.
+  class Job {
+   public:
+    explicit Job(Printer& printer);
+    ~Job() { printer_.printing_ = false; }
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+
+   private:
+    Printer& printer_;
+  };
+
+ private:
+  // The chosen printer if it still exists, else the default one; throws kNoDefaultPrinter.
+  std::string CurrentName() const;
+
+  std::string driver_, device_, port_;
+  std::vector<BYTE> devMode_;
+  bool printing_ = false;
+};
+
+// The one printer object of the program, like the platform's.
+Printer& ThePrinter();
+
+}  // namespace ramilux

@@ -1,0 +1,205 @@
+// Printing through the print dialog onto the test printer, read back as text.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "print_test_support.h"
+#include "printer.h"
+#include "printing.h"
+#include "rich_edit.h"
+
+namespace ramilux {
+namespace {
+
+using test::PrintedJobs;
+
+class Print : public ::testing::Test {
+ protected:
+  void SetUp() override { SetDefaultPrinterA(test::kTestPrinter); }
+
+  // Presses the print button with `answer` handling the dialogs; returns the new jobs.
+  std::vector<std::string> PressPrint(test::DialogDriver::Answer answer) {
+    PrintedJobs jobs;
+    {
+      test::DialogDriver driver(std::move(answer));
+      SbnPrintClick(window.owner(), window.view());
+      seen = driver.seen();
+      EXPECT_FALSE(driver.timedOut()) << "a dialog stayed open";
+    }
+    return jobs.NewJobFiles();
+  }
+
+  // The printed lines of a job, with the connectors as they leave the view.
+  static std::vector<std::string> PrintedLines(const std::string& job) {
+    return test::NonEmptyLines(PrintedJobs::ToText(job));
+  }
+
+  static std::vector<std::string> Expected(const std::vector<std::string>& lines, size_t first,
+                                           size_t last) {
+    std::vector<std::string> expected;
+    for (size_t i = first; i < last && i < lines.size(); ++i) {
+      std::string line = test::AsPrinted(lines[i]);
+      if (!line.empty()) expected.push_back(line);
+    }
+    return expected;
+  }
+
+  test::ViewWindow window;
+  std::vector<test::SeenDialog> seen;
+};
+
+TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
+  std::vector<std::string> lines = test::ListingLines(250);
+  window.SetLines(lines);
+  int pages = GetPageCount(window.view(), GetLinesPerPage(window.view()));
+  bool pagesOffered = false, selectionOffered = true;
+  std::string from, to;
+  auto files = PressPrint([&](HWND dialog) {
+    pagesOffered = IsWindowEnabled(GetDlgItem(dialog, test::kPageNums));
+    selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
+    from = std::to_string(GetDlgItemInt(dialog, test::kFromPage, nullptr, FALSE));
+    to = std::to_string(GetDlgItemInt(dialog, test::kToPage, nullptr, FALSE));
+    test::Press(dialog, IDOK);
+  });
+  EXPECT_TRUE(pagesOffered);
+  EXPECT_FALSE(selectionOffered);
+  EXPECT_EQ(from, "1");
+  EXPECT_EQ(to, std::to_string(pages));
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedLines(files[0]), Expected(lines, 0, lines.size()));
+  EXPECT_GE(PrintedJobs::PageCountOf(files[0]), 3);
+}
+
+TEST_F(Print, SelectionPrintsExactlyTheSelectedLines) {
+  std::vector<std::string> lines = test::ListingLines(60);
+  window.SetLines(lines);
+  window.SelectLines(10, 21);
+  bool selectionChosen = false;
+  auto files = PressPrint([&](HWND dialog) {
+    selectionChosen = IsDlgButtonChecked(dialog, test::kSelection) == BST_CHECKED;
+    test::Press(dialog, IDOK);
+  });
+  EXPECT_TRUE(selectionChosen);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedLines(files[0]), Expected(lines, 10, 21));
+}
+
+TEST_F(Print, SelectionMayEndInsideALine) {
+  window.SetLines({"premier", "deuxi\xE8me ligne", "troisi\xE8me"});
+  int64_t start = rich_edit::LineIndex(window.view(), 1);
+  rich_edit::Select(window.view(), start, start + 8);
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedLines(files[0]), std::vector<std::string>{test::AsPrinted("deuxi\xE8me")});
+}
+
+TEST_F(Print, PageRangePrintsTheLinesOfTheEstimatedPages) {
+  int perPage = GetLinesPerPage(window.view());
+  // Three and a half estimated pages; pages 2 to 4 run past the end of the text.
+  std::vector<std::string> lines = test::ListingLines(perPage * 3 + perPage / 2 - 2);
+  window.SetLines(lines);
+  auto files = PressPrint([](HWND dialog) {
+    test::ChooseRange(dialog, test::kPageNums);
+    SetDlgItemInt(dialog, test::kFromPage, 2, FALSE);
+    SetDlgItemInt(dialog, test::kToPage, 4, FALSE);
+    test::Press(dialog, IDOK);
+  });
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedLines(files[0]), Expected(lines, perPage, 4 * perPage));
+}
+
+TEST_F(Print, CopiesRepeatTheDocumentInOneJob) {
+  std::vector<std::string> lines = test::ListingLines(20);
+  window.SetLines(lines);
+  auto files = PressPrint([](HWND dialog) {
+    SetDlgItemInt(dialog, test::kCopies, 2, FALSE);
+    test::Press(dialog, IDOK);
+  });
+  ASSERT_EQ(files.size(), 1u);
+  std::vector<std::string> once = Expected(lines, 0, lines.size()), twice = once;
+  twice.insert(twice.end(), once.begin(), once.end());
+  EXPECT_EQ(PrintedLines(files[0]), twice);
+  EXPECT_EQ(PrintedJobs::PageCountOf(files[0]), 2);
+}
+
+TEST_F(Print, CancelPrintsNothing) {
+  window.SetLines(test::ListingLines(30));
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDCANCEL); });
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(seen[0].printDialog);
+  EXPECT_TRUE(files.empty());
+}
+
+TEST_F(Print, EmptyViewOffersNoRangeAndPrintsOneBlankPage) {
+  bool pagesOffered = true, selectionOffered = true;
+  auto files = PressPrint([&](HWND dialog) {
+    pagesOffered = IsWindowEnabled(GetDlgItem(dialog, test::kPageNums));
+    selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
+    test::Press(dialog, IDOK);
+  });
+  EXPECT_EQ(GetPageCount(window.view(), 60), 0);
+  EXPECT_FALSE(pagesOffered);
+  EXPECT_FALSE(selectionOffered);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedJobs::PageCountOf(files[0]), 1);
+  EXPECT_TRUE(PrintedLines(files[0]).empty());
+}
+
+TEST_F(Print, LineWiderThanThePageIsWrappedNotCut) {
+  std::string wide;
+  for (int i = 0; i < 60; ++i) wide += "mot" + std::to_string(i) + "-";
+  window.SetLines({"avant", wide, "apr\xE8s"});
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  ASSERT_EQ(files.size(), 1u);
+  std::vector<std::string> printed = PrintedLines(files[0]);
+  ASSERT_GE(printed.size(), 4u) << "the wide line takes several rows";
+  EXPECT_EQ(printed.front(), "avant");
+  EXPECT_EQ(printed.back(), test::AsPrinted("apr\xE8s"));
+  std::string joined;
+  for (size_t i = 1; i + 1 < printed.size(); ++i) joined += printed[i];
+  EXPECT_EQ(joined, wide);
+}
+
+TEST_F(Print, LongSelectionIsCopiedWhole) {
+  // Beyond the 64K characters a new rich edit holds by default.
+  std::vector<std::string> lines;
+  for (int i = 0; i < 1800; ++i)
+    lines.push_back("ligne " + std::to_string(i) + std::string(40, '.'));
+  window.SetLines(lines);
+  window.SelectLines(0, 1800);
+  ASSERT_GT(rich_edit::TextLength(window.view()), 65536);
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(PrintedLines(files[0]).size(), 1800u);
+  for (const test::SeenDialog& dialog : seen) EXPECT_TRUE(dialog.printDialog) << dialog.text;
+}
+
+TEST_F(Print, SecondPressDuringAPrintIsRefused) {
+  std::vector<std::string> lines = test::ListingLines(2000);
+  window.SetLines(lines);
+  bool pressed = false;
+  window.onPrinting = [&] {
+    if (pressed || !ThePrinter().printing()) return;
+    pressed = true;
+    SbnPrintClick(window.owner(), window.view());
+  };
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  window.onPrinting = nullptr;
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_TRUE(seen[0].printDialog);
+  EXPECT_EQ(seen[1].text, kPrinting);
+  ASSERT_EQ(files.size(), 1u) << "the first print goes on";
+  EXPECT_EQ(PrintedLines(files[0]).size(), Expected(lines, 0, lines.size()).size());
+}
+
+TEST_F(Print, MeasuringSendsNothingToThePrinter) {
+  window.SetLines(test::ListingLines(10));
+  PrintedJobs jobs;
+  int perPage = GetLinesPerPage(window.view());
+  EXPECT_GT(perPage, 10);
+  EXPECT_TRUE(jobs.NewJobFiles().empty());
+}
+
+}  // namespace
+}  // namespace ramilux

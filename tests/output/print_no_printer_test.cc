@@ -1,0 +1,141 @@
+// The printer layer's refusals: no printer at all, a printer without a device context.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+#include "print_test_support.h"
+#include "printer.h"
+#include "printing.h"
+
+namespace ramilux {
+namespace {
+
+constexpr char kChildFlag[] = "RAMILUX_PRINT_CHILD";
+
+// A printer taken out of the prefix for the length of a test, put back afterwards.
+class RemovedPrinter {
+ public:
+  explicit RemovedPrinter(const char* name) {
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (!OpenPrinterA(const_cast<char*>(name), &printer, &access)) return;
+    DWORD size = 0;
+    GetPrinterA(printer, 2, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (GetPrinterA(printer, 2, buffer.data(), size, &size)) {
+      auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+      name_ = info->pPrinterName;
+      port_ = info->pPortName;
+      driver_ = info->pDriverName;
+      attributes_ = info->Attributes;
+      removed_ = DeletePrinter(printer);
+    }
+    ClosePrinter(printer);
+  }
+  ~RemovedPrinter() {
+    if (!removed_) return;
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = name_.data();
+    info.pPortName = port_.data();
+    info.pDriverName = driver_.data();
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = attributes_;
+    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    EXPECT_NE(printer, nullptr) << "the test printer could not be put back";
+    if (printer) ClosePrinter(printer);
+    SetDefaultPrinterA(name_.c_str());
+  }
+  RemovedPrinter(const RemovedPrinter&) = delete;
+  RemovedPrinter& operator=(const RemovedPrinter&) = delete;
+
+  bool removed() const { return removed_; }
+
+ private:
+  std::string name_, port_, driver_;
+  DWORD attributes_ = 0;
+  bool removed_ = false;
+};
+
+struct ChildRun {
+  DWORD exitCode = 1;
+  std::string output;
+};
+
+// Runs this suite again with `filter`, the child flag and a CUPS server that is not
+// there (Wine reads CUPS when a program starts), and collects its output.
+ChildRun RunChild(const std::string& filter) {
+  ChildRun run;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string command = "\"" + std::string(exe) + "\" --gtest_filter=" + filter;
+  SetEnvironmentVariableA(kChildFlag, "1");
+  SetEnvironmentVariableA("CUPS_SERVER", "127.0.0.1:9");
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = writeEnd;
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                nullptr, &startup, &process);
+  SetEnvironmentVariableA(kChildFlag, nullptr);
+  SetEnvironmentVariableA("CUPS_SERVER", nullptr);
+  CloseHandle(writeEnd);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+      run.output.append(buffer, got);
+    }
+    WaitForSingleObject(process.hProcess, 120000);
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(readEnd);
+  return run;
+}
+
+bool InChild() {
+  return GetEnvironmentVariableA(kChildFlag, nullptr, 0) > 0;
+}
+
+// The print button with every dialog answered by its first button; what was shown.
+std::vector<test::SeenDialog> PressPrintAndAnswer(test::ViewWindow& window) {
+  test::DialogDriver driver([](HWND dialog) { test::Press(dialog, IDOK); });
+  SbnPrintClick(window.owner(), window.view());
+  return driver.seen();
+}
+
+TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
+  if (InChild()) {
+    DWORD size = 0, count = 0;
+    EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &size,
+                  &count);
+    ASSERT_EQ(size, 0u) << "the child still sees a printer";
+    test::ViewWindow window;
+    window.SetLines(test::ListingLines(10));
+    test::PrintedJobs jobs;
+    std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_FALSE(seen[0].printDialog);
+    EXPECT_EQ(seen[0].text, kNoDefaultPrinter);
+    EXPECT_TRUE(jobs.NewJobFiles().empty());
+    return;
+  }
+  RemovedPrinter removed(test::kTestPrinter);
+  ASSERT_TRUE(removed.removed());
+  ChildRun child = RunChild("PrintWithoutPrinter.*");
+  EXPECT_EQ(child.exitCode, 0u) << child.output;
+  EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
+}
+
+}  // namespace
+}  // namespace ramilux

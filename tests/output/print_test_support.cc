@@ -1,0 +1,319 @@
+// The print tests' window, dialog driver and printed-job reader.
+#include "print_test_support.h"
+
+#include <richedit.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "rich_edit.h"
+
+namespace ramilux::test {
+
+namespace {
+
+constexpr UINT_PTR kPrintingTimer = 1;
+
+HMODULE LoadRichEdit() {
+  static HMODULE module = LoadLibraryA("riched32.dll");
+  return module;
+}
+
+}  // namespace
+
+ViewWindow::ViewWindow() {
+  LoadRichEdit();
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = Proc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "RamiluxPrintTestWindow";
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  RegisterClassA(&windowClass);
+  owner_ = CreateWindowExA(0, windowClass.lpszClassName, "Listeur d'arborescence",
+                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr,
+                           windowClass.hInstance, this);
+  SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  view_ = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
+                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | ES_NOHIDESEL,
+                          0, 0, 620, 440, owner_, nullptr, windowClass.hInstance, nullptr);
+  rich_edit::SetTextLimit(view_, 0x7FFFFFFD);
+  SetFont("Courier New", 9);
+  SetTimer(owner_, kPrintingTimer, 10, nullptr);
+}
+
+ViewWindow::~ViewWindow() {
+  DestroyWindow(owner_);
+}
+
+void ViewWindow::SetFont(const char* face, int points) {
+  CHARFORMATA format{};
+  format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
+  format.yHeight = points * 20;
+  format.bCharSet = ANSI_CHARSET;
+  lstrcpynA(format.szFaceName, face, LF_FACESIZE);
+  rich_edit::SetCharFormat(view_, format);
+}
+
+void ViewWindow::SetLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  rich_edit::Clear(view_);
+  rich_edit::ReplaceSelection(view_, text);
+  rich_edit::SetCaret(view_, 0);
+}
+
+void ViewWindow::SelectLines(int first, int last) {
+  rich_edit::Select(view_, rich_edit::LineIndex(view_, first), rich_edit::LineIndex(view_, last));
+}
+
+LRESULT CALLBACK ViewWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<ViewWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_TIMER && wParam == kPrintingTimer && self && self->onPrinting) {
+    self->onPrinting();
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool IsPrintDialog(HWND dialog) {
+  return GetDlgItem(dialog, 0x473) != nullptr;
+}
+
+std::string MessageBoxText(HWND dialog) {
+  char text[1024] = {};
+  GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void ChooseRange(HWND dialog, int radio) {
+  for (int id : {kAllPages, kSelection, kPageNums}) {
+    SendDlgItemMessageA(dialog, id, BM_SETCHECK, id == radio ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+DialogDriver::DialogDriver(Answer answer, int timeoutMs)
+    : answer_(std::move(answer)), timeoutMs_(timeoutMs), uiThread_(GetCurrentThreadId()) {
+  thread_ = std::thread([this] { Run(); });
+}
+
+DialogDriver::~DialogDriver() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::vector<SeenDialog> DialogDriver::seen() {
+  std::lock_guard lock(mutex_);
+  return seen_;
+}
+
+namespace {
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == "#32770" && IsWindowVisible(window)) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+void DialogDriver::Run() {
+  using Clock = std::chrono::steady_clock;
+  std::map<HWND, Clock::time_point> open;
+  while (!stop_) {
+    std::vector<HWND> dialogs;
+    EnumThreadWindows(uiThread_, CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs) {
+      if (open.count(dialog)) {
+        if (Clock::now() - open[dialog] > std::chrono::milliseconds(timeoutMs_)) {
+          timedOut_ = true;
+          Press(dialog, IDCANCEL);
+        }
+        continue;
+      }
+      open[dialog] = Clock::now();
+      DWORD_PTR result = 0;
+      SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+      {
+        std::lock_guard lock(mutex_);
+        seen_.push_back({IsPrintDialog(dialog), MessageBoxText(dialog)});
+      }
+      answer_(dialog);
+    }
+    for (auto it = open.begin(); it != open.end();) {
+      it = IsWindow(it->first) ? std::next(it) : open.erase(it);
+    }
+    Sleep(5);
+  }
+}
+
+namespace {
+
+std::vector<std::string> JobFiles() {
+  std::vector<std::string> files;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(kPrintedFolder) + "\\job-*.ps").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    files.push_back(std::string(kPrintedFolder) + "\\" + found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+  std::string name = windowsPath.substr(windowsPath.find_last_of('\\') + 1);
+  return UnixPrintedFolder() + "/" + name;
+}
+
+// The spooler hands the job to the port's command when the document ends; wait until
+// the PostScript is whole.
+void WaitComplete(const std::string& psFile) {
+  for (int i = 0; i < 500; ++i) {
+    std::string text = ReadFile(psFile);
+    if (text.find("%%EOF") != std::string::npos) return;
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+std::string UnixPrintedFolder() {
+  char prefix[1024] = {};
+  GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+  return std::string(prefix) + "/drive_c/printed";
+}
+
+void RunUnix(const std::string& command) {
+  std::string line = "/bin/sh -c \"" + command + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return;
+  }
+  WaitForSingleObject(process.hProcess, 60000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+PrintedJobs::PrintedJobs() : before_(JobFiles()) {}
+
+std::vector<std::string> PrintedJobs::NewJobFiles() const {
+  std::vector<std::string> files;
+  // The port's command may still be starting when the document has ended.
+  for (int i = 0; i < 50; ++i) {
+    files.clear();
+    for (const std::string& file : JobFiles()) {
+      if (std::find(before_.begin(), before_.end(), file) == before_.end()) files.push_back(file);
+    }
+    if (!files.empty()) break;
+    Sleep(10);
+  }
+  for (const std::string& file : files) WaitComplete(file);
+  return files;
+}
+
+std::string PrintedJobs::ToText(const std::string& psFile) {
+  std::string ps = UnixPath(psFile);
+  std::string base = ps.substr(0, ps.size() - 3);
+  std::string txt = psFile.substr(0, psFile.size() - 3) + ".txt";
+  DeleteFileA(txt.c_str());
+  RunUnix("ps2pdf '" + ps + "' '" + base + ".pdf' && pdftotext -layout '" + base + ".pdf' '" +
+          base + ".tmp' && mv '" + base + ".tmp' '" + base + ".txt'");
+  for (int i = 0; i < 1000 && GetFileAttributesA(txt.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(10);
+  }
+  return ReadFile(txt);
+}
+
+int PrintedJobs::PageCountOf(const std::string& psFile) {
+  std::string text = ToText(psFile);
+  return static_cast<int>(std::count(text.begin(), text.end(), '\f'));
+}
+
+namespace {
+
+// pdftotext lays text out again from glyph positions, so runs of blanks come back with
+// another length: compare lines with each run as one blank, none at the ends.
+std::string SqueezeBlanks(const std::string& line) {
+  std::string squeezed;
+  for (char c : line) {
+    if (c == '\f' || c == '\r') continue;
+    if (c == ' ' && (squeezed.empty() || squeezed.back() == ' ')) continue;
+    squeezed += c;
+  }
+  while (!squeezed.empty() && squeezed.back() == ' ') squeezed.pop_back();
+  return squeezed;
+}
+
+}  // namespace
+
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    line = SqueezeBlanks(line);
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> ListingLines(int count) {
+  std::vector<std::string> lines = {
+      "Arborescence a partir de: C:\\Donn\xE9"
+      "es\\",
+      " "};
+  for (int i = 0; i < count; ++i) {
+    std::string connector = i + 1 < count ? "\xC3\xC4\xC4" : "\xC0\xC4\xC4";
+    std::string depth = (i % 3 == 2) ? "\xB3  \xC3\xC4\xC4" : "";
+    lines.push_back(depth + connector + "dossier " + std::to_string(i + 1) + " \xE9t\xE9");
+  }
+  return lines;
+}
+
+std::string AsPrinted(const std::string& line) {
+  std::wstring wide(line.size(), L'\0');
+  int n = MultiByteToWideChar(1252, 0, line.data(), static_cast<int>(line.size()), wide.data(),
+                              static_cast<int>(wide.size()));
+  std::string utf8(static_cast<size_t>(n) * 4, '\0');
+  int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(),
+                              static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(static_cast<size_t>(m));
+  return SqueezeBlanks(utf8);
+}
+
+void PumpFor(int ms) {
+  DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  MSG message;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    Sleep(5);
+  }
+}
+
+}  // namespace ramilux::test

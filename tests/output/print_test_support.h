@@ -1,0 +1,120 @@
+// What the print tests share: a window with a rich edit view like the main window's,
+// a driver that answers the dialogs of the UI thread from a second thread, and the
+// jobs of the test printer read back as text through Ghostscript and Poppler.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace ramilux::test {
+
+// The printer that scripts/test-printer sets up; its jobs land in kPrintedFolder.
+inline constexpr char kTestPrinter[] = "Ramilux Test";
+inline constexpr char kPrintedFolder[] = "C:\\printed";
+
+// A top-level window and its RICHEDIT view, set up as the main window sets up its own:
+// read-only, no word wrap, the raised text limit, the display font.
+class ViewWindow {
+ public:
+  ViewWindow();
+  ~ViewWindow();
+  ViewWindow(const ViewWindow&) = delete;
+  ViewWindow& operator=(const ViewWindow&) = delete;
+
+  HWND owner() const { return owner_; }
+  HWND view() const { return view_; }
+
+  // Face and size in points of the view's font, character set 0.
+  void SetFont(const char* face, int points);
+  // Replaces the text with these lines, each ending in CR LF.
+  void SetLines(const std::vector<std::string>& lines);
+  void SelectLines(int first, int last);  // lines first .. last - 1
+
+  // Called on the UI thread by a timer while a print is going on: a second press.
+  std::function<void()> onPrinting;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND owner_ = nullptr;
+  HWND view_ = nullptr;
+};
+
+// A dialog (class #32770) of the UI thread seen by the driver.
+struct SeenDialog {
+  bool printDialog;  // the print dialog (it has the printer list)
+  std::string text;  // a message box's text
+};
+
+// Answers every dialog the UI thread opens with `answer`, run on the driver's thread
+// once the dialog's modal loop pumps. A dialog still open after `timeoutMs` is
+// cancelled and counted as a failure (`timedOut`), so a hang becomes a failed test.
+class DialogDriver {
+ public:
+  using Answer = std::function<void(HWND dialog)>;
+  explicit DialogDriver(Answer answer, int timeoutMs = 15000);
+  ~DialogDriver();
+  DialogDriver(const DialogDriver&) = delete;
+  DialogDriver& operator=(const DialogDriver&) = delete;
+
+  std::vector<SeenDialog> seen();
+  bool timedOut() const { return timedOut_; }
+
+ private:
+  void Run();
+  Answer answer_;
+  int timeoutMs_;
+  DWORD uiThread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> timedOut_{false};
+  std::mutex mutex_;
+  std::vector<SeenDialog> seen_;
+  std::thread thread_;
+};
+
+bool IsPrintDialog(HWND dialog);
+std::string MessageBoxText(HWND dialog);
+// Presses a button of a dialog (posted, so that a box it opens can't block us).
+void Press(HWND dialog, int id);
+
+// Print dialog controls.
+inline constexpr int kAllPages = 0x420, kSelection = 0x421, kPageNums = 0x422;
+inline constexpr int kFromPage = 0x480, kToPage = 0x481, kCopies = 0x482;
+void ChooseRange(HWND dialog, int radio);
+
+// The jobs printed since the object was made, oldest first, each as the text of its
+// pages (pdftotext -layout; pages end with a form feed), once the file is complete.
+class PrintedJobs {
+ public:
+  PrintedJobs();
+  std::vector<std::string> NewJobFiles() const;  // Windows paths of the .ps files
+  static std::string ToText(const std::string& psFile);
+  static int PageCountOf(const std::string& psFile);
+
+ private:
+  std::vector<std::string> before_;
+};
+
+// Runs a Unix shell command and waits for it (the prefix maps / to Z:).
+void RunUnix(const std::string& command);
+std::string UnixPrintedFolder();
+
+// Lines of a printed text, empty ones dropped, each run of blanks as one blank.
+std::vector<std::string> NonEmptyLines(const std::string& text);
+
+// A listing-like text: a header and `count` lines with connectors.
+std::vector<std::string> ListingLines(int count);
+
+// The printed form of a view line: its bytes read in code page 1252, as UTF-8, blanks
+// squeezed like NonEmptyLines.
+std::string AsPrinted(const std::string& line);
+
+// Pumps the UI thread's messages for about `ms` milliseconds.
+void PumpFor(int ms);
+
+}  // namespace ramilux::test
