@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "listing.h"
 #include "platform.h"
 #include "posix/time_format_posix.h"
 #include "temp_folder.h"
@@ -54,6 +55,28 @@ TEST_F(FrenchText, LowersByCharacterAndKeepsIllFormedBytes) {
     std::string text = row.Text;
     text_->Lower(text);
     EXPECT_EQ(text, row.Expected) << row.Case;
+  }
+}
+
+// Names and masks lower-cased by the platform, then "?" against UTF-8 characters of one
+// to four bytes.
+TEST_F(FrenchText, QuestionMarkMatchesOneCharacterOfALowerCasedName) {
+  struct TRow {
+    const char* Name;
+    const char* Pattern;
+    bool Expected;
+  };
+  const TRow rows[] = {
+      {"ÉTÉ", "?T?", true},     {"ÉTÉ", "??", false},   {"ÉTÉ", "????", false},
+      {"NAÏVE", "na?ve", true}, {"€URO", "?uro", true}, {"\U0001F600X", "?x", true},
+      {"CAFÉ", "caf*", true},   {"CAFÉ", "*?", true},   {"É", "*", true},
+  };
+  for (const TRow& row : rows) {
+    std::string name = row.Name, pattern = row.Pattern;
+    text_->Lower(name);
+    text_->Lower(pattern);
+    EXPECT_EQ(MatchPart(name, pattern, text_->Encoding()), row.Expected)
+        << row.Name << " against " << row.Pattern;
   }
 }
 
