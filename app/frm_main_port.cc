@@ -1,7 +1,10 @@
 // TFrmMain as the listing engine's window port: the run reads the option controls and
 // writes the view, the label, the buttons and the progress bar through these.
-#include <commctrl.h>
+// <windows.h> comes before the other system headers.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <algorithm>
 #include <climits>

@@ -1,9 +1,12 @@
 // The window's modal boxes and dialogs driven from the test: the About message from F1
 // (with or without modifiers) and from the menu, the application title, the error box,
 // and the folder picker with its preselection, OK, Cancel and a removed folder.
-#include <commctrl.h>
 #include <gtest/gtest.h>
+// <windows.h> comes before the other system headers.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "app_test_support.h"
 #include "app_title.h"

@@ -1,9 +1,12 @@
 // Listing runs in the real window on real folders: the button states before, during and
 // after a run, Stop in the walk and in the output, the full text of a run compared line
 // by line, and a run that fails never leaving the window locked.
-#include <commctrl.h>
 #include <gtest/gtest.h>
+// <windows.h> comes before the other system headers.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <stdexcept>
 

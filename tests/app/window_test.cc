@@ -1,9 +1,12 @@
 // The main window as the form table builds it: every control's initial state and place,
 // the width after show, the Tab order, the visibility rules of the file options, the
 // pop-up menu, hints, the application-wide wait cursor and the view's text insertion.
-#include <commctrl.h>
 #include <gtest/gtest.h>
+// <windows.h> comes before the other system headers.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <algorithm>
 
