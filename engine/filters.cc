@@ -121,16 +121,24 @@ void TListing::BuildMaskList(std::string text) {
 
 bool MatchPart(std::string_view name, std::string_view pattern, TEncoding encoding) {
   if (pattern == "*") return true;
+  size_t star = pattern.find('*');
+  std::string_view head = pattern.substr(0, star);
+  std::string_view tail = star == std::string_view::npos ? "" : pattern.substr(star + 1);
+  if (pattern.find('?') == std::string_view::npos) {
+    // Without "?" every character stands for itself: whole characters compare equal
+    // exactly when their bytes do, so the bytes decide without counting characters.
+    if (star == std::string_view::npos) return name == pattern;
+    // The star needs at least one character between the head and the tail.
+    return tail.find('*') == std::string_view::npos && name.size() > head.size() + tail.size() &&
+           name.starts_with(head) && name.ends_with(tail);
+  }
   size_t patternChars = CharCount(pattern, encoding);
   size_t nameChars = CharCount(name, encoding);
   // A star counts as one character: it covers at least one.
   if (patternChars > nameChars) return false;
-  size_t star = pattern.find('*');
   if (star == std::string_view::npos) {
     return patternChars == nameChars && MatchChars(name, pattern, nameChars, encoding);
   }
-  std::string_view head = pattern.substr(0, star);
-  std::string_view tail = pattern.substr(star + 1);
   if (tail.find('*') != std::string_view::npos) return false;
   size_t headChars = CharCount(head, encoding);
   size_t tailChars = patternChars - headChars - 1;

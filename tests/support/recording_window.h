@@ -129,12 +129,16 @@ class TRecordingWindow : public TListingWindow {
   int64_t ViewLineCount() override { return static_cast<int64_t>(ViewLines().size()); }
   bool ReplaceSelection(std::string_view text, std::string& error) override {
     ++ReplaceCalls;
-    int64_t before = ViewLineCount();
-    int64_t added = 0;
-    for (size_t at = 0; (at = text.find("\r\n", at)) != std::string_view::npos; at += 2) ++added;
-    if (FailAtLine > 0 && before < FailAtLine && before + added >= FailAtLine) {
-      error = FailMessage;
-      return false;
+    if (FailAtLine > 0) {
+      int64_t before = ViewLineCount();
+      int64_t added = 0;
+      for (size_t at = 0; (at = text.find("\r\n", at)) != std::string_view::npos; at += 2) {
+        ++added;
+      }
+      if (before < FailAtLine && before + added >= FailAtLine) {
+        error = FailMessage;
+        return false;
+      }
     }
     View.insert(static_cast<size_t>(Caret), text);
     Caret += static_cast<int64_t>(text.size());
