@@ -139,55 +139,6 @@ std::string AbsoluteFolder(const std::string& path) {
 
 namespace {
 
-class TDescriptorTarget final : public TOutputTarget {
- public:
-  // `temporary` is empty when `fd` writes straight to the destination.
-  TDescriptorTarget(int fd, std::string name, std::string temporary, std::string destination)
-      : fd_(fd),
-        name_(std::move(name)),
-        temporary_(std::move(temporary)),
-        destination_(std::move(destination)) {}
-
-  ~TDescriptorTarget() override {
-    if (fd_ > STDERR_FILENO) close(fd_);
-    if (!committed_ && !temporary_.empty()) unlink(temporary_.c_str());
-  }
-
-  bool Write(const char* data, size_t size, std::string& error) override {
-    while (size > 0) {
-      const ssize_t written = write(fd_, data, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written < 0) return Fail(error);
-      data += written;
-      size -= size_t(written);
-    }
-    return true;
-  }
-
-  bool Commit(std::string& error) override {
-    if (fd_ > STDERR_FILENO) {
-      const int fd = fd_;
-      fd_ = -1;
-      if (close(fd) != 0) return Fail(error);
-    }
-    if (!temporary_.empty() && rename(temporary_.c_str(), destination_.c_str()) != 0) {
-      return Fail(error);
-    }
-    committed_ = true;
-    return true;
-  }
-
- private:
-  bool Fail(std::string& error) {
-    error = Say("écriture impossible dans ", "cannot write to ") + name_ + ": " + Errno();
-    return false;
-  }
-
-  int fd_;
-  std::string name_, temporary_, destination_;
-  bool committed_ = false;
-};
-
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -200,19 +151,112 @@ mode_t DefaultFileMode() {
   return 0666 & ~mask;
 }
 
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    data += written;
+    size -= size_t(written);
+  }
+  return true;
+}
+
+std::string CannotWrite(const std::string& name) {
+  return Say("écriture impossible dans ", "cannot write to ") + name + ": " + Errno();
+}
+
+std::string CannotCreate(const std::string& name) {
+  return Say("impossible de créer le fichier ", "cannot create the file ") + name + ": " + Errno();
+}
+
+// Standard output, or a device or pipe named by -o: written in place.
+class TDescriptorTarget final : public TOutputTarget {
+ public:
+  TDescriptorTarget(int fd, std::string name) : fd_(fd), name_(std::move(name)) {}
+  ~TDescriptorTarget() override {
+    if (fd_ > STDERR_FILENO) close(fd_);
+  }
+
+  bool Write(const char* data, size_t size, std::string& error) override {
+    if (WriteAll(fd_, data, size)) return true;
+    error = CannotWrite(name_);
+    return false;
+  }
+
+  bool Commit(std::string& error) override {
+    if (fd_ <= STDERR_FILENO) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) == 0) return true;
+    error = CannotWrite(name_);
+    return false;
+  }
+
+ private:
+  int fd_;
+  std::string name_;
+};
+
+// A file: written under a temporary name in its folder and renamed at Commit. The
+// temporary file is made only when the first bytes come, after the walk, so that a
+// listing of the folder that will hold it does not list it.
+class TReplacedFileTarget final : public TOutputTarget {
+ public:
+  TReplacedFileTarget(std::string name, std::string destination, mode_t mode)
+      : name_(std::move(name)), destination_(std::move(destination)), mode_(mode) {}
+  ~TReplacedFileTarget() override {
+    if (fd_ >= 0) close(fd_);
+    if (!temporary_.empty() && !committed_) unlink(temporary_.c_str());
+  }
+
+  bool Write(const char* data, size_t size, std::string& error) override {
+    if (!Create(error)) return false;
+    if (WriteAll(fd_, data, size)) return true;
+    error = CannotWrite(name_);
+    return false;
+  }
+
+  bool Commit(std::string& error) override {
+    if (!Create(error)) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0 || rename(temporary_.c_str(), destination_.c_str()) != 0) {
+      error = CannotWrite(name_);
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  bool Create(std::string& error) {
+    if (fd_ >= 0) return true;
+    std::string temporary = FolderOf(destination_) + "/.arbo-XXXXXX";
+    fd_ = mkstemp(temporary.data());
+    if (fd_ < 0) {
+      error = CannotCreate(name_);
+      return false;
+    }
+    temporary_ = std::move(temporary);
+    fchmod(fd_, mode_);
+    return true;
+  }
+
+  std::string name_, destination_, temporary_;
+  mode_t mode_;
+  int fd_ = -1;
+  bool committed_ = false;
+};
+
 }  // namespace
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput() {
   return std::make_unique<TDescriptorTarget>(STDOUT_FILENO,
-                                             Say("la sortie standard", "standard output"), "", "");
+                                             Say("la sortie standard", "standard output"));
 }
 
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
-  auto cannotCreate = [&] {
-    error =
-        Say("impossible de créer le fichier ", "cannot create the file ") + path + ": " + Errno();
-    return nullptr;
-  };
   mode_t mode = DefaultFileMode();
   struct stat status;
   if (stat(path.c_str(), &status) == 0) {
@@ -223,8 +267,11 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     if (!S_ISREG(status.st_mode)) {
       // A device or a pipe (/dev/null, a FIFO): written in place, never renamed over.
       const int fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-      if (fd < 0) return cannotCreate();
-      return std::make_unique<TDescriptorTarget>(fd, path, "", "");
+      if (fd < 0) {
+        error = CannotCreate(path);
+        return nullptr;
+      }
+      return std::make_unique<TDescriptorTarget>(fd, path);
     }
     mode = status.st_mode & 07777;
   }
@@ -234,11 +281,12 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     destination = real;
     std::free(real);
   }
-  std::string temporary = FolderOf(destination) + "/.arbo-XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return cannotCreate();
-  fchmod(fd, mode);
-  return std::make_unique<TDescriptorTarget>(fd, path, temporary, destination);
+  // The file itself is made after the walk; whether it can be is known now.
+  if (access(FolderOf(destination).c_str(), W_OK | X_OK) != 0) {
+    error = CannotCreate(path);
+    return nullptr;
+  }
+  return std::make_unique<TReplacedFileTarget>(path, destination, mode);
 }
 
 }  // namespace arbo

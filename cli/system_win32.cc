@@ -41,56 +41,88 @@ bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
 
-class THandleTarget final : public TOutputTarget {
- public:
-  // `temporary` is empty when `handle` writes straight to the destination.
-  THandleTarget(HANDLE handle, bool owned, std::string name, std::string temporary,
-                std::string destination)
-      : handle_(handle),
-        owned_(owned),
-        name_(std::move(name)),
-        temporary_(std::move(temporary)),
-        destination_(std::move(destination)) {}
+bool WriteAll(HANDLE handle, const char* data, size_t size) {
+  while (size > 0) {
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : DWORD(size);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr)) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
 
-  ~THandleTarget() override {
-    if (owned_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (!committed_ && !temporary_.empty()) DeleteFileA(temporary_.c_str());
+std::string CannotWrite(const std::string& name) {
+  return Say("écriture impossible dans ", "cannot write to ") + name + ": " + LastError();
+}
+
+std::string CannotCreate(const std::string& name) {
+  return Say("impossible de créer le fichier ", "cannot create the file ") + name + ": " +
+         LastError();
+}
+
+class TStandardOutputTarget final : public TOutputTarget {
+ public:
+  bool Write(const char* data, size_t size, std::string& error) override {
+    if (WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size)) return true;
+    error = CannotWrite(Say("la sortie standard", "standard output"));
+    return false;
+  }
+  bool Commit(std::string&) override { return true; }
+};
+
+// A file: written under a temporary name in its folder and moved over its name at
+// Commit. The temporary file is made only when the first bytes come, after the walk, so
+// that a listing of the folder that will hold it does not list it.
+class TReplacedFileTarget final : public TOutputTarget {
+ public:
+  TReplacedFileTarget(std::string path, std::string folder)
+      : path_(std::move(path)), folder_(std::move(folder)) {}
+  ~TReplacedFileTarget() override {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    if (!temporary_.empty() && !committed_) DeleteFileA(temporary_.c_str());
   }
 
   bool Write(const char* data, size_t size, std::string& error) override {
-    while (size > 0) {
-      const DWORD chunk = size > (1u << 30) ? (1u << 30) : DWORD(size);
-      DWORD written = 0;
-      if (!WriteFile(handle_, data, chunk, &written, nullptr)) return Fail(error);
-      data += written;
-      size -= written;
-    }
-    return true;
+    if (!Create(error)) return false;
+    if (WriteAll(handle_, data, size)) return true;
+    error = CannotWrite(path_);
+    return false;
   }
 
   bool Commit(std::string& error) override {
-    if (owned_ && handle_ != INVALID_HANDLE_VALUE) {
-      const HANDLE handle = handle_;
-      handle_ = INVALID_HANDLE_VALUE;
-      if (!CloseHandle(handle)) return Fail(error);
-    }
-    if (!temporary_.empty() &&
-        !MoveFileExA(temporary_.c_str(), destination_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      return Fail(error);
+    if (!Create(error)) return false;
+    const HANDLE handle = handle_;
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(handle) ||
+        !MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      error = CannotWrite(path_);
+      return false;
     }
     committed_ = true;
     return true;
   }
 
  private:
-  bool Fail(std::string& error) {
-    error = Say("écriture impossible dans ", "cannot write to ") + name_ + ": " + LastError();
-    return false;
+  bool Create(std::string& error) {
+    if (handle_ != INVALID_HANDLE_VALUE) return true;
+    char temporary[MAX_PATH];
+    if (GetTempFileNameA(folder_.c_str(), "arb", 0, temporary) == 0) {
+      error = CannotCreate(path_);
+      return false;
+    }
+    temporary_ = temporary;
+    handle_ = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      error = CannotCreate(path_);
+      return false;
+    }
+    return true;
   }
 
-  HANDLE handle_;
-  bool owned_;
-  std::string name_, temporary_, destination_;
+  std::string path_, folder_, temporary_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
   bool committed_ = false;
 };
 
@@ -160,8 +192,7 @@ std::string AbsoluteFolder(const std::string& path) {
 std::unique_ptr<TOutputTarget> OpenStandardOutput() {
   // Binary: the listing's CR LF goes out as it is, not as CR CR LF.
   _setmode(_fileno(stdout), _O_BINARY);
-  return std::make_unique<THandleTarget>(GetStdHandle(STD_OUTPUT_HANDLE), false,
-                                         Say("la sortie standard", "standard output"), "", "");
+  return std::make_unique<TStandardOutputTarget>();
 }
 
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
@@ -173,19 +204,14 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
   std::string folder = path;
   while (!folder.empty() && !IsSeparator(folder.back()) && folder.back() != ':') folder.pop_back();
   if (folder.empty()) folder = ".";
-  char temporary[MAX_PATH];
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  if (GetTempFileNameA(folder.c_str(), "arb", 0, temporary) != 0) {
-    handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (handle == INVALID_HANDLE_VALUE) DeleteFileA(temporary);
-  }
-  if (handle == INVALID_HANDLE_VALUE) {
-    error = Say("impossible de créer le fichier ", "cannot create the file ") + path + ": " +
-            LastError();
+  // The file itself is made after the walk; whether its folder exists is known now.
+  const DWORD folderAttributes = GetFileAttributesA(folder.c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
+      (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<THandleTarget>(handle, true, path, temporary, path);
+  return std::make_unique<TReplacedFileTarget>(path, folder);
 }
 
 }  // namespace arbo

@@ -102,6 +102,14 @@ TEST_F(ExampleTree, OutputFileHoldsTheListingAndNothingIsLeftBeside) {
   EXPECT_EQ(entries, 1);
 }
 
+// "arbo -f -o listing.txt ." must not list a temporary file of its own.
+TEST_F(ExampleTree, OutputFileInsideTheListedTreeIsNotListed) {
+  const TArboResult result = RunArbo({"-f", "-o", "listing.txt", "."}, {}, tree_ / "Src");
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  const std::string listing = testing::ReadFile(tree_ / "Src/listing.txt");
+  EXPECT_EQ(Names(listing), std::vector<std::string>{"main.c"}) << listing;
+}
+
 TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
   ASSERT_EQ(symlink(tree_.Path().c_str(), (tree_ / "Src/back").c_str()), 0);
   struct TRow {
