@@ -58,6 +58,19 @@ void ViewWindow::SetFont(const char* face, int points) {
   rich_edit::SetCharFormat(view_, format);
 }
 
+bool ViewWindow::UseRamiluxFont() {
+  static const bool registered = [] {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string font(path);
+    font = font.substr(0, font.find_last_of('\\') + 1) + "Ramilux.ttf";
+    return GetFileAttributesA(font.c_str()) != INVALID_FILE_ATTRIBUTES &&
+           AddFontResourceA(font.c_str()) > 0;
+  }();
+  if (registered) SetFont("Ramilux", 9);
+  return registered;
+}
+
 void ViewWindow::SetLines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
@@ -293,10 +306,19 @@ std::vector<std::string> ListingLines(int count) {
   return lines;
 }
 
-std::string AsPrinted(const std::string& line) {
+std::string AsPrinted(const std::string& line, bool boxGlyphs) {
   std::wstring wide(line.size(), L'\0');
   int n = MultiByteToWideChar(1252, 0, line.data(), static_cast<int>(line.size()), wide.data(),
                               static_cast<int>(wide.size()));
+  if (boxGlyphs) {
+    const std::map<wchar_t, wchar_t> boxes = {{L'\u00C3', L'\u251C'},
+                                              {L'\u00C0', L'\u2514'},
+                                              {L'\u00B3', L'\u2502'},
+                                              {L'\u00C4', L'\u2500'}};
+    for (wchar_t& c : wide) {
+      if (boxes.count(c)) c = boxes.at(c);
+    }
+  }
   std::string utf8(static_cast<size_t>(n) * 4, '\0');
   int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(),
                               static_cast<int>(utf8.size()), nullptr, nullptr);

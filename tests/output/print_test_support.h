@@ -32,6 +32,9 @@ class ViewWindow {
 
   // Face and size in points of the view's font, character set 0.
   void SetFont(const char* face, int points);
+  // The program's display font, Ramilux.ttf beside the test, when the build made it
+  // (registered for the rest of the process); false, and no change, without it.
+  bool UseRamiluxFont();
   // Replaces the text with these lines, each ending in CR LF.
   void SetLines(const std::vector<std::string>& lines);
   void SelectLines(int first, int last);  // lines first .. last - 1
@@ -112,7 +115,9 @@ std::vector<std::string> ListingLines(int count);
 
 // The printed form of a view line: its bytes read in code page 1252, as UTF-8, blanks
 // squeezed like NonEmptyLines.
-std::string AsPrinted(const std::string& line);
+// With `boxGlyphs` (the Ramilux font), the connector bytes come back as the box-drawing
+// characters whose glyphs the font draws for them.
+std::string AsPrinted(const std::string& line, bool boxGlyphs = false);
 
 // Pumps the UI thread's messages for about `ms` milliseconds.
 void PumpFor(int ms);
