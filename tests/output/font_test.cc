@@ -141,6 +141,8 @@ TEST_F(FontChoice, ApplyFollowsEachChoiceAndCancelKeepsTheLast) {
   ASSERT_EQ(applied.size(), std::size(choices));
   for (size_t i = 0; i < applied.size(); ++i) EXPECT_EQ(applied[i], choices[i]) << i;
   EXPECT_EQ(ReadViewFont(view()), choices[2]);
+  // No colour in the dialog: the view keeps the colour it had.
+  EXPECT_EQ(rich_edit::CharFormat(view()).crTextColor, GetSysColor(COLOR_WINDOWTEXT));
 }
 
 TEST_F(FontChoice, OkSetsTheChoiceShownThen) {
