@@ -29,6 +29,7 @@ struct TFileObject {
   // The entry list's key: Directory followed by Name.
   std::string Key() const { return std::string(Directory) + std::string(Name); }
 };
+static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 64);
 
 // The strings of the entries live in one arena: a walk of a million entries makes a
 // handful of large allocations instead of millions of small ones, and the folder path

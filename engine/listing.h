@@ -95,7 +95,6 @@ class TListing {
   bool sizeFilterOn_ = false;   // the size option of this run
   std::string lowerName_;       // the walk's lower-cased copy of a file name
   std::string_view directory_;  // the Directory of the last entry added, shared by its folder
-  size_t depth_ = 0;            // and its depth
 };
 
 // What the view answered when a line could not be put in.

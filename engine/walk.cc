@@ -36,7 +36,6 @@ void TListing::SetRoot(std::string folder) {
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   directory_ = {};
-  depth_ = 0;
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
@@ -108,8 +107,6 @@ void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t t
   // All the entries of one folder share one stored copy of its relative path.
   if (FEntries.empty() || relative != directory_) {
     directory_ = FEntries.Strings.Store(relative);
-    depth_ = 0;
-    for (char c : relative) depth_ += c == separator_;
   }
   TFileObject& entry = FEntries.Items.emplace_back();
   entry.Directory = directory_;
