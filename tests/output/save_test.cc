@@ -234,6 +234,19 @@ TEST(SaveFormat, FollowsTheCommandNotTheName) {
   }
 }
 
+// A listing far longer than one chunk of the stream comes out whole.
+TEST(SaveText, LongListingComesOutWhole) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 6000; ++i) {
+    lines.push_back("\xB3   \xC3\xC4\xC4\xC4 fichier num\xE9ro " + std::to_string(i) + ".txt");
+  }
+  TestView view;
+  view.AddLines(lines);
+  TempFolder folder;
+  Save(view.view(), PopMnuSaveTxtClick, folder.path() + "longue.txt");
+  EXPECT_EQ(ReadFileBytes(folder.path() + "longue.txt"), JoinLines(lines));
+}
+
 TEST(SaveText, ReplacesALongerFileWholly) {
   TestView view;
   view.AddLines(SampleListing());
