@@ -20,14 +20,14 @@ bool TListing::SbnRefreshClick() {
   window_.EnableButton(TButton::Refresh, false);
   window_.EnableButton(TButton::Font, false);
   FStopRequested = false;
-  window_.ShowButton(TButton::Refresh, false);
-  window_.EnableButton(TButton::Stop, true);
-  window_.ShowButton(TButton::Stop, true);
 
   // Whatever fails inside the run is shown, and the window is unlocked all the same.
   bool ok = true;
   bool redrawSuspended = false;
   try {
+    window_.ShowButton(TButton::Refresh, false);
+    window_.EnableButton(TButton::Stop, true);
+    window_.ShowButton(TButton::Stop, true);
     RunPhases(redrawSuspended);
   } catch (const std::exception& error) {
     ok = false;

@@ -17,9 +17,12 @@ struct MaskRow {
 class MaskTable : public ::testing::TestWithParam<MaskRow> {};
 
 TEST_P(MaskTable, MatchesAsTheRuleSays) {
-  TFakeListing f;
-  EXPECT_EQ(f.Listing.MatchMask(GetParam().name, GetParam().mask), GetParam().match)
-      << GetParam().mask << " against " << GetParam().name;
+  for (TEncoding encoding : {TEncoding::Ansi, TEncoding::Utf8}) {
+    TFakeListing f;
+    f.Text.TextEncoding = encoding;
+    EXPECT_EQ(f.Listing.MatchMask(GetParam().name, GetParam().mask), GetParam().match)
+        << GetParam().mask << " against " << GetParam().name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -42,6 +45,11 @@ TEST(MatchPart, QuestionMarkTakesOneCharacterOfTheEncoding) {
   EXPECT_TRUE(MatchPart("caf\xC3\xA9", "caf??", TEncoding::Ansi));
   EXPECT_TRUE(MatchPart("\xC3\xA9t\xC3\xA9", "?*?", TEncoding::Utf8));
   EXPECT_FALSE(MatchPart("\xC3\xA9\xC3\xA9", "?*?", TEncoding::Utf8));  // star gets nothing
+  EXPECT_TRUE(
+      MatchPart("\xC3\xA9"
+                "a",
+                "*a", TEncoding::Utf8));
+  EXPECT_FALSE(MatchPart("a", "*a", TEncoding::Utf8));
   EXPECT_TRUE(MatchPart("", "*", TEncoding::Utf8));
   EXPECT_FALSE(MatchPart("", "?", TEncoding::Utf8));
 }

@@ -94,9 +94,9 @@ TEST(Run, ReadsTheOptionsOfTheWindow) {
 
 TEST(Run, StopDuringTheWalkLeavesTheViewEmpty) {
   TFakeListing f;
+  for (const char* name : {"c", "a", "b"}) f.Files.AddFile(name, 1);
   f.Files.AddFile("z\\deep\\file", 1);
-  f.Files.AddFolder("b");
-  f.Files.AddFolder("a");
+  f.Files.AddFolder("y");
   f.Window.Files = true;
   f.Window.View = "previous listing\r\n";
   f.Window.OnProcessMessages = [&](int n) {
@@ -108,8 +108,8 @@ TEST(Run, StopDuringTheWalkLeavesTheViewEmpty) {
   // What the walk found is sorted; the connectors are left in their base form.
   std::vector<std::string> names;
   for (const TFileObject& e : f.Listing.FEntries.Items) names.emplace_back(e.Name);
-  EXPECT_THAT(names, ElementsAre("z"));
-  EXPECT_EQ(f.Listing.FEntries[0].PrefixText(), "\xC0\xC4 ");
+  EXPECT_THAT(names, ElementsAre("a", "b", "c", "z"));
+  for (const TFileObject& e : f.Listing.FEntries.Items) EXPECT_EQ(e.PrefixText(), "\xC0\xC4 ");
   EXPECT_EQ(f.Files.OpenSearches, 0);
 }
 
