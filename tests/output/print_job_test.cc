@@ -177,13 +177,15 @@ TEST_F(Print, LongSelectionIsCopiedWhole) {
   for (const test::SeenDialog& dialog : seen) EXPECT_TRUE(dialog.printDialog) << dialog.text;
 }
 
-TEST_F(Print, SecondPressDuringAPrintIsRefused) {
+TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   std::vector<std::string> lines = test::ListingLines(200);
   window.SetLines(lines);
   bool pressed = false;
+  HCURSOR cursorWhilePrinting = nullptr;
   window.onPrinting = [&] {
     if (pressed || !ThePrinter().printing()) return;
     pressed = true;
+    cursorWhilePrinting = GetCursor();
     SbnPrintClick(window.owner(), window.view());
   };
   auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
@@ -191,6 +193,8 @@ TEST_F(Print, SecondPressDuringAPrintIsRefused) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_TRUE(seen[0].printDialog);
   EXPECT_EQ(seen[1].text, kPrinting);
+  EXPECT_EQ(cursorWhilePrinting, LoadCursor(nullptr, IDC_WAIT));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
   ASSERT_EQ(files.size(), 1u) << "the first print goes on";
   EXPECT_EQ(PrintedLines(files[0]).size(), Expected(lines, 0, lines.size()).size());
 }

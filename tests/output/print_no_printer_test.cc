@@ -137,5 +137,85 @@ TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
   EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
 }
 
+// A printer whose driver lost its PPD: listed, but no device context can be made for it.
+// Removed again afterwards.
+class BrokenPrinter {
+ public:
+  static constexpr char kName[] = "Ramilux Broken";
+
+  BrokenPrinter() {
+    std::string ppd = std::string(test::kPrintedFolder) + "\\ramilux-broken.ppd";
+    HANDLE file = CreateFileA(ppd.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, "*PPD-Adobe: \"4.3\"\n", 18, &written, nullptr);
+    CloseHandle(file);
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>(kName);
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    driver.pDataFile = ppd.data();
+    driver.pDefaultDataType = const_cast<char*>("RAW");
+    AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                        APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    // The driver keeps its own copy of the PPD: take both away.
+    char folder[MAX_PATH] = {};
+    DWORD size = 0;
+    GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder,
+                               &size);
+    DeleteFileA((std::string(folder) + "\\3\\ramilux-broken.ppd").c_str());
+    DeleteFileA(ppd.c_str());
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(kName);
+    info.pPortName = const_cast<char*>("LPT1:");
+    info.pDriverName = const_cast<char*>(kName);
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (printer) ClosePrinter(printer);
+    added_ = printer != nullptr;
+  }
+  ~BrokenPrinter() {
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE printer = nullptr;
+    if (OpenPrinterA(const_cast<char*>(kName), &printer, &access)) {
+      DeletePrinter(printer);
+      ClosePrinter(printer);
+    }
+    DeletePrinterDriverA(nullptr, nullptr, const_cast<char*>(kName));
+  }
+  BrokenPrinter(const BrokenPrinter&) = delete;
+  BrokenPrinter& operator=(const BrokenPrinter&) = delete;
+
+  bool added() const { return added_; }
+
+ private:
+  bool added_ = false;
+};
+
+TEST(PrintOnBrokenPrinter, SaysTheDefaultPrinterIsInvalid) {
+  if (InChild()) {
+    test::ViewWindow window;
+    window.SetLines(test::ListingLines(10));
+    test::PrintedJobs jobs;
+    std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_FALSE(seen[0].printDialog);
+    EXPECT_EQ(seen[0].text, kInvalidPrinter);
+    EXPECT_TRUE(jobs.NewJobFiles().empty());
+    return;
+  }
+  // In a new process, whose printer object has not chosen a printer yet.
+  BrokenPrinter broken;
+  ASSERT_TRUE(broken.added());
+  ASSERT_EQ(CreateDCA("WINSPOOL", BrokenPrinter::kName, nullptr, nullptr), nullptr);
+  SetDefaultPrinterA(BrokenPrinter::kName);
+  ChildRun child = RunChild("PrintOnBrokenPrinter.*");
+  SetDefaultPrinterA(test::kTestPrinter);
+  EXPECT_EQ(child.exitCode, 0u) << child.output;
+  EXPECT_NE(child.output.find("[  PASSED  ] 1 test"), std::string::npos) << child.output;
+}
+
 }  // namespace
 }  // namespace ramilux
