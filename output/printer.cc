@@ -96,8 +96,7 @@ PrinterDc Printer::CreateDc(bool singleCopy) const {
   if (name == device_) settings = devMode_;
   auto* mode = settings.empty() ? nullptr : reinterpret_cast<DEVMODEA*>(settings.data());
   if (mode && singleCopy && (mode->dmFields & DM_COPIES)) mode->dmCopies = 1;
-  HDC dc = CreateDCA(name == device_ && !driver_.empty() ? driver_.c_str() : "WINSPOOL",
-                     name.c_str(), nullptr, mode);
+  HDC dc = CreateDCA("WINSPOOL", name.c_str(), nullptr, mode);
   if (!dc) throw PrintError(kInvalidPrinter);
   return PrinterDc(dc);
 }

@@ -51,7 +51,8 @@ int32_t GetPageCount(HWND view, int linesPerPage) {
 
 namespace {
 
-// The print dialog's state, kept from one press to the next as the window's component.
+// What the print dialog offers. Without a page range its page numbers are not shown,
+// so they need not outlive one press.
 struct PrintDialogState {
   bool selection = false;  // offer the selection and open with it chosen
   bool pageNums = false;   // offer a page range
@@ -169,18 +170,13 @@ void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerP
   }
 }
 
-PrintDialogState& DialogState() {
-  static PrintDialogState state;
-  return state;
-}
-
 }  // namespace
 
 void SbnPrintClick(HWND owner, HWND view) {
   try {
-    PrintDialogState& state = DialogState();
-    state.selection = rich_edit::Selection(view).cpMax > rich_edit::Selection(view).cpMin;
-    state.pageNums = false;
+    PrintDialogState state;
+    CHARRANGE selection = rich_edit::Selection(view);
+    state.selection = selection.cpMax > selection.cpMin;
     int linesPerPage = GetLinesPerPage(view);
     int32_t pages = GetPageCount(view, linesPerPage);
     if (pages > 1) {
