@@ -112,6 +112,7 @@ TEST_F(ExampleTree, OutputFileInsideTheListedTreeIsNotListed) {
 
 TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
   ASSERT_EQ(symlink(tree_.Path().c_str(), (tree_ / "Src/back").c_str()), 0);
+  ASSERT_EQ(symlink((tree_ / "Docs/Old").c_str(), (tree_ / "Src/old").c_str()), 0);
   struct TRow {
     const char* Case;
     std::string Folder, Argument, Root;
@@ -122,6 +123,8 @@ TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
       {"dot-dot by the text", tree_ / "Docs/Old", "../../Src/./", tree_ / "Src/"},
       {"link kept", tree_ / "Src", "back", tree_ / "Src/back/"},
       {"dot-dot after a link", tree_ / "Src", "back/Docs/..", tree_ / "Src/back/"},
+      // Src/old/.. is Docs, not Src: the text cannot be shortened without lying.
+      {"dot-dot that leaves a link", tree_ / "Src", "old/..", tree_ / "Src/old/../"},
   };
   for (const TRow& row : rows) {
     const TArboResult result = RunArbo({row.Argument}, {}, row.Folder);
