@@ -1,6 +1,5 @@
 // arbo: the listing of a folder tree on standard output or into a file, made by the same
 // engine and with the same lines as the window's view.
-#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -35,8 +34,7 @@ int Run(const std::vector<std::string>& arguments) {
   std::string error;
   if (!ParseArguments(arguments, options, error)) return Fail(error);
   if (options.Help) {
-    const std::string usage = UsageText();
-    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    WriteStdoutText(UsageText());
     return kSuccess;
   }
   if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {

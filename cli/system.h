@@ -17,7 +17,10 @@ bool Interrupted();
 
 bool StderrIsTerminal();
 int TerminalColumns();
+// Messages, the usage and the progress line: on a Windows console they are shown as
+// characters, not as bytes of the console's code page.
 void WriteStderr(std::string_view text);
+void WriteStdoutText(std::string_view text);
 
 // Whether messages and the usage are in French (the user's language) or in English.
 bool FrenchMessages();

@@ -79,13 +79,24 @@ int TerminalColumns() {
   return 80;
 }
 
-void WriteStderr(std::string_view text) {
+namespace {
+
+void WriteText(int fd, std::string_view text) {
   while (!text.empty()) {
-    const ssize_t written = write(STDERR_FILENO, text.data(), text.size());
+    const ssize_t written = write(fd, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return;
     text.remove_prefix(size_t(written));
   }
+}
+
+}  // namespace
+
+void WriteStderr(std::string_view text) {
+  WriteText(STDERR_FILENO, text);
+}
+void WriteStdoutText(std::string_view text) {
+  WriteText(STDOUT_FILENO, text);
 }
 
 bool FrenchMessages() {

@@ -148,9 +148,42 @@ int TerminalColumns() {
   return 80;
 }
 
+namespace {
+
+// Our texts are UTF-8 and paths are ANSI: text that is not UTF-8 is read as ANSI.
+std::wstring Wide(std::string_view text) {
+  for (UINT codePage : {UINT(CP_UTF8), UINT(CP_ACP)}) {
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    const int length =
+        MultiByteToWideChar(codePage, flags, text.data(), int(text.size()), nullptr, 0);
+    if (length <= 0 && !text.empty()) continue;
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), int(text.size()), wide.data(), length);
+    return wide;
+  }
+  return {};
+}
+
+void WriteText(DWORD which, FILE* stream, std::string_view text) {
+  const HANDLE handle = GetStdHandle(which);
+  DWORD mode = 0;
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = Wide(text);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
+    return;
+  }
+  std::fwrite(text.data(), 1, text.size(), stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
 void WriteStderr(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+  WriteText(STD_ERROR_HANDLE, stderr, text);
+}
+void WriteStdoutText(std::string_view text) {
+  WriteText(STD_OUTPUT_HANDLE, stdout, text);
 }
 
 bool FrenchMessages() {
