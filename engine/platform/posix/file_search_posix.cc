@@ -129,11 +129,14 @@ class TPosixSearch final : public TFileSearch {
       errno = 0;
       const dirent* entry = readdir(listing_.Dir.get());
       if (entry == nullptr) break;
+      Take(entry->d_name, entry->d_type);
       if (recording_) {
-        listing_.Items.push_back({uint32_t(listing_.Names.size()), entry->d_type});
+        // The type as Take found it, so that an unknown type is not stat'ed again.
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) type = (attr_ & kAttrDirectory) ? DT_DIR : DT_REG;
+        listing_.Items.push_back({uint32_t(listing_.Names.size()), type});
         listing_.Names.append(entry->d_name, std::strlen(entry->d_name) + 1);
       }
-      Take(entry->d_name, entry->d_type);
       if ((attr_ & exclusion_) == 0) return true;
     }
     if (recording_ && errno == 0) cache_->Keep(std::move(listing_));
