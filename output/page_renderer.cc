@@ -1,6 +1,8 @@
 // The page renderer: the control's text in its own font, laid out on printer pages.
 #include "page_renderer.h"
 
+#include <richedit.h>
+
 #include <algorithm>
 
 #include "printer.h"
@@ -114,6 +116,8 @@ void PrintRichEditText(const PrintRequest& request) {
 
   SetMapMode(dc, MM_TEXT);
   SelectedFont font(dc, DisplayFontFor(request.control, dc));
+  CHARFORMATA format = rich_edit::CharFormat(request.control);
+  if (!(format.dwEffects & CFE_AUTOCOLOR)) SetTextColor(dc, format.crTextColor);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   TEXTMETRICA metrics{};
