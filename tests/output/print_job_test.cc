@@ -199,11 +199,12 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   EXPECT_EQ(PrintedLines(files[0]).size(), Expected(lines, 0, lines.size()).size());
 }
 
-TEST_F(Print, MeasuringSendsNothingToThePrinter) {
+TEST_F(Print, MeasuresOnThePrinterAndSendsItNothing) {
   window.SetLines(test::ListingLines(10));
   PrintedJobs jobs;
-  int perPage = GetLinesPerPage(window.view());
-  EXPECT_GT(perPage, 10);
+  // 9 points on the 300 dpi test printer: 37.5 pixels, 38 (ties to even); 3300 / 38.
+  ASSERT_EQ(ScreenPixelsPerInch(), 96);
+  EXPECT_EQ(GetLinesPerPage(window.view()), 86);
   EXPECT_TRUE(jobs.NewJobFiles().empty());
 }
 
