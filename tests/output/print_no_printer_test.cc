@@ -127,7 +127,7 @@ TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_FALSE(seen[0].printDialog);
     EXPECT_EQ(seen[0].text, kNoDefaultPrinter);
-    EXPECT_TRUE(jobs.NewJobFiles().empty());
+    EXPECT_TRUE(jobs.NewJobFiles(0).empty());
     return;
   }
   RemovedPrinter removed(test::kTestPrinter);
@@ -203,7 +203,7 @@ TEST(PrintOnBrokenPrinter, SaysTheDefaultPrinterIsInvalid) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_FALSE(seen[0].printDialog);
     EXPECT_EQ(seen[0].text, kInvalidPrinter);
-    EXPECT_TRUE(jobs.NewJobFiles().empty());
+    EXPECT_TRUE(jobs.NewJobFiles(0).empty());
     return;
   }
   // In a new process, whose printer object has not chosen a printer yet.

@@ -232,17 +232,18 @@ void RunUnix(const std::string& command) {
 
 PrintedJobs::PrintedJobs() : before_(JobFiles()) {}
 
-std::vector<std::string> PrintedJobs::NewJobFiles() const {
+std::vector<std::string> PrintedJobs::NewJobFiles(size_t expected) const {
   std::vector<std::string> files;
   // The port's command may still be starting when the document has ended.
-  for (int i = 0; i < 50; ++i) {
+  DWORD deadline = GetTickCount() + (expected == 0 ? 500 : 5000);
+  do {
+    Sleep(10);
     files.clear();
     for (const std::string& file : JobFiles()) {
       if (std::find(before_.begin(), before_.end(), file) == before_.end()) files.push_back(file);
     }
-    if (!files.empty()) break;
-    Sleep(10);
-  }
+  } while ((expected == 0 || files.size() < expected) &&
+           static_cast<int>(deadline - GetTickCount()) > 0);
   for (const std::string& file : files) WaitComplete(file);
   return files;
 }

@@ -95,7 +95,9 @@ void ChooseRange(HWND dialog, int radio);
 class PrintedJobs {
  public:
   PrintedJobs();
-  std::vector<std::string> NewJobFiles() const;  // Windows paths of the .ps files
+  // Windows paths of the new .ps files, once `expected` of them have come (or a few
+  // seconds have passed); with 0, after a moment in which a stray job would show.
+  std::vector<std::string> NewJobFiles(size_t expected = 1) const;
   static std::string ToText(const std::string& psFile);
   static int PageCountOf(const std::string& psFile);
 
