@@ -17,7 +17,7 @@ std::string SystemErrorText(DWORD code) {
   FormatMessageA(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = "Erreur système. Code : " + std::to_string(code) + ".";
+  std::string message = "Erreur syst\xE8me. Code : " + std::to_string(code) + ".";
   if (text) {
     message += "\r\n";
     message += text;

@@ -18,8 +18,14 @@ class PrintError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr char kNoDefaultPrinter[] = "Aucune imprimante par défaut sélectionnée";
-inline constexpr char kInvalidPrinter[] = "Imprimante sélectionnée incorrecte";
+// Texts in the ANSI code page (1252), as the message box shows them.
+inline constexpr char kNoDefaultPrinter[] =
+    "Aucune imprimante par d\xE9"
+    "faut s\xE9lectionn\xE9"
+    "e";
+inline constexpr char kInvalidPrinter[] =
+    "Imprimante s\xE9lectionn\xE9"
+    "e incorrecte";
 inline constexpr char kPrinting[] = "Impression en cours";
 
 // The error text of a failed system call, as the platform words it.

@@ -205,7 +205,7 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   window.onPrinting = nullptr;
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_TRUE(seen[0].printDialog);
-  EXPECT_EQ(seen[1].text, kPrinting);
+  EXPECT_EQ(seen[1].text, "Impression en cours");
   EXPECT_EQ(cursorWhilePrinting, LoadCursor(nullptr, IDC_WAIT));
   EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
   ASSERT_EQ(files.size(), 1u) << "the first print goes on";

@@ -126,7 +126,7 @@ TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
     std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_FALSE(seen[0].printDialog);
-    EXPECT_EQ(seen[0].text, kNoDefaultPrinter);
+    EXPECT_EQ(seen[0].text, "Aucune imprimante par défaut sélectionnée");
     EXPECT_TRUE(jobs.NewJobFiles(0).empty());
     return;
   }
@@ -202,7 +202,7 @@ TEST(PrintOnBrokenPrinter, SaysTheDefaultPrinterIsInvalid) {
     std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_FALSE(seen[0].printDialog);
-    EXPECT_EQ(seen[0].text, kInvalidPrinter);
+    EXPECT_EQ(seen[0].text, "Imprimante sélectionnée incorrecte");
     EXPECT_TRUE(jobs.NewJobFiles(0).empty());
     return;
   }

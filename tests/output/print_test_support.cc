@@ -97,9 +97,11 @@ bool IsPrintDialog(HWND dialog) {
 }
 
 std::string MessageBoxText(HWND dialog) {
-  char text[1024] = {};
-  GetDlgItemTextA(dialog, 0xFFFF, text, sizeof text);
-  return text;
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(dialog, 0xFFFF, text, 1024);
+  char utf8[4096] = {};
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  return utf8;
 }
 
 void Press(HWND dialog, int id) {

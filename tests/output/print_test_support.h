@@ -51,7 +51,7 @@ class ViewWindow {
 // A dialog (class #32770) of the UI thread seen by the driver.
 struct SeenDialog {
   bool printDialog;  // the print dialog (it has the printer list)
-  std::string text;  // a message box's text
+  std::string text;  // a message box's text as shown, in UTF-8
 };
 
 // Answers every dialog the UI thread opens with `answer`, run on the driver's thread
