@@ -84,7 +84,7 @@ class TListing {
   void FolderPass(std::string& path, size_t length);
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  std::string EntryLine(const TFileObject& entry);
+  void AppendEntryLine(std::string& block, const TFileObject& entry);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;

@@ -122,26 +122,24 @@ std::string TListing::DateTimeText(uint32_t time) const {
   return text;
 }
 
-std::string TListing::EntryLine(const TFileObject& entry) {
-  std::string line;
-  line.reserve(entry.Prefix.size() + entry.Name.size() + 48);
-  line.append(entry.PrefixText());
-  line.append(entry.Name);
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
+  block.append(entry.PrefixText());
+  block.append(entry.Name);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();
   if (files && window_.SizeChecked() && entry.Size != 0) {
-    line += "  ";
-    line += SizeText(entry.Size);
-    line += " Ko";
+    block += "  ";
+    block += SizeText(entry.Size);
+    block += " Ko";
   }
   if (files && window_.DateTimeChecked() && entry.Time != 0) {
     std::string when = DateTimeText(entry.Time);
     if (!when.empty()) {
-      line += "  ";
-      line += when;
+      block += "  ";
+      block += when;
     }
   }
-  return line;
+  block += kLineEnd;
 }
 
 void TListing::AddLine(std::string_view text) {
@@ -177,8 +175,7 @@ void TListing::EmitLines() {
   for (size_t i = 0; i < FEntries.size(); ++i) {
     window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     window_.ProcessMessages();
-    block += EntryLine(FEntries[i]);
-    block += kLineEnd;
+    AppendEntryLine(block, FEntries[i]);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;
