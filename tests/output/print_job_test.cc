@@ -71,6 +71,7 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(PrintedLines(files[0]), Expected(lines, 0, lines.size(), boxGlyphs));
   EXPECT_GE(PrintedJobs::PageCountOf(files[0]), 3);
+  EXPECT_EQ(PrintedJobs::TitleOf(files[0]), "");
 }
 
 TEST_F(Print, SelectionPrintsExactlyTheSelectedLines) {

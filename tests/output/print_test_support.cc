@@ -285,6 +285,14 @@ std::string SqueezeBlanks(const std::string& line) {
 
 }  // namespace
 
+std::string PrintedJobs::TitleOf(const std::string& psFile) {
+  std::string ps = ReadFile(psFile);
+  size_t start = ps.find("%%Title: ");
+  if (start == std::string::npos) return "(no title)";
+  start += 9;
+  return ps.substr(start, ps.find('\n', start) - start);
+}
+
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

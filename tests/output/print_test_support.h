@@ -100,6 +100,8 @@ class PrintedJobs {
   std::vector<std::string> NewJobFiles(size_t expected = 1) const;
   static std::string ToText(const std::string& psFile);
   static int PageCountOf(const std::string& psFile);
+  // The document name the job carries.
+  static std::string TitleOf(const std::string& psFile);
 
  private:
   std::vector<std::string> before_;
