@@ -76,18 +76,27 @@ class Document {
   Document& operator=(const Document&) = delete;
 
   void StartNewPage() {
-    if (StartPage(dc_) <= 0) throw PrintError(SystemErrorText(GetLastError()));
+    if (StartPage(dc_) <= 0) Fail();
   }
   void EndThisPage() {
-    if (EndPage(dc_) <= 0) throw PrintError(SystemErrorText(GetLastError()));
-    if (!LetMessagesThrough(dc_, 0)) throw PrintError(SystemErrorText(ERROR_CANCELLED));
+    if (EndPage(dc_) <= 0) Fail();
+    if (!LetMessagesThrough(dc_, 0)) throw PrintCancelled();
   }
   void End() {
     open_ = false;
-    if (EndDoc(dc_) <= 0) throw PrintError(SystemErrorText(GetLastError()));
+    if (EndDoc(dc_) <= 0) Fail();
   }
 
  private:
+  // The system may run the abort procedure itself inside a page call, which then fails
+  // because the program is quitting: that is no printing error.
+  [[noreturn]] static void Fail() {
+    DWORD error = GetLastError();
+    MSG quit;
+    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) throw PrintCancelled();
+    throw PrintError(SystemErrorText(error));
+  }
+
   HDC dc_;
   bool open_ = true;
 };

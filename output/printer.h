@@ -18,6 +18,12 @@ class PrintError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The program is quitting while a job spools: the job is dropped without a word.
+class PrintCancelled : public PrintError {
+ public:
+  PrintCancelled() : PrintError("cancelled") {}
+};
+
 // Texts in the ANSI code page (1252), as the message box shows them.
 inline constexpr char kNoDefaultPrinter[] =
     "Aucune imprimante par d\xE9"

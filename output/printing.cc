@@ -101,7 +101,10 @@ bool ShowPrintDialog(HWND owner, const PrintDialogState& state, PrintChoice& cho
 }
 
 struct WindowDestroyer {
-  void operator()(HWND window) const { DestroyWindow(window); }
+  // The copy dies with its owner when the window was closed during the print.
+  void operator()(HWND window) const {
+    if (IsWindow(window)) DestroyWindow(window);
+  }
 };
 using TemporaryControl = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
@@ -188,6 +191,8 @@ void SbnPrintClick(HWND owner, HWND view) {
     PrintChoice choice{};
     if (!ShowPrintDialog(owner, state, choice)) return;
     PrintChosen(owner, view, choice, linesPerPage);
+  } catch (const PrintCancelled&) {
+    // The window is going away; the quit message is back in the queue for its loop.
   } catch (const PrintError& error) {
     ShowErrorBox(owner, error.what());
   }

@@ -213,6 +213,23 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   EXPECT_EQ(PrintedLines(files[0]).size(), Expected(lines, 0, lines.size()).size());
 }
 
+TEST_F(Print, QuittingDuringAPrintDropsTheJobQuietly) {
+  window.SetLines(test::ListingLines(300));
+  bool quit = false;
+  window.onPrinting = [&] {
+    if (quit || !ThePrinter().printing()) return;
+    quit = true;
+    PostQuitMessage(7);
+  };
+  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); }, 0);
+  window.onPrinting = nullptr;
+  MSG message{};
+  EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is kept";
+  EXPECT_EQ(message.wParam, 7u);
+  ASSERT_EQ(seen.size(), 1u) << "no error box: " << seen.back().printDialog << seen.back().text;
+  EXPECT_TRUE(files.empty());
+}
+
 TEST_F(Print, MeasuresOnThePrinterAndSendsItNothing) {
   window.SetLines(test::ListingLines(10));
   PrintedJobs jobs;
