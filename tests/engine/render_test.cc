@@ -188,6 +188,19 @@ TEST(EmitLines, TimeZeroOrInvalidGivesNoDateColumnAndTheRunEnds) {
   EXPECT_TRUE(f.Window.ErrorBoxes.empty());
 }
 
+TEST(EmitLines, CheckBoxesAreReadAgainForEveryLine) {
+  TFakeListing f;
+  for (const char* name : {"a", "b", "c"}) f.Files.AddFile(name, 2048);
+  f.Window.Files = true;
+  int walkCalls = 2;
+  f.Window.OnProcessMessages = [&](int n) {
+    if (n == walkCalls + 2) f.Window.Size = true;  // ticked before the second line
+  };
+  f.Listing.SbnRefreshClick();
+  EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 a",
+                                                "\xC3\xC4 b  2,00 Ko", "\xC0\xC4 c  2,00 Ko"));
+}
+
 TEST(EmitLines, EmptyListShowsAndHidesTheProgressBar) {
   TFakeListing f;
   f.Listing.EmitLines();

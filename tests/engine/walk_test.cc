@@ -83,6 +83,20 @@ TEST(Walk, SizeFilterDirectionIsReadForEveryFile) {
   EXPECT_EQ(f.Listing.FEntries[1].Size, 5LL << 30);  // 64-bit sizes: not wrapped
 }
 
+TEST(Walk, DirectionChangedDuringTheWalkCountsFromThenOn) {
+  TFakeListing f;
+  for (const char* name : {"s1", "b1", "s2", "b2"})
+    f.Files.AddFile(name, name[0] == 's' ? 100 : 5000);
+  f.Listing.BuildMaskList("");
+  f.Listing.SetMinSize("1");
+  f.Window.Higher = true;
+  f.Files.OnFindNext = [&](int n) {
+    if (n == 4) f.Window.Higher = false;  // as the search delivers s2
+  };
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("b1", "s2"));
+}
+
 TEST(Walk, LabelShowsEachFolderAndInputIsHandledTwicePerFolder) {
   TFakeListing f;
   MakeTree(f);
