@@ -55,9 +55,10 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
   bool boxGlyphs = window.UseRamiluxFont();
   window.SetLines(lines);
   int pages = GetPageCount(window.view(), GetLinesPerPage(window.view()));
-  bool pagesOffered = false, selectionOffered = true;
+  bool pagesOffered = false, selectionOffered = true, printToFileShown = true;
   std::string from, to;
   auto files = PressPrint([&](HWND dialog) {
+    printToFileShown = IsWindowVisible(GetDlgItem(dialog, test::kPrintToFile));
     pagesOffered = IsWindowEnabled(GetDlgItem(dialog, test::kPageNums));
     selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
     from = std::to_string(GetDlgItemInt(dialog, test::kFromPage, nullptr, FALSE));
@@ -66,6 +67,7 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
   });
   EXPECT_TRUE(pagesOffered);
   EXPECT_FALSE(selectionOffered);
+  EXPECT_FALSE(printToFileShown);
   EXPECT_EQ(from, "1");
   EXPECT_EQ(to, std::to_string(pages));
   ASSERT_EQ(files.size(), 1u);

@@ -88,6 +88,7 @@ void Press(HWND dialog, int id);
 // Print dialog controls.
 inline constexpr int kAllPages = 0x420, kSelection = 0x421, kPageNums = 0x422;
 inline constexpr int kFromPage = 0x480, kToPage = 0x481, kCopies = 0x482;
+inline constexpr int kPrintToFile = 0x410;
 void ChooseRange(HWND dialog, int radio);
 
 // The jobs printed since the object was made, oldest first, each as the text of its
