@@ -30,8 +30,8 @@ int32_t PageCount(int64_t lines, int linesPerPage) {
 
 int GetLinesPerPage(HWND view) {
   Printer& printer = ThePrinter();
-  PrinterDc dc = printer.CreateDc();
   Printer::Job job(printer);
+  PrinterDc dc = printer.CreateDc();
   // Measured inside a started job, as the page is when printing; nothing is drawn, and
   // the job is aborted, which sends nothing to the printer.
   DOCINFOA info{};
@@ -131,8 +131,7 @@ std::string ViewLines(HWND view, int64_t first, int64_t last) {
   last = std::min(last, count);
   if (last <= first) return {};
   int64_t begin = rich_edit::LineIndex(view, first);
-  int64_t end = last < rich_edit::LineCount(view) ? rich_edit::LineIndex(view, last)
-                                                  : rich_edit::TextLength(view);
+  int64_t end = last < count ? rich_edit::LineIndex(view, last) : rich_edit::TextLength(view);
   std::string text = rich_edit::TextRange(view, begin, end);
   if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
   return text;
@@ -147,8 +146,8 @@ struct WaitCursor {
 
 void PrintControl(HWND control, int copies) {
   Printer& printer = ThePrinter();
-  PrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
   Printer::Job job(printer);
+  PrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
   PrintRichEditText({control, dc.get(), copies, ""});
 }
 
