@@ -67,7 +67,7 @@ class Document {
     DOCINFOA info{};
     info.cbSize = sizeof info;
     info.lpszDocName = title.c_str();
-    if (StartDocA(dc, &info) <= 0) throw PrintError(SystemErrorText(GetLastError()));
+    if (StartDocA(dc, &info) <= 0) Fail();
   }
   ~Document() {
     if (open_) AbortDoc(dc_);
@@ -88,8 +88,8 @@ class Document {
   }
 
  private:
-  // The system may run the abort procedure itself inside a page call, which then fails
-  // because the program is quitting: that is no printing error.
+  // The system may run the abort procedure itself inside a job or page call, which then
+  // fails because the program is quitting: that is no printing error.
   [[noreturn]] static void Fail() {
     DWORD error = GetLastError();
     MSG quit;
