@@ -1,6 +1,7 @@
 // Printing through the print dialog onto the test printer, read back as text.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -217,13 +218,20 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
 
 TEST_F(Print, QuittingDuringAPrintDropsTheJobQuietly) {
   window.SetLines(test::ListingLines(300));
+  // Once the dialog is answered: the measuring job before it is no print to quit.
+  std::atomic<bool> answered = false;
   bool quit = false;
   window.onPrinting = [&] {
-    if (quit || !ThePrinter().printing()) return;
+    if (quit || !answered || !ThePrinter().printing()) return;
     quit = true;
     PostQuitMessage(7);
   };
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); }, 0);
+  auto files = PressPrint(
+      [&](HWND dialog) {
+        answered = true;
+        test::Press(dialog, IDOK);
+      },
+      0);
   window.onPrinting = nullptr;
   MSG message{};
   EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is kept";
