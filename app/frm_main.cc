@@ -149,6 +149,7 @@ void TFrmMain::CreateControls(const std::vector<TControlRecord>& records) {
   for (const TControlRecord& record : records) {
     if (record.Kind == KIND_FORM) continue;
     HWND control = CreateControl(record, previous);
+    if (record.Kind == KIND_RICH_EDIT) viewRecord_ = record;
     controls_[record.Id] = control;
     previous = &record;
   }
@@ -303,6 +304,27 @@ void TFrmMain::CreatePopupMenuItems() {
   // The About item has no caption: its image alone.
   AppendMenuA(menu, MF_BITMAP, IDM_ABOUT, reinterpret_cast<LPCSTR>(image(IDB_ABOUT)));
   ReleaseDC(nullptr, screen);
+}
+
+// A fresh view in the place of the current one, with its font, text limit and focus.
+void TFrmMain::RecreateView() {
+  HWND old = Control(IDC_RICH_EDIT);
+  CHARFORMATA format = rich_edit::CharFormat(old);
+  int64_t limit = rich_edit::TextLimit(old);
+  RECT place;
+  GetWindowRect(old, &place);
+  MapWindowPoints(HWND_DESKTOP, hwnd_, reinterpret_cast<POINT*>(&place), 2);
+  bool focused = GetFocus() == old;
+  HWND fresh = CreateControl(viewRecord_, nullptr);
+  SetWindowPos(fresh, old, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, SWP_NOACTIVATE);
+  controls_[IDC_RICH_EDIT] = fresh;
+  std::replace(tabOrder_.begin(), tabOrder_.end(), old, fresh);
+  DestroyWindow(old);
+  SetWindowSubclass(fresh, ViewProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  rich_edit::SetCharFormat(fresh, format);
+  rich_edit::SetTextLimit(fresh, limit);
+  if (focused) SetFocus(fresh);
 }
 
 void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {

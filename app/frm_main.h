@@ -123,6 +123,7 @@ class TFrmMain final : public TListingWindow {
   void CreatePopupMenuItems();
   void CreateHints(const std::vector<TControlRecord>& records);
   void SetViewFont(const std::string& face, BYTE charset);
+  void RecreateView();
   HWND ButtonHandle(TButton button) const;
   bool Checked(int id) const;
 
@@ -133,6 +134,9 @@ class TFrmMain final : public TListingWindow {
   std::vector<HWND> tabOrder_;
   TScaler scale_;
   int panelHeight_ = 0;
+  TControlRecord viewRecord_;
+  int64_t progressMax_ = 0;
+  int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
   TGdiObject formFont_;
   std::vector<TGdiObject> menuImages_;
   TMenu popupMenu_;

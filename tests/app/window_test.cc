@@ -415,5 +415,34 @@ TEST(View, InsertionCountsCrLfAsTwoAndTakesBackAnInsertionCutShort) {
   RemoveWindowSubclass(view, InsertUpToTwenty, 1);
 }
 
+TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
+  TFormHarness harness;
+  TFrmMain& form = harness.Form();
+  CHARFORMATA courier{};
+  courier.dwMask = CFM_FACE;
+  lstrcpynA(courier.szFaceName, "Courier New", LF_FACESIZE);
+  rich_edit::SetCharFormat(harness.Get(IDC_RICH_EDIT), courier);
+  std::string lines, error;
+  for (int i = 0; i < 3000; ++i) lines += "ligne " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(form.ReplaceSelection(lines, error));
+  form.FocusView();
+  form.ClearView();
+  HWND view = harness.Get(IDC_RICH_EDIT);
+  EXPECT_EQ(rich_edit::TextLength(view), 0);
+  EXPECT_STREQ(rich_edit::CharFormat(view).szFaceName, "Courier New");
+  EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
+  EXPECT_EQ(GetFocus(), view);
+  RECT box = PlaceIn(view, form.Handle());
+  EXPECT_EQ(box.top, MulDiv(101, TScaler::ScreenDpi(), 96));
+  SetFocus(harness.Get(IDC_CBX_FILE));
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+  harness.Pump();
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+  harness.Pump();
+  EXPECT_EQ(GetFocus(), view);
+  ASSERT_TRUE(form.ReplaceSelection("suite\r\n", error));
+  EXPECT_EQ(form.ViewLineCount(), 1);
+}
+
 }  // namespace
 }  // namespace ramilux::testing
