@@ -137,6 +137,8 @@ class TFrmMain final : public TListingWindow {
   TControlRecord viewRecord_;
   int64_t progressMax_ = 0;
   int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
+  int progressWidth_ = 0;
+  ULONGLONG lastQueueLook_ = 0;  // GetTickCount64 when the output last looked at the queue
   TGdiObject formFont_;
   std::vector<TGdiObject> menuImages_;
   TMenu popupMenu_;

@@ -108,6 +108,16 @@ int TFrmMain::SortIndex() {
 // Everything waiting in the queue, with the form's key preview; a quit request is put
 // back for the thread's own loop.
 void TFrmMain::ProcessMessages() {
+  // A look at the queue is a round trip to the window server, 40 us under Wine: as much as
+  // writing a line. While the lines are written (the progress bar is up) the queue is
+  // looked at every few milliseconds, which keeps input and painting as prompt as the eye
+  // can tell and saves two seconds on 50,000 lines.
+  constexpr ULONGLONG kOutputLookInterval = 4;
+  if (IsWindowVisible(Control(IDC_PROGRESS_BAR))) {
+    ULONGLONG now = GetTickCount64();
+    if (lastQueueLook_ != 0 && now - lastQueueLook_ < kOutputLookInterval) return;
+    lastQueueLook_ = now;
+  }
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -186,25 +196,27 @@ bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
 }
 
 void TFrmMain::SetProgressMax(int64_t max) {
+  HWND bar = Control(IDC_PROGRESS_BAR);
+  RECT client;
+  GetClientRect(bar, &client);
+  progressWidth_ = client.right;
   progressMax_ = max;
   progressPixels_ = -1;
-  SendMessageA(Control(IDC_PROGRESS_BAR), PBM_SETRANGE32, 0, Clamp(max));
+  SendMessageA(bar, PBM_SETRANGE32, 0, Clamp(max));
 }
 
 void TFrmMain::ShowProgress(bool shown) {
+  lastQueueLook_ = 0;  // the output's first look at the queue is not put off
   ShowWindow(Control(IDC_PROGRESS_BAR), shown ? SW_SHOWNA : SW_HIDE);
 }
 
 // The bar is told only when its filled length changes: a redraw costs about a millisecond
 // under Wine, and one per line would double the time of the output. It looks the same.
 void TFrmMain::SetProgressPosition(int64_t position) {
-  HWND bar = Control(IDC_PROGRESS_BAR);
-  RECT client;
-  GetClientRect(bar, &client);
-  int64_t pixels = progressMax_ > 0 ? position * client.right / progressMax_ : 0;
+  int64_t pixels = progressMax_ > 0 ? position * progressWidth_ / progressMax_ : 0;
   if (pixels == progressPixels_ && position < progressMax_) return;
   progressPixels_ = pixels;
-  SendMessageA(bar, PBM_SETPOS, Clamp(position), 0);
+  SendMessageA(Control(IDC_PROGRESS_BAR), PBM_SETPOS, Clamp(position), 0);
 }
 
 // Centred on the screen: no owner, modal for the whole task.
