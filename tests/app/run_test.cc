@@ -196,6 +196,22 @@ TEST(ListingRun, ClosingTheWindowDuringARunStopsItAndClosesAfterIt) {
   EXPECT_FALSE(IsWindow(form));
 }
 
+TEST(ListingRun, F1DuringTheRunOpensAboutAndTheRunGoesOnWhenItCloses) {
+  TExampleTree tree;
+  TFormHarness harness;
+  StartAt(harness, tree.Root());
+  std::string about;
+  TDialogDriver driver({[&](HWND box) {
+    about = DialogText(box);
+    PressButton(box, IDOK);
+  }});
+  TProbe probe;
+  probe.Post([&] { PostMessageA(harness.Get(IDC_CBX_FILE), WM_KEYDOWN, VK_F1, 0); });
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_EQ(about.substr(0, 15), "        Ramilux");
+  EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 4u);
+}
+
 // A file system whose search fails in the middle of the walk.
 class TFailingFileSystem : public TFileSystem {
  public:
