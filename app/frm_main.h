@@ -126,6 +126,8 @@ class TFrmMain final : public TListingWindow {
   void RecreateView();
   HWND ButtonHandle(TButton button) const;
   bool Checked(int id) const;
+  // Puts a pending folder name in the label: now, or when its interval has passed.
+  void FlushDirectoryLabel(bool now);
 
   TStartOptions options_;
   TListing listing_;
@@ -138,7 +140,10 @@ class TFrmMain final : public TListingWindow {
   int64_t progressMax_ = 0;
   int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
   int progressWidth_ = 0;
-  ULONGLONG lastQueueLook_ = 0;  // GetTickCount64 when the output last looked at the queue
+  ULONGLONG lastQueueLook_ = 0;
+  ULONGLONG lastLabelShown_ = 0;  // GetTickCount64 when a run last set the folder label
+  std::string pendingLabel_;      // a folder name not yet put in the label
+  bool labelPending_ = false;     // GetTickCount64 when the output last looked at the queue
   TGdiObject formFont_;
   std::vector<TGdiObject> menuImages_;
   TMenu popupMenu_;

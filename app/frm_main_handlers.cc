@@ -104,8 +104,10 @@ void TFrmMain::SbnSelectDirectoryClick() {
 
 bool TFrmMain::SbnRefreshClick() {
   running_ = true;
+  lastLabelShown_ = 0;
   bool completed = listing_.SbnRefreshClick();
   running_ = false;
+  FlushDirectoryLabel(true);
   if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   return completed;
 }

@@ -63,8 +63,25 @@ void TFrmMain::ShowButton(TButton button, bool shown) {
   ShowWindow(ButtonHandle(button), shown ? SW_SHOWNA : SW_HIDE);
 }
 
+// The walk names every folder it enters; setting the label costs a round trip to the
+// window server. During a run the label takes a new name at most every few milliseconds
+// and the latest one before anything is painted or the run ends, so what is seen is the
+// same.
 void TFrmMain::SetDirectoryLabel(const std::string& text) {
-  SetWindowTextA(Control(IDC_LBL_DIRECTORY_NAME), text.c_str());
+  pendingLabel_ = text;
+  labelPending_ = true;
+  FlushDirectoryLabel(!running_);
+}
+
+void TFrmMain::FlushDirectoryLabel(bool now) {
+  constexpr ULONGLONG kLabelInterval = 4;
+  ULONGLONG tick = GetTickCount64();
+  if (!labelPending_ || (!now && lastLabelShown_ != 0 && tick - lastLabelShown_ < kLabelInterval)) {
+    return;
+  }
+  labelPending_ = false;
+  lastLabelShown_ = tick;
+  SetWindowTextA(Control(IDC_LBL_DIRECTORY_NAME), pendingLabel_.c_str());
 }
 
 bool TFrmMain::MaskEditShown() {
@@ -118,6 +135,7 @@ void TFrmMain::ProcessMessages() {
     if (lastQueueLook_ != 0 && now - lastQueueLook_ < kOutputLookInterval) return;
     lastQueueLook_ = now;
   }
+  FlushDirectoryLabel(false);
   MSG message;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -144,6 +162,7 @@ void TFrmMain::ClearView() {
 }
 
 void TFrmMain::RepaintNow() {
+  FlushDirectoryLabel(true);
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
