@@ -141,6 +141,7 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   EXPECT_EQ(probe.Ran(), 1);
   EXPECT_TRUE(harness.Form().Listing().FStopRequested);
   EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
+  EXPECT_EQ(WindowText(harness.Get(IDC_LBL_DIRECTORY_NAME)), tree.Root());
   EXPECT_EQ(States(harness), kIdleEmptyView);
 }
 
