@@ -262,6 +262,17 @@ TEST(VisibilityRules, FollowTheStatesOfTheCheckBoxes) {
   }
 }
 
+TEST(VisibilityRules, TheSpaceBarTogglesAFocusedCheckBoxAndRunsItsRule) {
+  TFormHarness harness;
+  HWND files = harness.Get(IDC_CBX_FILE);
+  SetFocus(files);
+  PostMessageA(files, WM_KEYDOWN, VK_SPACE, 0);
+  PostMessageA(files, WM_KEYUP, VK_SPACE, 0xC0000001);
+  harness.Pump();
+  EXPECT_TRUE(IsChecked(files));
+  EXPECT_TRUE(IsShown(harness.Get(IDC_CBX_MASK)));
+}
+
 TEST(VisibilityRules, KeepTheCheckedStatesAndTheTextsOfHiddenOptions) {
   TFormHarness harness;
   harness.Click(IDC_CBX_FILE);
