@@ -25,7 +25,9 @@ inline constexpr uint32_t kFolderPassAttr = 16;
 // Entries whose attributes share a bit with this mask are passed over by a search made
 // with the given attribute value: 63 delivers everything, 16 hides hidden, system and
 // volume-label entries.
-constexpr uint32_t ExclusionMask(uint32_t attrValue) { return ~attrValue & 30u; }
+constexpr uint32_t ExclusionMask(uint32_t attrValue) {
+  return ~attrValue & 30u;
+}
 
 // One search over a folder's entries: find-first, find-next, close. The current entry's
 // name and attributes are always at hand; its time and size may be read lazily, so a
