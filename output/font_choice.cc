@@ -3,20 +3,15 @@
 
 #include <commdlg.h>
 #include <dlgs.h>
-#include <winspool.h>
+
+#include <string>
 
 #include "error_box.h"
+#include "printer.h"
 
 namespace ramilux {
 namespace {
 
-constexpr char kNoDefaultPrinter[] =
-    "Aucune imprimante par d\xE9"
-    "faut s\xE9lectionn\xE9"
-    "e";
-constexpr char kInvalidPrinter[] =
-    "Imprimante s\xE9lectionn\xE9"
-    "e incorrecte";
 constexpr char kApplyContextProperty[] = "Ramilux.FontApply";
 
 // What the Apply button needs, reached from the dialog's hook through a window property.
@@ -26,26 +21,17 @@ struct ApplyContext {
   HDC printer;
 };
 
-bool PrinterExists(const char* name) {
-  HANDLE printer = nullptr;
-  if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
-  ClosePrinter(printer);
-  return true;
-}
-
 // The default printer's information context, deleted with this object; or why there is
 // none.
 class PrinterInfoContext {
  public:
   PrinterInfoContext() {
-    char name[512] = {};
-    DWORD size = sizeof name;
-    // The default may still name a printer that was removed since.
-    if (!GetDefaultPrinterA(name, &size) || !PrinterExists(name)) {
+    std::string name = DefaultPrinterName();
+    if (name.empty()) {
       error_ = kNoDefaultPrinter;
       return;
     }
-    dc_ = CreateICA("WINSPOOL", name, nullptr, nullptr);
+    dc_ = CreateICA("WINSPOOL", name.c_str(), nullptr, nullptr);
     if (!dc_) error_ = kInvalidPrinter;
   }
   ~PrinterInfoContext() {

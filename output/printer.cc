@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "display_font.h"
 #include "rich_edit.h"
 
 namespace ramilux {
@@ -37,34 +38,17 @@ int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi) {
   return screenHeight < 0 ? -pixels : pixels;
 }
 
-int ScreenPixelsPerInch() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
 int ScreenFontHeight(HWND view, int screenDpi) {
   CHARFORMATA format = rich_edit::CharFormat(view);
   return -std::max(1, RoundHalfEven(format.yHeight * screenDpi / 1440.0));
 }
 
 LOGFONTA DisplayFontFor(HWND view, HDC device) {
-  CHARFORMATA format = rich_edit::CharFormat(view);
-  int screenDpi = ScreenPixelsPerInch();
-  int screenHeight = ScreenFontHeight(view, screenDpi);
-  LOGFONTA font{};
-  font.lfHeight = DeviceFontHeight(screenHeight, screenDpi, GetDeviceCaps(device, LOGPIXELSY));
-  font.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
-  font.lfItalic = (format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
-  font.lfUnderline = (format.dwEffects & CFE_UNDERLINE) ? TRUE : FALSE;
-  font.lfStrikeOut = (format.dwEffects & CFE_STRIKEOUT) ? TRUE : FALSE;
-  font.lfCharSet = format.bCharSet;
-  font.lfPitchAndFamily = format.bPitchAndFamily;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  lstrcpynA(font.lfFaceName, format.szFaceName, LF_FACESIZE);
+  int screenDpi = ScreenDpi();
+  LOGFONTA font = FontFromCharFormat(rich_edit::CharFormat(view), screenDpi).font;
+  // The height in whole points first, so that the page shows the size the view shows.
+  font.lfHeight = DeviceFontHeight(ScreenFontHeight(view, screenDpi), screenDpi,
+                                   GetDeviceCaps(device, LOGPIXELSY));
   return font;
 }
 
@@ -81,12 +65,18 @@ bool PrinterExists(const std::string& name) {
 
 }  // namespace
 
-std::string Printer::CurrentName() const {
-  if (PrinterExists(device_)) return device_;
-  // The default may still name a printer that was removed since.
+std::string DefaultPrinterName() {
   char name[512] = {};
   DWORD size = sizeof name;
-  if (!GetDefaultPrinterA(name, &size) || !PrinterExists(name)) throw PrintError(kNoDefaultPrinter);
+  // The default may still name a printer that was removed since.
+  if (!GetDefaultPrinterA(name, &size) || !PrinterExists(name)) return {};
+  return name;
+}
+
+std::string Printer::CurrentName() const {
+  if (PrinterExists(device_)) return device_;
+  std::string name = DefaultPrinterName();
+  if (name.empty()) throw PrintError(kNoDefaultPrinter);
   return name;
 }
 

@@ -55,15 +55,16 @@ int RoundHalfEven(double value);
 // two densities are equal. Never 0, which a LOGFONT would read as "any size".
 int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi);
 
-// Vertical pixels per inch of the screen, which the view's font size refers to.
-int ScreenPixelsPerInch();
-
 // The view's font as a character height in screen pixels (negative): the view keeps
 // its size in twips.
 int ScreenFontHeight(HWND view, int screenDpi);
 
 // The view's font (face, size, style, character set) for a device context.
 LOGFONTA DisplayFontFor(HWND view, HDC device);
+
+// The default printer's name; empty when none is selected or when it names a printer
+// that was removed since.
+std::string DefaultPrinterName();
 
 class Printer {
  public:

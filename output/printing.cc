@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "display_font.h"
 #include "error_box.h"
 #include "page_renderer.h"
 #include "printer.h"
@@ -38,7 +39,7 @@ int GetLinesPerPage(HWND view) {
   info.cbSize = sizeof info;
   info.lpszDocName = "";
   bool started = StartDocA(dc.get(), &info) > 0;
-  int screenDpi = ScreenPixelsPerInch();
+  int screenDpi = ScreenDpi();
   int lines = LinesPerPage({ScreenFontHeight(view, screenDpi), screenDpi,
                             GetDeviceCaps(dc.get(), LOGPIXELSY), GetDeviceCaps(dc.get(), VERTRES)});
   if (started) AbortDoc(dc.get());

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "display_font.h"
 #include "print_test_support.h"
 #include "printer.h"
 #include "printing.h"
@@ -244,7 +245,7 @@ TEST_F(Print, MeasuresOnThePrinterAndSendsItNothing) {
   window.SetLines(test::ListingLines(10));
   PrintedJobs jobs;
   // 9 points on the 300 dpi test printer: 37.5 pixels, 38 (ties to even); 3300 / 38.
-  ASSERT_EQ(ScreenPixelsPerInch(), 96);
+  ASSERT_EQ(ScreenDpi(), 96);
   EXPECT_EQ(GetLinesPerPage(window.view()), 86);
   EXPECT_TRUE(jobs.NewJobFiles(0).empty());
 }
