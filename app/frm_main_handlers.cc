@@ -129,7 +129,7 @@ void TFrmMain::OnClose() {
 }
 
 void TFrmMain::SbnPrintClick() {
-  ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT));
+  ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT), [this](bool wait) { SetWaitCursor(wait); });
 }
 
 void TFrmMain::SbnFontClick() {

@@ -138,11 +138,21 @@ std::string ViewLines(HWND view, int64_t first, int64_t last) {
   return text;
 }
 
-struct WaitCursor {
-  WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_WAIT)); }
-  ~WaitCursor() { SetCursor(LoadCursor(nullptr, IDC_ARROW)); }
+class WaitCursor {
+ public:
+  explicit WaitCursor(const std::function<void(bool)>& hold) : hold_(hold) {
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    if (hold_) hold_(true);
+  }
+  ~WaitCursor() {
+    if (hold_) hold_(false);
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  }
   WaitCursor(const WaitCursor&) = delete;
   WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  const std::function<void(bool)>& hold_;
 };
 
 void PrintControl(HWND control, int copies) {
@@ -152,8 +162,9 @@ void PrintControl(HWND control, int copies) {
   PrintRichEditText({control, dc.get(), copies, ""});
 }
 
-void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerPage) {
-  WaitCursor wait;
+void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerPage,
+                 const std::function<void(bool)>& holdWaitCursor) {
+  WaitCursor wait(holdWaitCursor);
   switch (choice.range) {
     case PrintRange::kAllPages:
       PrintControl(view, choice.copies);
@@ -175,7 +186,7 @@ void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerP
 
 }  // namespace
 
-void SbnPrintClick(HWND owner, HWND view) {
+void SbnPrintClick(HWND owner, HWND view, const std::function<void(bool wait)>& holdWaitCursor) {
   try {
     PrintDialogState state;
     CHARRANGE selection = rich_edit::Selection(view);
@@ -190,7 +201,7 @@ void SbnPrintClick(HWND owner, HWND view) {
     }
     PrintChoice choice{};
     if (!ShowPrintDialog(owner, state, choice)) return;
-    PrintChosen(owner, view, choice, linesPerPage);
+    PrintChosen(owner, view, choice, linesPerPage, holdWaitCursor);
   } catch (const PrintCancelled&) {
     // The window is going away; the quit message is back in the queue for its loop.
   } catch (const PrintError& error) {

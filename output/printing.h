@@ -4,12 +4,16 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 namespace ramilux {
 
 // The print button: estimate, print dialog, then all / selection / page range.
-// `owner` is the main window, `view` its rich edit view.
-void SbnPrintClick(HWND owner, HWND view);
+// `owner` is the main window, `view` its rich edit view. `holdWaitCursor`, when given,
+// is the window's own wait cursor, set for the length of the print: SetCursor alone
+// lasts only until the mouse next moves over a window.
+void SbnPrintClick(HWND owner, HWND view,
+                   const std::function<void(bool wait)>& holdWaitCursor = {});
 
 // What the page estimate needs to know: the display font's height in screen pixels
 // (negative: a character height), the screen's and the printer's vertical pixels per

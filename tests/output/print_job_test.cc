@@ -25,7 +25,8 @@ class Print : public ::testing::Test {
     PrintedJobs jobs;
     {
       test::DialogDriver driver(std::move(answer));
-      SbnPrintClick(window.owner(), window.view());
+      SbnPrintClick(window.owner(), window.view(),
+                    [this](bool wait) { waitCursorHeld.push_back(wait); });
       seen = driver.seen();
       EXPECT_FALSE(driver.timedOut()) << "a dialog stayed open";
     }
@@ -49,6 +50,7 @@ class Print : public ::testing::Test {
 
   test::ViewWindow window;
   std::vector<test::SeenDialog> seen;
+  std::vector<bool> waitCursorHeld;  // each call of the window's wait cursor, in order
 };
 
 TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
@@ -200,10 +202,12 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   window.SetLines(lines);
   bool pressed = false;
   HCURSOR cursorWhilePrinting = nullptr;
+  std::vector<bool> heldWhilePrinting;
   window.onPrinting = [&] {
     if (pressed || !ThePrinter().printing()) return;
     pressed = true;
     cursorWhilePrinting = GetCursor();
+    heldWhilePrinting = waitCursorHeld;
     SbnPrintClick(window.owner(), window.view());
   };
   auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
@@ -212,7 +216,9 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   EXPECT_TRUE(seen[0].printDialog);
   EXPECT_EQ(seen[1].text, "Impression en cours");
   EXPECT_EQ(cursorWhilePrinting, LoadCursor(nullptr, IDC_WAIT));
+  EXPECT_EQ(heldWhilePrinting, std::vector<bool>{true}) << "the window holds the wait cursor";
   EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+  EXPECT_EQ(waitCursorHeld, (std::vector<bool>{true, false}));
   ASSERT_EQ(files.size(), 1u) << "the first print goes on";
   EXPECT_EQ(PrintedLines(files[0]).size(), Expected(lines, 0, lines.size()).size());
 }
