@@ -73,10 +73,12 @@ TClassAndStyle ClassAndStyle(const TControlRecord& record, bool startsGroup) {
     case KIND_PROGRESS_BAR:
       return {PROGRESS_CLASSA, WS_GROUP, 0};
     case KIND_RICH_EDIT:
-      // No word wrap: a horizontal scroll bar and automatic horizontal scrolling.
+      // No word wrap: a horizontal scroll bar and automatic horizontal scrolling. Both
+      // bars stay in place, greyed while the text fits, so the view does not change size
+      // as a listing grows.
       return {"RICHEDIT",
-              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL |
-                  WS_HSCROLL | WS_TABSTOP | WS_GROUP,
+              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_DISABLENOSCROLL |
+                  WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
               WS_EX_CLIENTEDGE};
   }
   return {"STATIC", 0, 0};

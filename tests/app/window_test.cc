@@ -378,10 +378,13 @@ TEST(MainWindow, TheWaitCursorCoversEveryControlDuringARun) {
 
 // ---- the view
 
-TEST(View, IsReadOnlyWithScrollBarsAsNeededNoWrapAndTheLargeTextLimit) {
+TEST(View, IsReadOnlyWithBothScrollBarsAlwaysNoWrapAndTheLargeTextLimit) {
   TFormHarness harness;
   HWND view = harness.Get(IDC_RICH_EDIT);
-  EXPECT_TRUE(GetWindowLongA(view, GWL_STYLE) & ES_READONLY);
+  LONG empty = GetWindowLongA(view, GWL_STYLE);
+  EXPECT_TRUE(empty & ES_READONLY);
+  EXPECT_TRUE(empty & WS_HSCROLL) << "shown, greyed, before any text";
+  EXPECT_TRUE(empty & WS_VSCROLL) << "shown, greyed, before any text";
   EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
   std::string error;
   ASSERT_TRUE(harness.Form().ReplaceSelection(std::string(600, 'w') + "\r\n", error));
