@@ -52,12 +52,6 @@ bool IsChecked(HWND control) {
   return SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::string WindowText(HWND window) {
-  char text[1024] = {};
-  GetWindowTextA(window, text, sizeof text);
-  return text;
-}
-
 std::vector<std::string> ViewLines(HWND view) {
   std::string text = rich_edit::Text(view);
   std::vector<std::string> lines;
@@ -83,22 +77,6 @@ TDialogDriver::~TDialogDriver() {
 
 namespace {
 
-std::vector<HWND> OpenDialogs(DWORD thread) {
-  std::vector<HWND> found;
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM list) -> BOOL {
-        char name[16] = {};
-        GetClassNameA(window, name, sizeof name);
-        if (std::string(name) == "#32770" && IsWindowVisible(window)) {
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 void Cancel(HWND dialog) {
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -111,7 +89,7 @@ void TDialogDriver::Watch() {
   std::map<HWND, Clock::time_point> done;
   while (!stop_) {
     Sleep(20);
-    for (HWND dialog : OpenDialogs(uiThread_)) {
+    for (HWND dialog : test::VisibleDialogs(uiThread_)) {
       auto seen = done.find(dialog);
       if (seen != done.end()) {
         if (Clock::now() - seen->second > std::chrono::seconds(8)) {
@@ -121,8 +99,7 @@ void TDialogDriver::Watch() {
         }
         continue;
       }
-      DWORD_PTR ignored;
-      SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+      test::WaitUntilPumping(dialog);
       Sleep(50);
       done[dialog] = Clock::now();
       if (handled_ < static_cast<int>(actions_.size())) {
@@ -135,15 +112,6 @@ void TDialogDriver::Watch() {
     }
     std::erase_if(done, [](const auto& entry) { return !IsWindow(entry.first); });
   }
-}
-
-std::string DialogText(HWND dialog) {
-  return WindowText(GetDlgItem(dialog, 0xFFFF));
-}
-
-void PressButton(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 namespace {

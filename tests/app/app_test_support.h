@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs.h"
 #include "frm_main.h"
 #include "ports.h"
 
@@ -39,7 +40,7 @@ class TFormHarness {
 bool IsShown(HWND control);
 bool IsEnabled(HWND control);
 bool IsChecked(HWND control);
-std::string WindowText(HWND window);
+using test::WindowText;
 // The view's whole text split at CR LF (without the empty piece after the last one).
 std::vector<std::string> ViewLines(HWND view);
 
@@ -65,8 +66,8 @@ class TDialogDriver {
 };
 
 // Dialog helpers for the driver's actions (they run on the driver's thread).
-std::string DialogText(HWND dialog);  // a message box's text (static 0xFFFF)
-void PressButton(HWND dialog, int id);
+using test::MessageBoxText;
+using test::PressButton;
 // The folder picker: selects `path` (a folder without trailing backslash), true when the
 // tree view's selection then shows that folder's name.
 bool SelectInPicker(HWND picker, const std::string& path);

@@ -28,7 +28,7 @@ TDialogDriver::TAction ReadAndClose(TBox& box, HWND form) {
     char caption[128] = {};
     GetWindowTextA(dialog, caption, sizeof caption);
     box.Caption = caption;
-    box.Text = DialogText(dialog);
+    box.Text = MessageBoxText(dialog);
     GetWindowRect(dialog, &box.Place);
     HWND icon = GetDlgItem(dialog, 0x0440);
     box.HasIcon = icon && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0) != 0;

@@ -203,7 +203,7 @@ TEST(ListingRun, F1DuringTheRunOpensAboutAndTheRunGoesOnWhenItCloses) {
   StartAt(harness, tree.Root());
   std::string about;
   TDialogDriver driver({[&](HWND box) {
-    about = DialogText(box);
+    about = MessageBoxText(box);
     PressButton(box, IDOK);
   }});
   TProbe probe;
@@ -236,7 +236,7 @@ TEST(ListingRun, AnErrorInTheRunIsShownAndLeavesTheWindowUnlocked) {
   TFormHarness harness({}, &files);
   std::string shown;
   TDialogDriver driver({[&](HWND box) {
-    shown = DialogText(box);
+    shown = MessageBoxText(box);
     PressButton(box, IDOK);
   }});
   StartAt(harness, tree.Root());

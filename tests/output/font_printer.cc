@@ -6,31 +6,18 @@
 
 #include <vector>
 
+#include "save_harness.h"
+
 namespace ramilux::test {
 namespace {
 
 constexpr char kPrinterName[] = "Ramilux Test PS";
 constexpr char kWindowsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 
-std::vector<std::string> Subfolders(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    std::string name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") {
-      names.push_back(name);
-    }
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
-  return names;
-}
-
 // Ghostscript's PDF PPD, whose folder carries Ghostscript's version.
 std::string FindPpd() {
   const std::string base = "Z:\\usr\\share\\ghostscript\\";
-  for (const std::string& version : Subfolders(base)) {
+  for (const std::string& version : FilesIn(base)) {
     std::string ppd = base + version + "\\lib\\ghostpdf.ppd";
     if (GetFileAttributesA(ppd.c_str()) != INVALID_FILE_ATTRIBUTES) return ppd;
   }

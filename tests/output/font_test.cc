@@ -132,7 +132,7 @@ TEST_F(FontChoice, ApplyFollowsEachChoiceAndCancelKeepsTheLast) {
       applied.push_back(ReadViewFont(view()));
     }
     EXPECT_TRUE(IsWindowVisible(dialog)) << "Apply closed the dialog";
-    Click(dialog, IDCANCEL);
+    PressButton(dialog, IDCANCEL);
   });
   Open();
   script.Finish();
@@ -154,7 +154,7 @@ TEST_F(FontChoice, OkSetsTheChoiceShownThen) {
     EXPECT_TRUE(Choose(dialog, applied));
     PressApply(dialog);
     EXPECT_TRUE(Choose(dialog, final));
-    Click(dialog, IDOK);
+    PressButton(dialog, IDOK);
   });
   Open();
   script.Finish();
@@ -176,7 +176,7 @@ TEST_F(FontChoice, OpensOnTheCurrentDisplayFontEveryTime) {
       ASSERT_NE(dialog, nullptr);
       shown = ReadDialog(dialog);
       EXPECT_TRUE(Choose(dialog, {"DejaVu Serif", 36, -1, true, true}));
-      Click(dialog, IDCANCEL);
+      PressButton(dialog, IDCANCEL);
     });
     Open();
     script.Finish();
@@ -199,15 +199,15 @@ TEST_F(FontChoice, ApplyOfAnUnknownFaceIsRefusedAndTheDialogStaysOpen) {
     SetDlgItemTextA(dialog, cmb1, "Police Inexistante");
     Select(dialog, cmb3,
            [](const std::string& text, LRESULT) { return std::atoi(text.c_str()) == 12; });
-    Click(dialog, psh3);
+    PressButton(dialog, psh3);
     HWND box = WaitForDialog(ui, dialog);
     ASSERT_NE(box, nullptr);
     error = MessageBoxText(box);
     caption = WindowText(box);
-    Click(box, IDOK);
+    PressButton(box, IDOK);
     WaitClosed(box);
     openAfterError = WaitForDialog(ui, box, 3000) == dialog;
-    Click(dialog, IDCANCEL);
+    PressButton(dialog, IDCANCEL);
   });
   Open();
   script.Finish();
@@ -231,7 +231,7 @@ TEST_F(FontChoice, WithoutAPrinterTheDialogDoesNotOpen) {
     fontDialog = GetDlgItem(box, cmb1) != nullptr;
     error = MessageBoxText(box);
     caption = WindowText(box);
-    Click(box, IDOK);
+    PressButton(box, IDOK);
   });
   Open();
   script.Finish();

@@ -67,7 +67,7 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
     selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
     from = std::to_string(GetDlgItemInt(dialog, test::kFromPage, nullptr, FALSE));
     to = std::to_string(GetDlgItemInt(dialog, test::kToPage, nullptr, FALSE));
-    test::Press(dialog, IDOK);
+    test::PressButton(dialog, IDOK);
   });
   EXPECT_TRUE(pagesOffered);
   EXPECT_FALSE(selectionOffered);
@@ -87,7 +87,7 @@ TEST_F(Print, SelectionPrintsExactlyTheSelectedLines) {
   bool selectionChosen = false;
   auto files = PressPrint([&](HWND dialog) {
     selectionChosen = IsDlgButtonChecked(dialog, test::kSelection) == BST_CHECKED;
-    test::Press(dialog, IDOK);
+    test::PressButton(dialog, IDOK);
   });
   EXPECT_TRUE(selectionChosen);
   ASSERT_EQ(files.size(), 1u);
@@ -98,7 +98,7 @@ TEST_F(Print, SelectionMayEndInsideALine) {
   window.SetLines({"premier", "deuxi\xE8me ligne", "troisi\xE8me"});
   int64_t start = rich_edit::LineIndex(window.view(), 1);
   rich_edit::Select(window.view(), start, start + 8);
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(PrintedLines(files[0]), std::vector<std::string>{test::AsPrinted("deuxi\xE8me")});
 }
@@ -112,7 +112,7 @@ TEST_F(Print, PageRangePrintsTheLinesOfTheEstimatedPages) {
     test::ChooseRange(dialog, test::kPageNums);
     SetDlgItemInt(dialog, test::kFromPage, 2, FALSE);
     SetDlgItemInt(dialog, test::kToPage, 4, FALSE);
-    test::Press(dialog, IDOK);
+    test::PressButton(dialog, IDOK);
   });
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(PrintedLines(files[0]), Expected(lines, perPage, 4 * perPage));
@@ -123,7 +123,7 @@ TEST_F(Print, CopiesRepeatTheDocumentInOneJob) {
   window.SetLines(lines);
   auto files = PressPrint([](HWND dialog) {
     SetDlgItemInt(dialog, test::kCopies, 2, FALSE);
-    test::Press(dialog, IDOK);
+    test::PressButton(dialog, IDOK);
   });
   ASSERT_EQ(files.size(), 1u);
   std::vector<std::string> once = Expected(lines, 0, lines.size()), twice = once;
@@ -134,7 +134,7 @@ TEST_F(Print, CopiesRepeatTheDocumentInOneJob) {
 
 TEST_F(Print, CancelPrintsNothing) {
   window.SetLines(test::ListingLines(30));
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDCANCEL); }, 0);
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDCANCEL); }, 0);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_TRUE(seen[0].printDialog);
   EXPECT_TRUE(files.empty());
@@ -145,7 +145,7 @@ TEST_F(Print, EmptyViewOffersNoRangeAndPrintsOneBlankPage) {
   auto files = PressPrint([&](HWND dialog) {
     pagesOffered = IsWindowEnabled(GetDlgItem(dialog, test::kPageNums));
     selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
-    test::Press(dialog, IDOK);
+    test::PressButton(dialog, IDOK);
   });
   EXPECT_EQ(GetPageCount(window.view(), 60), 0);
   EXPECT_FALSE(pagesOffered);
@@ -159,7 +159,7 @@ TEST_F(Print, LineWiderThanThePageIsWrappedNotCut) {
   std::string wide;
   for (int i = 0; i < 60; ++i) wide += "mot" + std::to_string(i) + "-";
   window.SetLines({"avant", wide, "apr\xE8s"});
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
   ASSERT_EQ(files.size(), 1u);
   std::vector<std::string> printed = PrintedLines(files[0]);
   ASSERT_GE(printed.size(), 4u) << "the wide line takes several rows";
@@ -189,7 +189,7 @@ TEST_F(Print, LongSelectionIsCopiedWholeIntoACopyAsLargeAsTheView) {
       if (child != window.view()) copyLimit = rich_edit::TextLimit(child);
     }
   };
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
   window.onPrinting = nullptr;
   EXPECT_EQ(copyLimit, rich_edit::TextLimit(window.view()));
   ASSERT_EQ(files.size(), 1u);
@@ -210,7 +210,7 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
     heldWhilePrinting = waitCursorHeld;
     SbnPrintClick(window.owner(), window.view());
   };
-  auto files = PressPrint([](HWND dialog) { test::Press(dialog, IDOK); });
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
   window.onPrinting = nullptr;
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_TRUE(seen[0].printDialog);
@@ -236,7 +236,7 @@ TEST_F(Print, QuittingDuringAPrintDropsTheJobQuietly) {
   auto files = PressPrint(
       [&](HWND dialog) {
         answered = true;
-        test::Press(dialog, IDOK);
+        test::PressButton(dialog, IDOK);
       },
       0);
   window.onPrinting = nullptr;

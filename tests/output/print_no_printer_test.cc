@@ -109,7 +109,7 @@ bool InChild() {
 
 // The print button with every dialog answered by its first button; what was shown.
 std::vector<test::SeenDialog> PressPrintAndAnswer(test::ViewWindow& window) {
-  test::DialogDriver driver([](HWND dialog) { test::Press(dialog, IDOK); });
+  test::DialogDriver driver([](HWND dialog) { test::PressButton(dialog, IDOK); });
   SbnPrintClick(window.owner(), window.view());
   return driver.seen();
 }

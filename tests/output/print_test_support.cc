@@ -96,17 +96,12 @@ bool IsPrintDialog(HWND dialog) {
   return GetDlgItem(dialog, 0x473) != nullptr;
 }
 
-std::string MessageBoxText(HWND dialog) {
+std::string ShownText(HWND box) {
   wchar_t text[1024] = {};
-  GetDlgItemTextW(dialog, 0xFFFF, text, 1024);
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);
   char utf8[4096] = {};
   WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
   return utf8;
-}
-
-void Press(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 void ChooseRange(HWND dialog, int radio) {
@@ -130,39 +125,23 @@ std::vector<SeenDialog> DialogDriver::seen() {
   return seen_;
 }
 
-namespace {
-
-BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (std::string(name) == "#32770" && IsWindowVisible(window)) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-  }
-  return TRUE;
-}
-
-}  // namespace
-
 void DialogDriver::Run() {
   using Clock = std::chrono::steady_clock;
   std::map<HWND, Clock::time_point> open;
   while (!stop_) {
-    std::vector<HWND> dialogs;
-    EnumThreadWindows(uiThread_, CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
-    for (HWND dialog : dialogs) {
+    for (HWND dialog : VisibleDialogs(uiThread_)) {
       if (open.count(dialog)) {
         if (Clock::now() - open[dialog] > std::chrono::milliseconds(timeoutMs_)) {
           timedOut_ = true;
-          Press(dialog, IDCANCEL);
+          PressButton(dialog, IDCANCEL);
         }
         continue;
       }
       open[dialog] = Clock::now();
-      DWORD_PTR result = 0;
-      SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+      WaitUntilPumping(dialog);
       {
         std::lock_guard lock(mutex_);
-        seen_.push_back({IsPrintDialog(dialog), MessageBoxText(dialog)});
+        seen_.push_back({IsPrintDialog(dialog), ShownText(dialog)});
       }
       answer_(dialog);
     }

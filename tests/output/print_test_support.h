@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "dialogs.h"
+
 namespace ramilux::test {
 
 // The printer that scripts/test-printer sets up; its jobs land in kPrintedFolder.
@@ -81,9 +83,9 @@ class DialogDriver {
 };
 
 bool IsPrintDialog(HWND dialog);
-std::string MessageBoxText(HWND dialog);
-// Presses a button of a dialog (posted, so that a box it opens can't block us).
-void Press(HWND dialog, int id);
+// A message box's text as shown, in UTF-8: a text given in the wrong code page shows
+// up as the wrong characters.
+std::string ShownText(HWND box);
 
 // Print dialog controls.
 inline constexpr int kAllPages = 0x420, kSelection = 0x421, kPageNums = 0x422;

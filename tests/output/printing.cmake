@@ -7,5 +7,5 @@ target_link_libraries(print_test_printer PRIVATE winspool gdi32)
 ramilux_test_suite(print_tests
   SOURCES print_estimate_test.cc print_job_test.cc print_no_printer_test.cc
           print_test_support.cc
-  LIBS ramilux_output user32 gdi32 winspool comdlg32)
+  LIBS ramilux_output ramilux_win_test_support user32 gdi32 winspool comdlg32)
 add_dependencies(print_tests print_test_printer)

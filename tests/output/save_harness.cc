@@ -26,21 +26,10 @@ void RegisterWindowClass() {
   (void)registered;
 }
 
-bool IsOpenDialog(HWND window) {
-  char name[16] = {};
-  GetClassNameA(window, name, sizeof name);
-  return lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window) && IsWindowEnabled(window);
-}
-
+// The dialogs that take input: one that has opened a box of its own is disabled.
 std::vector<HWND> OpenDialogs(DWORD thread) {
-  std::vector<HWND> found;
-  EnumThreadWindows(
-      thread,
-      [](HWND window, LPARAM list) -> BOOL {
-        if (IsOpenDialog(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  std::vector<HWND> found = VisibleDialogs(thread);
+  std::erase_if(found, [](HWND dialog) { return !IsWindowEnabled(dialog); });
   return found;
 }
 
@@ -144,8 +133,7 @@ HWND WaitForDialog(DWORD thread, HWND other, int timeoutMs) {
   for (int waited = 0; waited < timeoutMs; waited += 20) {
     for (HWND dialog : OpenDialogs(thread)) {
       if (dialog == other) continue;
-      DWORD_PTR result = 0;
-      SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+      WaitUntilPumping(dialog);
       return dialog;
     }
     Sleep(20);
@@ -161,29 +149,14 @@ bool WaitClosed(HWND dialog, int timeoutMs) {
   return false;
 }
 
-void Click(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 std::string ItemText(HWND dialog, int id) {
   return WindowText(GetDlgItem(dialog, id));
-}
-
-std::string MessageBoxText(HWND box) {
-  return ItemText(box, 0xFFFF);
-}
-
-std::string WindowText(HWND window) {
-  char text[1024] = {};
-  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
 }
 
 void ChooseFileName(HWND saveDialog, const std::string& name) {
   SendMessageA(GetDlgItem(saveDialog, 0x47C), WM_SETTEXT, 0,
                reinterpret_cast<LPARAM>(name.c_str()));
-  Click(saveDialog, IDOK);
+  PressButton(saveDialog, IDOK);
 }
 
 TempFolder::TempFolder() {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogs.h"
+
 namespace ramilux::test {
 
 // A top-level window holding a read-only RICHEDIT view without word wrap, as the main
@@ -63,10 +65,7 @@ class DialogScript {
 // message loop answers; null after `timeoutMs`.
 HWND WaitForDialog(DWORD thread, HWND other = nullptr, int timeoutMs = 10000);
 bool WaitClosed(HWND dialog, int timeoutMs = 10000);
-void Click(HWND dialog, int id);  // posted, so that a box it opens cannot block the script
 std::string ItemText(HWND dialog, int id);
-std::string MessageBoxText(HWND box);
-std::string WindowText(HWND window);
 
 // Types `name` into the explorer save dialog's file name box and presses OK.
 void ChooseFileName(HWND saveDialog, const std::string& name);

@@ -62,7 +62,7 @@ SaveRun Save(HWND view, const Handler& handler, const std::string& fileName,
     run.filters = ComboItems(GetDlgItem(dialog, 0x470));
     run.selectedFilter = ItemText(dialog, 0x470);
     if (fileName.empty()) {
-      Click(dialog, IDCANCEL);
+      PressButton(dialog, IDCANCEL);
       return;
     }
     ChooseFileName(dialog, fileName);
@@ -73,7 +73,7 @@ SaveRun Save(HWND view, const Handler& handler, const std::string& fileName,
     run.errorText = MessageBoxText(box);
     run.errorCaption = WindowText(box);
     run.plainTextDuringError = PlainText(view);
-    Click(box, IDOK);
+    PressButton(box, IDOK);
   });
   handler(view);
   script.Finish();

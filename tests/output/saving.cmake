@@ -2,4 +2,4 @@
 # under Wine; saved files read back (the RTF by Debian's unrtf, started through Wine).
 ramilux_test_suite(save_tests
   SOURCES save_harness.cc save_test.cc font_printer.cc font_test.cc
-  LIBS ramilux_output comdlg32 winspool gdi32 user32)
+  LIBS ramilux_output ramilux_win_test_support comdlg32 winspool gdi32 user32)
