@@ -20,9 +20,16 @@ struct TFound {
   int64_t Size;
 };
 
+bool operator==(const TFound& a, const TFound& b) {
+  return a.Attr == b.Attr && a.Time == b.Time && a.Size == b.Size;
+}
+
 // Every entry one search delivers, by name; Time and Size read for each, as the walk may.
-std::map<std::string, TFound> SearchAll(const std::string& pattern, uint32_t attrValue) {
-  std::unique_ptr<TFileSearch> search = NewPlatformFileSystem()->NewSearch();
+// Each search has a file system of its own unless one is given.
+std::map<std::string, TFound> SearchAll(const std::string& pattern, uint32_t attrValue,
+                                        TFileSystem* files = nullptr) {
+  std::unique_ptr<TFileSystem> own = files ? nullptr : NewPlatformFileSystem();
+  std::unique_ptr<TFileSearch> search = (files ? files : own.get())->NewSearch();
   std::map<std::string, TFound> found;
   for (bool more = search->FindFirst(pattern, attrValue); more; more = search->FindNext()) {
     found[std::string(search->Name())] = {search->Attr(), search->Time(), search->Size()};
@@ -74,6 +81,58 @@ TEST_F(FileSearchTest, EachAttributeValueDeliversWhatItsExclusionMaskLets) {
   }
   EXPECT_EQ(all.size(), 9u);
   EXPECT_EQ(folders.size(), 5u);
+}
+
+// The walk searches each folder twice in a row, everything then the folders; the second
+// search may replay the first's reading, but must deliver what a search of its own would.
+TEST_F(FileSearchTest, SecondSearchOfAFolderDeliversWhatAFreshOneWould) {
+  tree_.FileOfSize("big", (4LL << 30) + 5);
+  tree_.File("hidden.txt");
+  tree_.Attributes("hidden.txt", FILE_ATTRIBUTE_HIDDEN);
+  tree_.Folder("sub");
+  tree_.Folder("system folder");
+  tree_.Attributes("system folder", FILE_ATTRIBUTE_SYSTEM);
+  SYSTEMTIME local{2003, 3, 0, 14, 9, 5, 12, 0};
+  tree_.WriteTime("sub", local);
+  const std::string pattern = tree_.Path("*.*");
+  const auto fresh = SearchAll(pattern, kFolderPassAttr);
+  ASSERT_TRUE(fresh.contains("sub"));
+  EXPECT_EQ(fresh.at("sub").Time, 0x2E6E48A6u);
+
+  std::unique_ptr<TFileSystem> files = NewPlatformFileSystem();
+  const auto all = SearchAll(pattern, kFilePassAttr, files.get());
+  EXPECT_EQ(SearchAll(pattern, kFolderPassAttr, files.get()), fresh);
+  // A second file pass gets everything again, whether read afresh or replayed.
+  EXPECT_EQ(SearchAll(pattern, kFilePassAttr, files.get()), all);
+  EXPECT_EQ(SearchAll(pattern, kFilePassAttr, files.get()), all);
+
+  // A reading is used once, by the very next search, and only by one of the same
+  // pattern; a search stopped before its end leaves nothing behind.
+  const struct {
+    const char* Why;
+    std::string Between;  // a search made between the file pass and the folder pass
+    bool Partial;
+  } rows[] = {
+      {"used by the next search", "", false},
+      {"other folder searched between", tree_.Path("sub\\*.*"), false},
+      {"file pass stopped", "", true},
+  };
+  int made = 0;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.Why);
+    std::unique_ptr<TFileSearch> first = files->NewSearch();
+    ASSERT_TRUE(first->FindFirst(pattern, kFilePassAttr));
+    if (!row.Partial) {
+      while (first->FindNext()) {
+      }
+    }
+    first->Close();
+    if (!row.Between.empty()) SearchAll(row.Between, kFilePassAttr, files.get());
+    if (row.Between.empty() && !row.Partial) SearchAll(pattern, kFolderPassAttr, files.get());
+    const std::string name = "new " + std::to_string(++made);
+    tree_.Folder(name);
+    EXPECT_TRUE(SearchAll(pattern, kFolderPassAttr, files.get()).contains(name));
+  }
 }
 
 TEST_F(FileSearchTest, FindFirstFailsWhenEveryMatchIsExcluded) {

@@ -1,6 +1,7 @@
 // The file search on Win32: FindFirstFileA / FindNextFileA with the attribute value's
-// exclusion rule, packed local DOS times, 64-bit sizes, and the test for folder links
-// that lead back to an ancestor (junctions and directory symbolic links).
+// exclusion rule (the second search of a folder replays the first's reading), packed
+// local DOS times, 64-bit sizes, and the test for folder links that lead back to an
+// ancestor (junctions and directory symbolic links).
 #include <windows.h>
 
 #include <cstring>
@@ -8,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform.h"
 
@@ -62,30 +65,95 @@ uint32_t PackLocalTime(const FILETIME& utc) {
   return (uint32_t(date) << 16) | time;
 }
 
+// A folder's entries as a search that delivered everything read them to the end, kept for
+// the next search of the same pattern: the walk searches every folder twice in a row (its
+// files, then its sub-folders), and under Wine each FindFirstFileA reads and stats the
+// whole folder again.
+struct TFolderListing {
+  struct TItem {
+    DWORD Attr;
+    FILETIME Written;
+    DWORD SizeHigh, SizeLow;
+    uint32_t NameOffset, NameLength;  // in Names
+  };
+  std::string Pattern;
+  std::string Names;
+  std::vector<TItem> Items;
+};
+
+// The one listing kept between two searches. Any search's start takes it or drops it, so
+// a listing never answers a later search than the very next one.
+class TListingCache {
+ public:
+  void Keep(TFolderListing&& listing) {
+    kept_ = std::move(listing);
+    valid_ = true;
+  }
+  bool Take(const std::string& pattern, TFolderListing& into) {
+    if (!valid_) return false;
+    valid_ = false;
+    if (kept_.Pattern != pattern) return false;
+    std::swap(into, kept_);
+    return true;
+  }
+
+ private:
+  TFolderListing kept_;
+  bool valid_ = false;
+};
+
 class TWin32Search final : public TFileSearch {
  public:
+  explicit TWin32Search(std::shared_ptr<TListingCache> cache) : cache_(std::move(cache)) {}
+
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
     Close();
     exclude_ = ExclusionMask(attrValue);
-    handle_.Reset(FindFirstFileA(pattern.c_str(), &data_));
-    if (handle_ && SkipExcluded()) return true;
+    if (cache_->Take(pattern, listing_)) {
+      replaying_ = true;
+      next_ = 0;
+      if (NextKept()) return true;
+    } else {
+      handle_.Reset(FindFirstFileA(pattern.c_str(), &data_));
+      if (handle_) {
+        // Only a search that delivers everything can answer the next one.
+        recording_ = exclude_ == 0;
+        if (recording_) {
+          listing_.Pattern = pattern;
+          listing_.Names.clear();
+          listing_.Items.clear();
+          Record();
+        }
+        if (SkipExcluded()) return true;
+      }
+    }
     Close();
     return false;
   }
 
   bool FindNext() override {
-    if (!handle_ || !FindNextFileA(handle_.Get(), &data_)) return false;
+    if (replaying_) {
+      if (NextKept()) return true;
+      Close();
+      return false;
+    }
+    if (!handle_) return false;
+    if (!FindNextFileA(handle_.Get(), &data_)) return Finished();
+    if (recording_) Record();
     return SkipExcluded();
   }
 
-  void Close() override { handle_.Reset(); }
+  void Close() override {
+    handle_.Reset();
+    replaying_ = recording_ = false;
+  }
 
-  std::string_view Name() const override { return {data_.cFileName, nameLength_}; }
-  uint32_t Attr() const override { return data_.dwFileAttributes; }
-  uint32_t Time() override { return PackLocalTime(data_.ftLastWriteTime); }
+  std::string_view Name() const override { return name_; }
+  uint32_t Attr() const override { return attr_; }
+  uint32_t Time() override { return PackLocalTime(written_); }
   int64_t Size() override {
-    if (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-    return int64_t((uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow);
+    if (attr_ & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return size_;
   }
 
  private:
@@ -93,16 +161,57 @@ class TWin32Search final : public TFileSearch {
   // False when the folder holds no further entry.
   bool SkipExcluded() {
     while (data_.dwFileAttributes & exclude_) {
-      if (!FindNextFileA(handle_.Get(), &data_)) return false;
+      if (!FindNextFileA(handle_.Get(), &data_)) return Finished();
+      if (recording_) Record();
     }
-    nameLength_ = strnlen(data_.cFileName, MAX_PATH);
+    name_ = {data_.cFileName, strnlen(data_.cFileName, MAX_PATH)};
+    attr_ = data_.dwFileAttributes;
+    written_ = data_.ftLastWriteTime;
+    size_ = int64_t((uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow);
     return true;
   }
 
+  void Record() {
+    const size_t length = strnlen(data_.cFileName, MAX_PATH);
+    listing_.Items.push_back({data_.dwFileAttributes, data_.ftLastWriteTime, data_.nFileSizeHigh,
+                              data_.nFileSizeLow, uint32_t(listing_.Names.size()),
+                              uint32_t(length)});
+    listing_.Names.append(data_.cFileName, length);
+  }
+
+  // The end of a read search: a complete reading is kept for the next search.
+  bool Finished() {
+    if (recording_ && GetLastError() == ERROR_NO_MORE_FILES) cache_->Keep(std::move(listing_));
+    Close();
+    return false;
+  }
+
+  bool NextKept() {
+    while (next_ < listing_.Items.size()) {
+      const TFolderListing::TItem& item = listing_.Items[next_++];
+      if (item.Attr & exclude_) continue;
+      name_ = std::string_view(listing_.Names).substr(item.NameOffset, item.NameLength);
+      attr_ = item.Attr;
+      written_ = item.Written;
+      size_ = int64_t((uint64_t(item.SizeHigh) << 32) | item.SizeLow);
+      return true;
+    }
+    return false;
+  }
+
+  std::shared_ptr<TListingCache> cache_;
   TFindHandle handle_;
   WIN32_FIND_DATAA data_{};
-  size_t nameLength_ = 0;
+  TFolderListing listing_;
+  bool recording_ = false;
+  bool replaying_ = false;
+  size_t next_ = 0;
   uint32_t exclude_ = 0;
+  // The current entry, from data_ or from the kept listing.
+  std::string_view name_;
+  uint32_t attr_ = 0;
+  FILETIME written_{};
+  int64_t size_ = 0;
 };
 
 // What tells two folders apart whatever the path that reaches them.
@@ -138,7 +247,9 @@ size_t RootLength(std::string_view path) {
 class TWin32FileSystem final : public TFileSystem {
  public:
   char Separator() const override { return '\\'; }
-  std::unique_ptr<TFileSearch> NewSearch() override { return std::make_unique<TWin32Search>(); }
+  std::unique_ptr<TFileSearch> NewSearch() override {
+    return std::make_unique<TWin32Search>(cache_);
+  }
 
   // A junction or directory link under a folder that points back at that folder (or at
   // any folder above it) would make the walk go round until the path outgrows MAX_PATH,
@@ -160,6 +271,9 @@ class TWin32FileSystem final : public TFileSystem {
       if (ancestor.size() <= root) return false;
     }
   }
+
+ private:
+  std::shared_ptr<TListingCache> cache_ = std::make_shared<TListingCache>();
 };
 
 }  // namespace
