@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "printers.h"
 #include "save_harness.h"
 
 namespace ramilux::test {
@@ -27,32 +28,8 @@ std::string FindPpd() {
 bool AddTestPrinter() {
   std::string ppd = FindPpd();
   if (ppd.empty()) return false;
-  DRIVER_INFO_3A driver{};
-  driver.cVersion = 3;
-  driver.pName = const_cast<char*>(kPrinterName);
-  driver.pDriverPath = const_cast<char*>("wineps.drv");
-  driver.pConfigFile = const_cast<char*>("wineps.drv");
-  driver.pDataFile = ppd.data();
-  driver.pDefaultDataType = const_cast<char*>("RAW");
-  if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
-                           APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY) &&
-      GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
-    return false;
-  }
-  PRINTER_INFO_2A printer{};
-  printer.pPrinterName = const_cast<char*>(kPrinterName);
-  printer.pPortName = const_cast<char*>("FILE:");
-  printer.pDriverName = const_cast<char*>(kPrinterName);
-  printer.pPrintProcessor = const_cast<char*>("WinPrint");
-  printer.pDatatype = const_cast<char*>("RAW");
-  printer.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  HANDLE added = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-  if (added) {
-    ClosePrinter(added);
-  } else if (GetLastError() != ERROR_PRINTER_ALREADY_EXISTS) {
-    return false;
-  }
-  return SetDefaultPrinterA(kPrinterName);
+  return AddPostScriptDriver(kPrinterName, ppd) && AddLocalPrinter(kPrinterName, "FILE:") &&
+         SetDefaultPrinterA(kPrinterName);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "print_test_support.h"
 #include "printer.h"
+#include "printers.h"
 #include "printing.h"
 
 namespace ramilux {
@@ -107,11 +108,22 @@ bool InChild() {
   return GetEnvironmentVariableA(kChildFlag, nullptr, 0) > 0;
 }
 
-// The print button with every dialog answered by its first button; what was shown.
-std::vector<test::SeenDialog> PressPrintAndAnswer(test::ViewWindow& window) {
-  test::DialogDriver driver([](HWND dialog) { test::PressButton(dialog, IDOK); });
-  SbnPrintClick(window.owner(), window.view());
-  return driver.seen();
+// The print button, every dialog answered by its first button, shows one box with
+// `text` (no print dialog) and prints nothing.
+void ExpectRefusedWith(const std::string& text) {
+  test::ViewWindow window;
+  window.SetLines(test::ListingLines(10));
+  test::PrintedJobs jobs;
+  std::vector<test::SeenDialog> seen;
+  {
+    test::DialogDriver driver([](HWND dialog) { test::PressButton(dialog, IDOK); });
+    SbnPrintClick(window.owner(), window.view());
+    seen = driver.seen();
+  }
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_FALSE(seen[0].printDialog);
+  EXPECT_EQ(seen[0].text, text);
+  EXPECT_TRUE(jobs.NewJobFiles(0).empty());
 }
 
 TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
@@ -120,14 +132,7 @@ TEST(PrintWithoutPrinter, SaysNoDefaultPrinterAndOpensNoDialog) {
     EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &size,
                   &count);
     ASSERT_EQ(size, 0u) << "the child still sees a printer";
-    test::ViewWindow window;
-    window.SetLines(test::ListingLines(10));
-    test::PrintedJobs jobs;
-    std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_FALSE(seen[0].printDialog);
-    EXPECT_EQ(seen[0].text, "Aucune imprimante par défaut sélectionnée");
-    EXPECT_TRUE(jobs.NewJobFiles(0).empty());
+    ExpectRefusedWith("Aucune imprimante par défaut sélectionnée");
     return;
   }
   RemovedPrinter removed(test::kTestPrinter);
@@ -149,15 +154,7 @@ class BrokenPrinter {
     DWORD written = 0;
     WriteFile(file, "*PPD-Adobe: \"4.3\"\n", 18, &written, nullptr);
     CloseHandle(file);
-    DRIVER_INFO_3A driver{};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char*>(kName);
-    driver.pDriverPath = const_cast<char*>("wineps.drv");
-    driver.pConfigFile = const_cast<char*>("wineps.drv");
-    driver.pDataFile = ppd.data();
-    driver.pDefaultDataType = const_cast<char*>("RAW");
-    AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
-                        APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    test::AddPostScriptDriver(kName, ppd);
     // The driver keeps its own copy of the PPD: take both away.
     char folder[MAX_PATH] = {};
     DWORD size = 0;
@@ -165,16 +162,7 @@ class BrokenPrinter {
                                &size);
     DeleteFileA((std::string(folder) + "\\3\\ramilux-broken.ppd").c_str());
     DeleteFileA(ppd.c_str());
-    PRINTER_INFO_2A info{};
-    info.pPrinterName = const_cast<char*>(kName);
-    info.pPortName = const_cast<char*>("LPT1:");
-    info.pDriverName = const_cast<char*>(kName);
-    info.pPrintProcessor = const_cast<char*>("WinPrint");
-    info.pDatatype = const_cast<char*>("RAW");
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (printer) ClosePrinter(printer);
-    added_ = printer != nullptr;
+    added_ = test::AddLocalPrinter(kName, "LPT1:");
   }
   ~BrokenPrinter() {
     PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -196,14 +184,7 @@ class BrokenPrinter {
 
 TEST(PrintOnBrokenPrinter, SaysTheDefaultPrinterIsInvalid) {
   if (InChild()) {
-    test::ViewWindow window;
-    window.SetLines(test::ListingLines(10));
-    test::PrintedJobs jobs;
-    std::vector<test::SeenDialog> seen = PressPrintAndAnswer(window);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_FALSE(seen[0].printDialog);
-    EXPECT_EQ(seen[0].text, "Imprimante sélectionnée incorrecte");
-    EXPECT_TRUE(jobs.NewJobFiles(0).empty());
+    ExpectRefusedWith("Imprimante sélectionnée incorrecte");
     return;
   }
   // In a new process, whose printer object has not chosen a printer yet.

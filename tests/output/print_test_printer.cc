@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "printers.h"
+
 namespace {
 
 constexpr char kPrinter[] = "Ramilux Test";
@@ -25,37 +27,6 @@ bool MapPortToCommand(const std::string& command) {
   return status == ERROR_SUCCESS;
 }
 
-bool AddDriver(const std::string& ppd) {
-  DRIVER_INFO_3A driver{};
-  driver.cVersion = 3;
-  driver.pName = const_cast<char*>(kPrinter);
-  driver.pDriverPath = const_cast<char*>("wineps.drv");
-  driver.pConfigFile = const_cast<char*>("wineps.drv");
-  driver.pDataFile = const_cast<char*>(ppd.c_str());
-  driver.pDefaultDataType = const_cast<char*>("RAW");
-  return AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
-                             APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
-}
-
-bool AddTestPrinter() {
-  HANDLE existing = nullptr;
-  if (OpenPrinterA(const_cast<char*>(kPrinter), &existing, nullptr)) {
-    ClosePrinter(existing);
-    return true;
-  }
-  PRINTER_INFO_2A info{};
-  info.pPrinterName = const_cast<char*>(kPrinter);
-  info.pPortName = const_cast<char*>(kPort);
-  info.pDriverName = const_cast<char*>(kPrinter);
-  info.pPrintProcessor = const_cast<char*>("WinPrint");
-  info.pDatatype = const_cast<char*>("RAW");
-  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-  HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-  if (!printer) return false;
-  ClosePrinter(printer);
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,10 +35,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!MapPortToCommand(argv[2])) return std::fprintf(stderr, "port mapping failed\n"), 1;
-  if (!AddDriver(argv[1])) {
+  if (!ramilux::test::AddPostScriptDriver(kPrinter, argv[1])) {
     return std::fprintf(stderr, "driver failed: %lu\n", GetLastError()), 1;
   }
-  if (!AddTestPrinter()) return std::fprintf(stderr, "printer failed: %lu\n", GetLastError()), 1;
+  if (!ramilux::test::AddLocalPrinter(kPrinter, kPort))
+    return std::fprintf(stderr, "printer failed: %lu\n", GetLastError()), 1;
   if (!SetDefaultPrinterA(kPrinter)) return std::fprintf(stderr, "default failed\n"), 1;
   HDC dc = CreateDCA("WINSPOOL", kPrinter, nullptr, nullptr);
   if (!dc) return std::fprintf(stderr, "no device context on %s\n", kPrinter), 1;

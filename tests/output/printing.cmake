@@ -2,7 +2,7 @@
 # that sets that printer up.
 add_executable(print_test_printer print_test_printer.cc)
 target_compile_options(print_test_printer PRIVATE ${RAMILUX_WARNINGS})
-target_link_libraries(print_test_printer PRIVATE winspool gdi32)
+target_link_libraries(print_test_printer PRIVATE ramilux_win_test_support winspool gdi32)
 
 ramilux_test_suite(print_tests
   SOURCES print_estimate_test.cc print_job_test.cc print_no_printer_test.cc
