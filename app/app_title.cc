@@ -1,16 +1,7 @@
-// The application's title and the About text (see app_title.h).
+// The About text.
 #include "app_title.h"
 
-#include <windows.h>
-
 namespace ramilux {
-
-std::string ApplicationTitle(std::string_view executablePath) {
-  std::string_view name = executablePath.substr(executablePath.find_last_of("\\/:") + 1);
-  std::string title(name.substr(0, name.find('.')));
-  if (title.size() > 1) CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
-  return title;
-}
 
 std::string AboutText() {
   return "        Ramilux\r\n"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app_title.h"
+#include "error_box.h"
 #include "folder_picker.h"
 #include "font_choice.h"
 #include "frm_main.h"

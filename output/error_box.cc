@@ -1,19 +1,19 @@
-// The error box of the save and font commands.
+// The error box of the save, print and font commands.
 #include "error_box.h"
 
 namespace ramilux {
 
-std::string ApplicationTitleFromPath(const std::string& exePath) {
-  std::string name = exePath.substr(exePath.find_last_of("\\/:") + 1);
-  name = name.substr(0, name.find('.'));
-  if (name.size() > 1) CharLowerBuffA(name.data() + 1, static_cast<DWORD>(name.size() - 1));
-  return name;
+std::string ApplicationTitle(std::string_view executablePath) {
+  std::string_view name = executablePath.substr(executablePath.find_last_of("\\/:") + 1);
+  std::string title(name.substr(0, name.find('.')));
+  if (title.size() > 1) CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
+  return title;
 }
 
 std::string ApplicationTitle() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return ApplicationTitleFromPath(path);
+  return ApplicationTitle(std::string_view(path));
 }
 
 void ShowErrorBox(HWND owner, const std::string& text) {

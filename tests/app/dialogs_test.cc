@@ -10,6 +10,7 @@
 
 #include "app_test_support.h"
 #include "app_title.h"
+#include "error_box.h"
 #include "resource.h"
 #include "rich_edit.h"
 
@@ -129,24 +130,6 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   GetMenuItemInfoA(menu, 2, TRUE, &about);
   EXPECT_EQ(about.wID, static_cast<UINT>(IDM_ABOUT));
   EXPECT_TRUE(about.fType & MFT_BITMAP);
-}
-
-struct TTitleCase {
-  const char* Path;
-  const char* Title;
-};
-
-TEST(ApplicationTitle, IsTheExecutableNameCutAtTheFirstDotAndLowerCasedAfterItsFirstLetter) {
-  const TTitleCase cases[] = {
-      {"C:\\Program Files\\Ramilux\\Ramilux.exe", "Ramilux"},
-      {"C:\\RAMILUX.EXE", "Ramilux"},
-      {"C:\\outils.v2\\ramilux.exe", "ramilux"},
-      {"Z:\\x\\Ramilux.1.0.6.exe", "Ramilux"},
-      {"C:\\\xC9T\xC9.exe", "\xC9t\xE9"},
-  };
-  for (const TTitleCase& test : cases) {
-    EXPECT_EQ(ApplicationTitle(test.Path), test.Title) << test.Path;
-  }
 }
 
 TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {

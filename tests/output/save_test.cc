@@ -134,8 +134,10 @@ TEST(ApplicationTitle, IsTheExecutablesNameLowerCasedAfterItsFirstLetter) {
       {"upper case", "C:\\RAMILUX.EXE", "Ramilux"},
       {"cut at the first full stop", "D:\\a.b\\Ramilux.v2.exe", "Ramilux"},
       {"first letter kept as it is", "save_tests.exe", "save_tests"},
+      {"a full stop in a folder's name", "C:\\outils.v2\\ramilux.exe", "ramilux"},
+      {"accented letters in the ANSI code page", "C:\\\xC9T\xC9.exe", "\xC9t\xE9"},
   };
-  for (const Row& row : rows) EXPECT_EQ(ApplicationTitleFromPath(row.path), row.title) << row.name;
+  for (const Row& row : rows) EXPECT_EQ(ApplicationTitle(row.path), row.title) << row.name;
 }
 
 TEST(SaveDialog, OpensWithTheCommandsNameAndFilters) {
