@@ -31,20 +31,15 @@ class PrinterInfoContext {
       error_ = kNoDefaultPrinter;
       return;
     }
-    dc_ = CreateICA("WINSPOOL", name.c_str(), nullptr, nullptr);
+    dc_.reset(CreateICA("WINSPOOL", name.c_str(), nullptr, nullptr));
     if (!dc_) error_ = kInvalidPrinter;
   }
-  ~PrinterInfoContext() {
-    if (dc_) DeleteDC(dc_);
-  }
-  PrinterInfoContext(const PrinterInfoContext&) = delete;
-  PrinterInfoContext& operator=(const PrinterInfoContext&) = delete;
 
-  HDC get() const { return dc_; }
+  HDC get() const { return dc_.get(); }
   const char* error() const { return error_; }
 
  private:
-  HDC dc_ = nullptr;
+  PrinterDc dc_;
   const char* error_ = nullptr;
 };
 
