@@ -114,7 +114,9 @@ class TWin32Search final : public TFileSearch {
       next_ = 0;
       if (NextKept()) return true;
     } else {
-      handle_.Reset(FindFirstFileA(pattern.c_str(), &data_));
+      // The basic level leaves out the short names, which Wine makes up for every entry.
+      handle_.Reset(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data_,
+                                     FindExSearchNameMatch, nullptr, 0));
       if (handle_) {
         // Only a search that delivers everything can answer the next one.
         recording_ = exclude_ == 0;
