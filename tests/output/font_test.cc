@@ -104,10 +104,10 @@ class FontChoice : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(WindowText(view_.view()), text_) << "text changed"; }
 
   HWND view() const { return view_.view(); }
-  void Open() { SbnFontClick(view_.window(), view_.view()); }
+  void Open() { SbnFontClick(view_.owner(), view_.view()); }
 
   static std::string printer_;
-  TestView view_;
+  ViewWindow view_{kSampleFace};
   std::string text_;
 };
 

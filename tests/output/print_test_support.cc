@@ -1,7 +1,5 @@
-// The print tests' window, dialog driver and printed-job reader.
+// The print tests' dialog driver and printed-job reader.
 #include "print_test_support.h"
-
-#include <richedit.h>
 
 #include <algorithm>
 #include <chrono>
@@ -9,88 +7,7 @@
 #include <map>
 #include <sstream>
 
-#include "rich_edit.h"
-
 namespace ramilux::test {
-
-namespace {
-
-constexpr UINT_PTR kPrintingTimer = 1;
-
-HMODULE LoadRichEdit() {
-  static HMODULE module = LoadLibraryA("riched32.dll");
-  return module;
-}
-
-}  // namespace
-
-ViewWindow::ViewWindow() {
-  LoadRichEdit();
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = Proc;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = "RamiluxPrintTestWindow";
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  RegisterClassA(&windowClass);
-  owner_ = CreateWindowExA(0, windowClass.lpszClassName, "Listeur d'arborescence",
-                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480, nullptr, nullptr,
-                           windowClass.hInstance, this);
-  SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  view_ = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | ES_NOHIDESEL,
-                          0, 0, 620, 440, owner_, nullptr, windowClass.hInstance, nullptr);
-  rich_edit::SetTextLimit(view_, 0x7FFFFFFD);
-  SetFont("Courier New", 9);
-  SetTimer(owner_, kPrintingTimer, 10, nullptr);
-}
-
-ViewWindow::~ViewWindow() {
-  DestroyWindow(owner_);
-}
-
-void ViewWindow::SetFont(const char* face, int points) {
-  CHARFORMATA format{};
-  format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC;
-  format.yHeight = points * 20;
-  format.bCharSet = ANSI_CHARSET;
-  lstrcpynA(format.szFaceName, face, LF_FACESIZE);
-  rich_edit::SetCharFormat(view_, format);
-}
-
-bool ViewWindow::UseRamiluxFont() {
-  static const bool registered = [] {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string font(path);
-    font = font.substr(0, font.find_last_of('\\') + 1) + "Ramilux.ttf";
-    return GetFileAttributesA(font.c_str()) != INVALID_FILE_ATTRIBUTES &&
-           AddFontResourceA(font.c_str()) > 0;
-  }();
-  if (registered) SetFont("Ramilux", 9);
-  return registered;
-}
-
-void ViewWindow::SetLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  rich_edit::Clear(view_);
-  rich_edit::ReplaceSelection(view_, text);
-  rich_edit::SetCaret(view_, 0);
-}
-
-void ViewWindow::SelectLines(int first, int last) {
-  rich_edit::Select(view_, rich_edit::LineIndex(view_, first), rich_edit::LineIndex(view_, last));
-}
-
-LRESULT CALLBACK ViewWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<ViewWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_TIMER && wParam == kPrintingTimer && self && self->onPrinting) {
-    self->onPrinting();
-    return 0;
-  }
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 bool IsPrintDialog(HWND dialog) {
   return GetDlgItem(dialog, 0x473) != nullptr;

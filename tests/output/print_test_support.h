@@ -1,6 +1,5 @@
-// What the print tests share: a window with a rich edit view like the main window's,
-// a driver that answers the dialogs of the UI thread from a second thread, and the
-// jobs of the test printer read back as text through Ghostscript and Poppler.
+// What the print tests share: a driver that answers the dialogs of the UI thread from a second
+// thread, and the jobs of the test printer read back as text through Ghostscript and Poppler.
 #pragma once
 
 #include <windows.h>
@@ -13,42 +12,13 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "view_window.h"
 
 namespace ramilux::test {
 
 // The printer that scripts/test-printer sets up; its jobs land in kPrintedFolder.
 inline constexpr char kTestPrinter[] = "Ramilux Test";
 inline constexpr char kPrintedFolder[] = "C:\\printed";
-
-// A top-level window and its RICHEDIT view, set up as the main window sets up its own:
-// read-only, no word wrap, the raised text limit, the display font.
-class ViewWindow {
- public:
-  ViewWindow();
-  ~ViewWindow();
-  ViewWindow(const ViewWindow&) = delete;
-  ViewWindow& operator=(const ViewWindow&) = delete;
-
-  HWND owner() const { return owner_; }
-  HWND view() const { return view_; }
-
-  // Face and size in points of the view's font, character set 0.
-  void SetFont(const char* face, int points);
-  // The program's display font, Ramilux.ttf beside the test, when the build made it
-  // (registered for the rest of the process); false, and no change, without it.
-  bool UseRamiluxFont();
-  // Replaces the text with these lines, each ending in CR LF.
-  void SetLines(const std::vector<std::string>& lines);
-  void SelectLines(int first, int last);  // lines first .. last - 1
-
-  // Called on the UI thread by a timer while a print is going on: a second press.
-  std::function<void()> onPrinting;
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  HWND owner_ = nullptr;
-  HWND view_ = nullptr;
-};
 
 // A dialog (class #32770) of the UI thread seen by the driver.
 struct SeenDialog {

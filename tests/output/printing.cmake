@@ -6,6 +6,6 @@ target_link_libraries(print_test_printer PRIVATE ramilux_win_test_support winspo
 
 ramilux_test_suite(print_tests
   SOURCES print_estimate_test.cc print_job_test.cc print_no_printer_test.cc
-          print_test_support.cc
+          print_test_support.cc view_window.cc
   LIBS ramilux_output ramilux_win_test_support user32 gdi32 winspool comdlg32)
 add_dependencies(print_tests print_test_printer)

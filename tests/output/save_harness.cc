@@ -1,30 +1,12 @@
-// Test harness for the save and font commands: view, dialog driver, files, Unix programs.
+// Test harness for the save and font commands: dialog driver, files, Unix programs.
 #include "save_harness.h"
 
 #include <gtest/gtest.h>
-#include <richedit.h>
 
 #include <atomic>
 
-#include "rich_edit.h"
-
 namespace ramilux::test {
 namespace {
-
-constexpr char kWindowClass[] = "RamiluxSaveTestWindow";
-
-void RegisterWindowClass() {
-  static bool registered = [] {
-    LoadLibraryA("riched32.dll");
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kWindowClass;
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    return RegisterClassA(&windowClass) != 0;
-  }();
-  (void)registered;
-}
 
 // The dialogs that take input: one that has opened a box of its own is disabled.
 std::vector<HWND> OpenDialogs(DWORD thread) {
@@ -39,37 +21,6 @@ std::string ShellQuoted(const std::string& arg) {
 
 }  // namespace
 
-TestView::TestView() {
-  RegisterWindowClass();
-  window_ = CreateWindowExA(0, kWindowClass, "Vue de test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                            40, 600, 400, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  view_ = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
-                          0, 0, 580, 360, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
-  rich_edit::SetTextLimit(view_, 0x7FFFFFF0);
-  SetFont("DejaVu Sans Mono", 9, ANSI_CHARSET);
-}
-
-TestView::~TestView() {
-  if (window_) DestroyWindow(window_);
-}
-
-void TestView::AddLines(const std::vector<std::string>& lines) {
-  rich_edit::SetCaret(view_, rich_edit::TextLength(view_));
-  rich_edit::ReplaceSelection(view_, JoinLines(lines));
-}
-
-void TestView::SetFont(const char* face, int points, BYTE charset) {
-  CHARFORMATA format{};
-  format.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_COLOR;
-  format.dwEffects = CFE_AUTOCOLOR;
-  format.yHeight = points * 20;
-  format.bCharSet = charset;
-  lstrcpynA(format.szFaceName, face, LF_FACESIZE);
-  rich_edit::SetCharFormat(view_, format);
-}
-
 std::vector<std::string> SampleListing() {
   return {
       "Arborescence a partir de: C:\\Racine\\",
@@ -79,12 +30,6 @@ std::vector<std::string> SampleListing() {
       "\xB3   \xC0\xC4\xC4\xC4 Caf\xE9",
       "\xC0\xC4\xC4\xC4 Photos",
   };
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
 }
 
 DialogScript::DialogScript(std::function<void(DWORD)> script)

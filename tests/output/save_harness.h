@@ -1,6 +1,5 @@
-// Test harness for the save and font commands: a real rich edit view in a top-level
-// window, a helper thread that drives the modal dialogs the UI thread opens, temporary
-// folders, and Unix programs started through Wine.
+// Test harness for the save and font commands: a helper thread that drives the modal
+// dialogs the UI thread opens, temporary folders, and Unix programs started through Wine.
 #pragma once
 
 #include <windows.h>
@@ -11,33 +10,16 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "view_window.h"
 
 namespace ramilux::test {
 
-// A top-level window holding a read-only RICHEDIT view without word wrap, as the main
-// window has it.
-class TestView {
- public:
-  TestView();
-  ~TestView();
-  TestView(const TestView&) = delete;
-  TestView& operator=(const TestView&) = delete;
-
-  HWND window() const { return window_; }
-  HWND view() const { return view_; }
-
-  // Appends each line (ANSI bytes) followed by CR LF, as the listing writes them.
-  void AddLines(const std::vector<std::string>& lines);
-  void SetFont(const char* face, int points, BYTE charset);
-
- private:
-  HWND window_ = nullptr;
-  HWND view_ = nullptr;
-};
+// The face the save and font tests' view starts with: one Wine finds among the system's
+// fonts, so that the font dialog can open on it.
+inline constexpr char kSampleFace[] = "DejaVu Sans Mono";
 
 // The listing used by the save tests: connectors 0xC3 0xC0 0xB3 0xC4 and "é" (0xE9).
 std::vector<std::string> SampleListing();
-std::string JoinLines(const std::vector<std::string>& lines);  // each line + CR LF
 
 // Runs `script` on a helper thread while the UI thread sits in the modal dialogs of the
 // command under test. The script gets the UI thread's id. If dialogs are still open once

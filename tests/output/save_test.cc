@@ -150,7 +150,7 @@ TEST(SaveDialog, OpensWithTheCommandsNameAndFilters) {
       {"RTF", PopMnuSaveRtfClick, "Ramilux.rtf", {"Fichiers RTF (*.rtf)", "Tous fichiers (*.*)"}},
       {"TXT", PopMnuSaveTxtClick, "Ramilux.txt", {"Fichiers TXT (*.txt)", "Tous fichiers (*.*)"}},
   };
-  TestView view;
+  ViewWindow view{kSampleFace};
   for (const Row& row : rows) {
     SaveRun run = Save(view.view(), row.handler, "");  // cancelled: no file, no box
     EXPECT_EQ(run.proposed, row.proposed) << row.name;
@@ -160,7 +160,7 @@ TEST(SaveDialog, OpensWithTheCommandsNameAndFilters) {
 }
 
 TEST(SaveText, WritesTheViewsBytesExactly) {
-  TestView view;
+  ViewWindow view{kSampleFace};
   view.AddLines(SampleListing());
   TempFolder folder;
   DialogScript script([&](DWORD ui) {
@@ -175,7 +175,7 @@ TEST(SaveText, WritesTheViewsBytesExactly) {
 }
 
 TEST(SaveRtf, UnrtfReadsTheLinesInTheDisplayFont) {
-  TestView view;
+  ViewWindow view{kSampleFace};
   view.AddLines(SampleListing());
   struct Row {
     const char* face;
@@ -216,7 +216,7 @@ TEST(SaveFormat, FollowsTheCommandNotTheName) {
       {"empty view as RTF", PopMnuSaveRtfClick, "vide.rtf", false, true},
   };
   for (const Row& row : rows) {
-    TestView view;
+    ViewWindow view{kSampleFace};
     if (row.withListing) view.AddLines(SampleListing());
     TempFolder folder;
     Save(view.view(), row.handler, folder.path() + row.fileName);
@@ -242,7 +242,7 @@ TEST(SaveText, LongListingComesOutWhole) {
   for (int i = 0; i < 6000; ++i) {
     lines.push_back("\xB3   \xC3\xC4\xC4\xC4 fichier num\xE9ro " + std::to_string(i) + ".txt");
   }
-  TestView view;
+  ViewWindow view{kSampleFace};
   view.AddLines(lines);
   TempFolder folder;
   Save(view.view(), PopMnuSaveTxtClick, folder.path() + "longue.txt");
@@ -250,7 +250,7 @@ TEST(SaveText, LongListingComesOutWhole) {
 }
 
 TEST(SaveText, ReplacesALongerFileWholly) {
-  TestView view;
+  ViewWindow view{kSampleFace};
   view.AddLines(SampleListing());
   TempFolder folder;
   std::string name = folder.path() + "ancien.txt";
@@ -261,7 +261,7 @@ TEST(SaveText, ReplacesALongerFileWholly) {
 }
 
 TEST(SaveErrors, MissingFolderIsReportedThenAnRtfSaveWorks) {
-  TestView view;
+  ViewWindow view{kSampleFace};
   view.AddLines(SampleListing());
   TempFolder folder;
   std::string missing = folder.path() + "absent\\liste.txt";
@@ -303,7 +303,7 @@ TEST(SaveErrors, UnreplaceableTargetKeepsItsContent) {
       {"file taken by another program while the save runs", Obstacle::kTakenWhileSaving},
   };
   for (const Row& row : rows) {
-    TestView view;
+    ViewWindow view{kSampleFace};
     view.AddLines(SampleListing());
     TempFolder folder;
     std::string name = folder.path() + "garde.txt";
@@ -344,7 +344,7 @@ TEST(SaveErrors, StreamFailureMidwayLosesNothing) {
       {"text to a new name", BreakingAfter(kSaveText, 20), false},
   };
   for (const Row& row : rows) {
-    TestView view;
+    ViewWindow view{kSampleFace};
     view.AddLines(SampleListing());
     TempFolder folder;
     std::string name = folder.path() + "liste.txt";
