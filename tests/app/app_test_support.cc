@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <map>
 
 #include "platform.h"
 #include "rich_edit.h"
@@ -66,51 +65,18 @@ std::vector<std::string> ViewLines(HWND view) {
 // ---- dialogs
 
 TDialogDriver::TDialogDriver(std::vector<TAction> actions)
-    : actions_(std::move(actions)), uiThread_(GetCurrentThreadId()) {
-  thread_ = std::thread([this] { Watch(); });
-}
+    : actions_(std::move(actions)),
+      watcher_([this](HWND dialog) { OnOpen(dialog); }, [this](HWND) { ++unexpected_; },
+               std::chrono::seconds(8)) {}
 
-TDialogDriver::~TDialogDriver() {
-  stop_ = true;
-  thread_.join();
-}
-
-namespace {
-
-void Cancel(HWND dialog) {
-  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-  PostMessageA(dialog, WM_CLOSE, 0, 0);
-}
-
-}  // namespace
-
-void TDialogDriver::Watch() {
-  using Clock = std::chrono::steady_clock;
-  std::map<HWND, Clock::time_point> done;
-  while (!stop_) {
-    Sleep(20);
-    for (HWND dialog : test::VisibleDialogs(uiThread_)) {
-      auto seen = done.find(dialog);
-      if (seen != done.end()) {
-        if (Clock::now() - seen->second > std::chrono::seconds(8)) {
-          ++unexpected_;
-          Cancel(dialog);
-          seen->second = Clock::now();
-        }
-        continue;
-      }
-      test::WaitUntilPumping(dialog);
-      Sleep(50);
-      done[dialog] = Clock::now();
-      if (handled_ < static_cast<int>(actions_.size())) {
-        actions_[handled_](dialog);
-        ++handled_;
-      } else {
-        ++unexpected_;
-        Cancel(dialog);
-      }
-    }
-    std::erase_if(done, [](const auto& entry) { return !IsWindow(entry.first); });
+void TDialogDriver::OnOpen(HWND dialog) {
+  Sleep(50);
+  if (handled_ < static_cast<int>(actions_.size())) {
+    actions_[handled_](dialog);
+    ++handled_;
+  } else {
+    ++unexpected_;
+    test::CancelDialog(dialog);
   }
 }
 

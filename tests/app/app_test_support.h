@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dialogs.h"
@@ -51,18 +50,15 @@ class TDialogDriver {
  public:
   using TAction = std::function<void(HWND dialog)>;
   explicit TDialogDriver(std::vector<TAction> actions);
-  ~TDialogDriver();
   int Handled() const { return handled_; }
   int Unexpected() const { return unexpected_; }
 
  private:
-  void Watch();
+  void OnOpen(HWND dialog);
   std::vector<TAction> actions_;
-  DWORD uiThread_;
-  std::atomic<bool> stop_{false};
   std::atomic<int> handled_{0};
   std::atomic<int> unexpected_{0};
-  std::thread thread_;
+  test::DialogWatcher watcher_;  // last: it stops before the rest goes
 };
 
 // Dialog helpers for the driver's actions (they run on the driver's thread).

@@ -28,45 +28,21 @@ void ChooseRange(HWND dialog, int radio) {
 }
 
 DialogDriver::DialogDriver(Answer answer, int timeoutMs)
-    : answer_(std::move(answer)), timeoutMs_(timeoutMs), uiThread_(GetCurrentThreadId()) {
-  thread_ = std::thread([this] { Run(); });
-}
-
-DialogDriver::~DialogDriver() {
-  stop_ = true;
-  thread_.join();
-}
+    : answer_(std::move(answer)),
+      watcher_([this](HWND dialog) { OnOpen(dialog); }, [this](HWND) { timedOut_ = true; },
+               std::chrono::milliseconds(timeoutMs)) {}
 
 std::vector<SeenDialog> DialogDriver::seen() {
   std::lock_guard lock(mutex_);
   return seen_;
 }
 
-void DialogDriver::Run() {
-  using Clock = std::chrono::steady_clock;
-  std::map<HWND, Clock::time_point> open;
-  while (!stop_) {
-    for (HWND dialog : VisibleDialogs(uiThread_)) {
-      if (open.count(dialog)) {
-        if (Clock::now() - open[dialog] > std::chrono::milliseconds(timeoutMs_)) {
-          timedOut_ = true;
-          PressButton(dialog, IDCANCEL);
-        }
-        continue;
-      }
-      open[dialog] = Clock::now();
-      WaitUntilPumping(dialog);
-      {
-        std::lock_guard lock(mutex_);
-        seen_.push_back({IsPrintDialog(dialog), ShownText(dialog)});
-      }
-      answer_(dialog);
-    }
-    for (auto it = open.begin(); it != open.end();) {
-      it = IsWindow(it->first) ? std::next(it) : open.erase(it);
-    }
-    Sleep(5);
+void DialogDriver::OnOpen(HWND dialog) {
+  {
+    std::lock_guard lock(mutex_);
+    seen_.push_back({IsPrintDialog(dialog), ShownText(dialog)});
   }
+  answer_(dialog);
 }
 
 namespace {

@@ -8,7 +8,6 @@
 #include <functional>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dialogs.h"
@@ -33,23 +32,17 @@ class DialogDriver {
  public:
   using Answer = std::function<void(HWND dialog)>;
   explicit DialogDriver(Answer answer, int timeoutMs = 15000);
-  ~DialogDriver();
-  DialogDriver(const DialogDriver&) = delete;
-  DialogDriver& operator=(const DialogDriver&) = delete;
 
   std::vector<SeenDialog> seen();
   bool timedOut() const { return timedOut_; }
 
  private:
-  void Run();
+  void OnOpen(HWND dialog);
   Answer answer_;
-  int timeoutMs_;
-  DWORD uiThread_;
-  std::atomic<bool> stop_{false};
   std::atomic<bool> timedOut_{false};
   std::mutex mutex_;
   std::vector<SeenDialog> seen_;
-  std::thread thread_;
+  DialogWatcher watcher_;  // last: it stops before the rest goes
 };
 
 bool IsPrintDialog(HWND dialog);

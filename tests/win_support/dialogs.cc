@@ -1,6 +1,8 @@
 // Reading and answering the UI thread's dialogs from a test's second thread.
 #include "dialogs.h"
 
+#include <map>
+
 namespace ramilux::test {
 
 std::vector<HWND> VisibleDialogs(DWORD thread) {
@@ -37,6 +39,46 @@ std::string WindowText(HWND window) {
 
 std::string MessageBoxText(HWND box) {
   return WindowText(GetDlgItem(box, 0xFFFF));
+}
+
+void CancelDialog(HWND dialog) {
+  PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+DialogWatcher::DialogWatcher(Callback onOpen, Callback onStuck,
+                             std::chrono::milliseconds stuckAfter)
+    : onOpen_(std::move(onOpen)),
+      onStuck_(std::move(onStuck)),
+      stuckAfter_(stuckAfter),
+      uiThread_(GetCurrentThreadId()) {
+  thread_ = std::thread([this] { Watch(); });
+}
+
+DialogWatcher::~DialogWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+void DialogWatcher::Watch() {
+  using Clock = std::chrono::steady_clock;
+  std::map<HWND, Clock::time_point> open;  // each dialog seen, since when
+  while (!stop_) {
+    for (HWND dialog : VisibleDialogs(uiThread_)) {
+      auto seen = open.find(dialog);
+      if (seen == open.end()) {
+        WaitUntilPumping(dialog);
+        open[dialog] = Clock::now();
+        onOpen_(dialog);
+      } else if (Clock::now() - seen->second > stuckAfter_) {
+        onStuck_(dialog);
+        CancelDialog(dialog);
+        seen->second = Clock::now();
+      }
+    }
+    std::erase_if(open, [](const auto& entry) { return !IsWindow(entry.first); });
+    Sleep(10);
+  }
 }
 
 }  // namespace ramilux::test

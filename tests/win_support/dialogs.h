@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace ramilux::test {
@@ -24,5 +28,29 @@ std::string WindowText(HWND window);  // the bytes of the ANSI code page
 
 // A message box's text (its static 0xFFFF), in the ANSI code page.
 std::string MessageBoxText(HWND box);
+
+// Closes a dialog as its Cancel button or close box would.
+void CancelDialog(HWND dialog);
+
+// Watches, from a second thread, the dialogs that the constructing thread opens. Each new
+// one goes to `onOpen` once its modal loop answers; one still open `stuckAfter` later is
+// given to `onStuck` and cancelled, so that a hang becomes a failed test, not a stuck
+// suite. Callbacks run on the watching thread.
+class DialogWatcher {
+ public:
+  using Callback = std::function<void(HWND dialog)>;
+  DialogWatcher(Callback onOpen, Callback onStuck, std::chrono::milliseconds stuckAfter);
+  ~DialogWatcher();  // stops watching
+  DialogWatcher(const DialogWatcher&) = delete;
+  DialogWatcher& operator=(const DialogWatcher&) = delete;
+
+ private:
+  void Watch();
+  Callback onOpen_, onStuck_;
+  std::chrono::milliseconds stuckAfter_;
+  DWORD uiThread_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 }  // namespace ramilux::test
