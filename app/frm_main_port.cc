@@ -52,6 +52,7 @@ HWND TFrmMain::ButtonHandle(TButton button) const {
 // WM_SETCURSOR for itself and its children (the view through its subclass).
 void TFrmMain::SetWaitCursor(bool wait) {
   waitCursor_ = wait;
+  if (wait) lastQueueLook_ = 0;  // a run begins: its first look at the queue is not put off
   SetCursor(LoadCursorA(nullptr, wait ? IDC_WAIT : IDC_ARROW));
 }
 
@@ -126,18 +127,20 @@ int TFrmMain::SortIndex() {
 // back for the thread's own loop.
 void TFrmMain::ProcessMessages() {
   // A look at the queue is a round trip to the window server, 40 us under Wine: as much as
-  // writing a line. While the lines are written (the progress bar is up) the queue is
-  // looked at every few milliseconds, which keeps input and painting as prompt as the eye
-  // can tell and saves two seconds on 50,000 lines.
-  constexpr ULONGLONG kOutputLookInterval = 4;
-  if (IsWindowVisible(Control(IDC_PROGRESS_BAR))) {
+  // writing a line, or a fifth of searching a folder. During a run the queue is looked at
+  // every few milliseconds, which keeps input and painting as prompt as the eye can tell
+  // and saves two seconds on 50,000 lines and half a second on their 5,000 folders.
+  constexpr ULONGLONG kRunLookInterval = 4;
+  if (running_) {
     ULONGLONG now = GetTickCount64();
-    if (lastQueueLook_ != 0 && now - lastQueueLook_ < kOutputLookInterval) return;
+    if (lastQueueLook_ != 0 && now - lastQueueLook_ < kRunLookInterval) return;
     lastQueueLook_ = now;
   }
   FlushDirectoryLabel(false);
   MSG message;
+  bool found = false;
   while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    found = true;
     if (message.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
@@ -146,6 +149,9 @@ void TFrmMain::ProcessMessages() {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  // Input often comes in a burst (a button's press, then its release): the next poll
+  // looks again at once.
+  if (found) lastQueueLook_ = 0;
 }
 
 // Emptying a long text costs the control time that grows with the square of its lines
