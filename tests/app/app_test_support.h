@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "files.h"
 #include "frm_main.h"
 #include "ports.h"
 
@@ -86,7 +87,7 @@ class TTempTree {
   std::string root_;
 };
 
-void RemoveTree(const std::string& path);
+using test::RemoveTree;
 
 // A message-only window of the test's thread: messages posted to it are dispatched by
 // the next pump, which during a run is the run's own handling of pending input.

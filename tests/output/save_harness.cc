@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "files.h"
+
 namespace ramilux::test {
 namespace {
 
@@ -114,12 +116,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-  for (const std::string& name : FilesIn(path_)) {
-    std::string file = path_ + name;
-    SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(file.c_str());
-  }
-  RemoveDirectoryA(path_.c_str());
+  RemoveTree(path_);
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
