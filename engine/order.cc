@@ -38,8 +38,6 @@ int CompareTexts(const TOrderContext& ctx, std::string_view a, std::string_view 
   }
 }
 
-// A non-empty file sorts under its folder's path, anything of size 0 (folders, empty
-// files) under its own path.
 // Entries of different folders: a non-empty file sorts under its folder's path, anything
 // of size 0 (folders, empty files) under its own path.
 int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
