@@ -6,6 +6,7 @@
 #include <random>
 
 #include "fake_listing.h"
+#include "packed_time.h"
 
 namespace ramilux {
 namespace {
@@ -13,9 +14,7 @@ namespace {
 using ::testing::ElementsAre;
 using testing::TFakeListing;
 
-constexpr uint32_t Packed(int y, int mo, int d, int h, int mi, int s) {
-  return static_cast<uint32_t>((y - 1980) << 25 | mo << 21 | d << 16 | h << 11 | mi << 5 | s / 2);
-}
+using testing::Packed;
 
 TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
   TFakeListing f;

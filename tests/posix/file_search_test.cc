@@ -10,11 +10,13 @@
 #include <string>
 
 #include "platform.h"
+#include "packed_time.h"
 #include "temp_folder.h"
 
 namespace ramilux {
 namespace {
 
+using testing::Packed;
 using testing::TTempFolder;
 
 // Every entry a search delivers: name → attributes.
@@ -140,11 +142,6 @@ TEST_F(PosixSearch, SizesAre64BitAndFoldersHaveNone) {
   for (const TRow& row : rows)
     EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Size, row.Bytes) << row.Name;
   EXPECT_EQ(Find(*files_, tree_.Path(), "sub").Size, 0);
-}
-
-constexpr uint32_t Packed(int year, int month, int day, int hour, int minute, int second) {
-  return uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
-         uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
 }
 
 TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {

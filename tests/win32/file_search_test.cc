@@ -7,12 +7,14 @@
 #include <string>
 
 #include "platform.h"
+#include "packed_time.h"
 #include "temp_tree.h"
 
 namespace ramilux {
 namespace {
 
 using test::TTempTree;
+using testing::Packed;
 
 struct TFound {
   uint32_t Attr;
@@ -198,11 +200,6 @@ TEST_F(FileSearchTest, SizesAreSixtyFourBitAndZeroForFolders) {
   }
   EXPECT_EQ(found.at("folder").Size, 0);
   EXPECT_EQ(found.at("four GiB and five bytes").Size, 4294967301LL);
-}
-
-constexpr uint32_t Packed(int year, int month, int day, int hour, int minute, int second) {
-  return uint32_t(year - 1980) << 25 | uint32_t(month) << 21 | uint32_t(day) << 16 |
-         uint32_t(hour) << 11 | uint32_t(minute) << 5 | uint32_t(second / 2);
 }
 
 TEST_F(FileSearchTest, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
