@@ -7,6 +7,7 @@
 
 #include "console_output.h"
 #include "console_window.h"
+#include "json_listing.h"
 #include "listing.h"
 #include "options.h"
 #include "platform.h"
@@ -29,6 +30,14 @@ std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::stri
   return OpenOutputFile(*options.OutputFile, error);
 }
 
+int WriteJson(const ramilux::TListing& listing, const TArboOptions& options,
+              TOutputTarget& target) {
+  TConsoleOutput output(target, TEncodingChoice::Ansi);  // the document's bytes as they are
+  if (!WriteJsonListing(listing, options.Summary, output)) return kInterrupted;
+  if (!output.Finish()) return Fail(output.Error());
+  return kSuccess;
+}
+
 int Run(const std::vector<std::string>& arguments) {
   TArboOptions options;
   std::string error;
@@ -46,12 +55,17 @@ int Run(const std::vector<std::string>& arguments) {
 
   std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem();
   std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices();
-  TConsoleOutput output(*target, options.Encoding);
+  // With --json the run's lines go nowhere: the document is written from the entries.
+  TNowhereTarget nowhere;
+  TConsoleOutput output(options.Json ? nowhere : *target,
+                        options.Json ? TEncodingChoice::Ansi : options.Encoding);
   TProgressLine progress(StderrIsTerminal());
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window});
   window.Attach(listing);
   listing.SetRoot(AbsoluteFolder(options.Folder));
+  listing.WalkLimits.MaxDepth = options.MaxDepth;
+  if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
 
   // The window would put "0" back into a size box that holds no number and go on; a
   // command line says so instead.
@@ -70,6 +84,8 @@ int Run(const std::vector<std::string>& arguments) {
     return Fail(window.Error().empty() ? Say("échec de la liste", "listing failed")
                                        : window.Error());
   }
+  if (options.Json) return WriteJson(listing, options, *target);
+  if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.FEntries)) + "\r\n");
   if (!output.Finish()) return Fail(output.Error());
   return kSuccess;
 }

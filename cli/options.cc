@@ -2,6 +2,7 @@
 // value after "=" or as the next argument, "--" before a folder that begins with "-".
 #include "options.h"
 
+#include <charconv>
 #include <string_view>
 
 #include "system.h"
@@ -9,7 +10,22 @@
 namespace arbo {
 namespace {
 
-enum class TOption { Files, Mask, MinSize, MaxSize, Size, Date, Sort, Encoding, Output, Help };
+enum class TOption {
+  Files,
+  Mask,
+  MinSize,
+  MaxSize,
+  Size,
+  Date,
+  Sort,
+  Encoding,
+  Output,
+  Help,
+  Json,
+  MaxDepth,
+  Exclude,
+  Summary
+};
 
 struct TOptionName {
   char Short;  // 0 when there is none
@@ -24,7 +40,24 @@ constexpr TOptionName kOptions[] = {
     {'s', "size", TOption::Size, false},     {'d', "date", TOption::Date, false},
     {0, "sort", TOption::Sort, true},        {0, "encoding", TOption::Encoding, true},
     {'o', "output", TOption::Output, true},  {'h', "help", TOption::Help, false},
+    {0, "json", TOption::Json, false},       {'L', "max-depth", TOption::MaxDepth, true},
+    {'x', "exclude", TOption::Exclude, true}, {0, "summary", TOption::Summary, false},
 };
+
+// A whole decimal number of levels, 1 or more.
+bool ParseDepth(const std::string& text, int& depth) {
+  const char* end = text.data() + text.size();
+  const auto [stop, failure] = std::from_chars(text.data(), end, depth);
+  return failure == std::errc() && stop == end && depth >= 1;
+}
+
+// Masks separated by ";", of which one at least is not blank.
+bool HasMask(const std::string& text) {
+  for (char c : text) {
+    if (c != ';' && static_cast<unsigned char>(c) > 32) return true;
+  }
+  return false;
+}
 
 const TOptionName* FindShort(char name) {
   for (const TOptionName& option : kOptions) {
@@ -98,6 +131,28 @@ bool Apply(TOption option, const std::string& value, TArboOptions& options, std:
       break;
     case TOption::Help:
       options.Help = true;
+      break;
+    case TOption::Json:
+      options.Json = true;
+      break;
+    case TOption::Summary:
+      options.Summary = true;
+      break;
+    case TOption::MaxDepth:
+      if (!ParseDepth(value, options.MaxDepth)) {
+        error = Say("profondeur invalide (un nombre d'au moins 1) : ",
+                    "invalid depth (a number of at least 1): ") +
+                value;
+        return false;
+      }
+      break;
+    case TOption::Exclude:
+      if (!HasMask(value)) {
+        error = Say("exclusion vide : « ", "empty exclusion: \"") + value + Say(" »", "\"");
+        return false;
+      }
+      // Several -x add up, as one text of masks.
+      options.Exclude = options.Exclude ? *options.Exclude + ";" + value : value;
       break;
   }
   return true;
@@ -192,6 +247,13 @@ std::string UsageText() {
            "      --sort alpha|size|date     ordre des fichiers (alpha par défaut)\n"
            "      --encoding utf8|ansi       utf8 : connecteurs ├ └ │ ─, fins de ligne LF ;\n"
            "                                 ansi : octets 0xC3 0xC0 0xB3 0xC4 et CR LF\n"
+           "  -L, --max-depth N      liste N niveaux sous DOSSIER (1 : son contenu seul)\n"
+           "  -x, --exclude TEXTE    laisse de côté les fichiers et les dossiers (non\n"
+           "                         parcourus) dont le nom répond aux masques, comme -m\n"
+           "      --summary          ajoute la ligne « N dossiers, M fichiers, T Ko »\n"
+           "      --json             un document JSON (UTF-8) au lieu des lignes : chemin\n"
+           "                         relatif, nom, type, profondeur (1 sous DOSSIER),\n"
+           "                         taille en octets, date ISO 8601 locale avec décalage\n"
            "  -o, --output FICHIER   écrit dans FICHIER au lieu de la sortie standard\n"
            "  -h, --help             affiche cette aide\n"
            "Code de sortie : 0 réussite, 2 erreur, 130 interrompu (Ctrl-C).\n";
@@ -207,6 +269,13 @@ std::string UsageText() {
          "      --sort alpha|size|date     order of the files (default alpha)\n"
          "      --encoding utf8|ansi       utf8: connectors as ├ └ │ ─, LF line ends;\n"
          "                                 ansi: bytes 0xC3 0xC0 0xB3 0xC4 and CR LF\n"
+         "  -L, --max-depth N      list N levels below FOLDER (1: its contents only)\n"
+         "  -x, --exclude TEXT     leave out files and folders (not walked) whose name\n"
+         "                         matches the masks, as with -m\n"
+         "      --summary          add the line \"N dossiers, M fichiers, T Ko\"\n"
+         "      --json             one JSON document (UTF-8) instead of the lines: relative\n"
+         "                         path, name, type, depth (1 below FOLDER), size in\n"
+         "                         bytes, ISO 8601 local time with offset\n"
          "  -o, --output FILE      write to FILE instead of standard output\n"
          "  -h, --help             show this help\n"
          "Exit status: 0 success, 2 error, 130 interrupted (Ctrl-C).\n";

@@ -1,5 +1,6 @@
 // The file filters: the mask list and its wildcard matching, the size threshold and the
 // size test. Masks and names arrive lower-cased; matching is then exact, byte for byte.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -160,6 +161,25 @@ bool TListing::MatchMask(std::string_view lowerName, std::string_view mask) cons
 
 bool TListing::MatchesAnyMask(std::string_view lowerName) const {
   for (const std::string& mask : FMasks) {
+    if (MatchMask(lowerName, mask)) return true;
+  }
+  return false;
+}
+
+void TListing::SetExcludeMasks(std::string text) {
+  WalkLimits.ExcludeMasks.clear();
+  text_.Lower(text);
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const size_t semicolon = std::min(rest.find(';'), rest.size());
+    std::string_view mask = TrimBlanks(rest.substr(0, semicolon));
+    if (!mask.empty()) WalkLimits.ExcludeMasks.emplace_back(mask);
+    rest.remove_prefix(std::min(semicolon + 1, rest.size()));
+  }
+}
+
+bool TListing::Excluded(std::string_view lowerName) const {
+  for (const std::string& mask : WalkLimits.ExcludeMasks) {
     if (MatchMask(lowerName, mask)) return true;
   }
   return false;

@@ -22,6 +22,14 @@ inline constexpr char kCorner = '\xC0';
 inline constexpr char kBar = '\xB3';
 inline constexpr char kHorizontal = '\xC4';
 
+// What a command line adds to the window's options: how many levels below the root are
+// listed, and names left out of the listing (files and folders alike; an excluded folder
+// is not entered). The window leaves both at their defaults.
+struct TWalkLimits {
+  int MaxDepth = 0;                       // 0: no limit
+  std::vector<std::string> ExcludeMasks;  // lower-cased, matched as the file masks are
+};
+
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
@@ -54,6 +62,10 @@ class TListing {
 
   // Walk.
   void ScanTree(const std::string& root, bool withFiles);
+  // Fills WalkLimits.ExcludeMasks from a text of masks separated by ";" (blanks around
+  // each mask and empty masks dropped).
+  void SetExcludeMasks(std::string text);
+  bool Excluded(std::string_view lowerName) const;
 
   // Order: sorts FEntries with the comparator of the RgpSort item index.
   void SortEntries(int sortIndex);
@@ -76,12 +88,14 @@ class TListing {
   TEntryList FEntries;
   int64_t FMinSize = 0;
   bool FStopRequested = false;
+  TWalkLimits WalkLimits;
 
  private:
   void RunPhases(bool& redrawSuspended);
   void WalkDirectory(std::string& path);
   bool FilePass(std::string& path);  // false when stopped
   void FolderPass(std::string& path, size_t length);
+  bool FolderExcluded(std::string_view name);
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
   void AppendEntryLine(std::string& block, const TFileObject& entry);

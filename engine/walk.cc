@@ -25,6 +25,12 @@ class TSearchGuard {
   std::unique_ptr<TFileSearch> search_;
 };
 
+// Levels between the root and the folder `path` (the root itself is 0).
+int DepthBelowRoot(std::string_view path, size_t rootLength, char separator) {
+  path.remove_prefix(std::min(rootLength, path.size()));
+  return static_cast<int>(std::count(path.begin(), path.end(), separator));
+}
+
 }  // namespace
 
 void TListing::SetRoot(std::string folder) {
@@ -43,6 +49,11 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
 }
 
 void TListing::WalkDirectory(std::string& path) {
+  // A folder at the depth limit is listed but not entered.
+  if (WalkLimits.MaxDepth > 0 &&
+      DepthBelowRoot(path, FRootLength, separator_) >= WalkLimits.MaxDepth) {
+    return;
+  }
   window_.SetDirectoryLabel(path);
   window_.ProcessMessages();
   if (path.empty() || path.back() != separator_) path += separator_;
@@ -68,7 +79,7 @@ bool TListing::FilePass(std::string& path) {
       text_.Lower(lowerName_);
       // Size and time are read only for the files that pass the masks: on POSIX each
       // costs a stat of its own.
-      if (MatchesAnyMask(lowerName_)) {
+      if (MatchesAnyMask(lowerName_) && !Excluded(lowerName_)) {
         int64_t size = search->Size();
         if (PassesSizeFilter(size)) AddEntry(path, name, search->Time(), size, search->Attr());
       }
@@ -87,7 +98,7 @@ void TListing::FolderPass(std::string& path, size_t length) {
   path.resize(length);
   while (found) {
     std::string_view name = search->Name();
-    if ((search->Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name)) {
+    if ((search->Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name) && !FolderExcluded(name)) {
       AddEntry(path, name, search->Time(), search->Size(), search->Attr());
       path += name;
       path += separator_;
@@ -99,6 +110,13 @@ void TListing::FolderPass(std::string& path, size_t length) {
     found = search->FindNext();
     if (FStopRequested) return;
   }
+}
+
+bool TListing::FolderExcluded(std::string_view name) {
+  if (WalkLimits.ExcludeMasks.empty()) return false;
+  lowerName_.assign(name);
+  text_.Lower(lowerName_);
+  return Excluded(lowerName_);
 }
 
 void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,

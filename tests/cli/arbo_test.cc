@@ -210,7 +210,7 @@ TEST(ArboErrors, ExitWithStatusTwoAndOneLineOnStderr) {
     std::string NoFileAt;
   };
   const TRow rows[] = {
-      {"unknown option", {"-x", tree.Path()}, "-x", ""},
+      {"unknown option", {"-q", tree.Path()}, "-q", ""},
       {"unknown long option", {"--colour", tree.Path()}, "--colour", ""},
       {"no folder", {"-f"}, "dossier", ""},
       {"two folders", {tree.Path(), tree.Path()}, "dossier", ""},

@@ -1,0 +1,233 @@
+// The JSON document and the summary line of arbo, both made from the entry list after the
+// run has ordered it.
+#include "json_listing.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "json_system.h"
+
+namespace arbo {
+namespace {
+
+constexpr std::string_view kReplacement = "\uFFFD";
+
+// The length of the well-formed UTF-8 sequence at the start of `text`; when there is
+// none, 0 and in `bad` the length of the ill-formed part to replace (at least 1).
+size_t WellFormedLength(std::string_view text, size_t& bad) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
+  } else {
+    bad = 1;
+    return 0;
+  }
+  for (size_t i = 1; i < length; ++i) {
+    const bool inRange = i < text.size() && byte(i) >= (i == 1 ? low : 0x80) &&
+                         byte(i) <= (i == 1 ? high : 0xBF);
+    if (!inRange) {
+      bad = i;
+      return 0;
+    }
+  }
+  return length;
+}
+
+void AppendEscaped(std::string& out, unsigned char c) {
+  switch (c) {
+    case '"':
+      out += "\\\"";
+      return;
+    case '\\':
+      out += "\\\\";
+      return;
+    case '\b':
+      out += "\\b";
+      return;
+    case '\f':
+      out += "\\f";
+      return;
+    case '\n':
+      out += "\\n";
+      return;
+    case '\r':
+      out += "\\r";
+      return;
+    case '\t':
+      out += "\\t";
+      return;
+  }
+  char code[8];
+  std::snprintf(code, sizeof code, "\\u%04x", c);
+  out += code;
+}
+
+// Today the engine reports no folder it could not read; the reason of such a folder, when
+// it does, is the one optional field of its entry.
+std::optional<std::string_view> UnreadReason(const ramilux::TFileObject&) {
+  return std::nullopt;
+}
+
+bool IsFolder(const ramilux::TFileObject& entry) {
+  return (entry.Attr & ramilux::kAttrDirectory) != 0;
+}
+
+void AppendQuoted(std::string& out, std::string_view text) {
+  out += '"';
+  AppendJsonString(out, text);
+  out += '"';
+}
+
+// One entry as one line of the document.
+class TEntryWriter {
+ public:
+  explicit TEntryWriter(char separator) : separator_(separator) {}
+
+  void Append(std::string& out, const ramilux::TFileObject& entry) {
+    // After the conversion to UTF-8 a separator byte can only be the separator.
+    directory_.assign(NameAsUtf8(entry.Directory, buffer_));
+    if (separator_ != '/') std::replace(directory_.begin(), directory_.end(), separator_, '/');
+    name_.clear();
+    AppendJsonString(name_, NameAsUtf8(entry.Name, buffer_));
+    out += "    {\"path\": \"";
+    AppendJsonString(out, directory_);
+    out += name_;
+    out += "\", \"name\": \"";
+    out += name_;
+    out += IsFolder(entry) ? "\", \"type\": \"folder\"" : "\", \"type\": \"file\"";
+    const auto depth = std::count(entry.Directory.begin(), entry.Directory.end(), separator_);
+    out += ", \"depth\": ";
+    out += std::to_string(depth + 1);
+    if (!IsFolder(entry)) {
+      out += ", \"size\": ";
+      out += std::to_string(entry.Size);
+    }
+    if (std::optional<std::string> when = IsoLocalTime(entry.Time)) {
+      out += ", \"modified\": \"";
+      out += *when;
+      out += '"';
+    }
+    if (std::optional<std::string_view> reason = UnreadReason(entry)) {
+      out += ", \"reason\": ";
+      AppendQuoted(out, *reason);
+    }
+    out += '}';
+  }
+
+ private:
+  char separator_;
+  std::string buffer_, directory_, name_;
+};
+
+}  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  while (!text.empty()) {
+    size_t bad = 0;
+    const size_t length = WellFormedLength(text, bad);
+    if (length == 0) {
+      out += kReplacement;
+      text.remove_prefix(bad);
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(text[0]);
+    if (length == 1 && (c < 0x20 || c == '"' || c == '\\')) {
+      AppendEscaped(out, c);
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+}
+
+std::optional<std::string> IsoLocalTime(uint32_t packed) {
+  ramilux::TDateTime when;
+  when.Year = 1980 + static_cast<int>(packed >> 25);
+  when.Month = static_cast<int>((packed >> 21) & 0x0F);
+  when.Day = static_cast<int>((packed >> 16) & 0x1F);
+  when.Hour = static_cast<int>((packed >> 11) & 0x1F);
+  when.Minute = static_cast<int>((packed >> 5) & 0x3F);
+  when.Second = static_cast<int>(packed & 0x1F) * 2;
+  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (when.Year % 4 == 0 && when.Year % 100 != 0) || when.Year % 400 == 0;
+  if (when.Month < 1 || when.Month > 12 || when.Day < 1 || when.Day > kDays[when.Month - 1] ||
+      (when.Month == 2 && when.Day == 29 && !leap) || when.Hour > 23 || when.Minute > 59 ||
+      when.Second > 59) {
+    return std::nullopt;
+  }
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month,
+                when.Day, when.Hour, when.Minute, when.Second);
+  std::string iso = text;
+  if (std::optional<int> offset = UtcOffsetMinutes(when)) {
+    const int minutes = *offset < 0 ? -*offset : *offset;
+    std::snprintf(text, sizeof text, "%c%02d:%02d", *offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    iso += text;
+  }
+  return iso;
+}
+
+TListingCounts CountEntries(const ramilux::TEntryList& entries) {
+  TListingCounts counts;
+  for (const ramilux::TFileObject& entry : entries.Items) {
+    if (IsFolder(entry)) {
+      ++counts.Folders;
+    } else {
+      ++counts.Files;
+      counts.Bytes += entry.Size;
+    }
+  }
+  return counts;
+}
+
+std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& counts) {
+  // French counts: the singular up to one, "0 dossier, 1 fichier".
+  const auto counted = [](int64_t count, const char* noun) {
+    return std::to_string(count) + " " + noun + (count > 1 ? "s" : "");
+  };
+  return counted(counts.Folders, "dossier") + ", " + counted(counts.Files, "fichier") + ", " +
+         listing.SizeText(counts.Bytes) + " Ko";
+}
+
+bool WriteJsonListing(const ramilux::TListing& listing, bool summary, TConsoleOutput& output) {
+  std::string block = "{\n  \"root\": ";
+  std::string buffer;
+  AppendQuoted(block, NameAsUtf8(listing.FDirectory, buffer));
+  block += ",\n  \"entries\": [";
+  TEntryWriter writer(listing.FDirectory.empty() ? '/' : listing.FDirectory.back());
+  const ramilux::TEntryList& entries = listing.FEntries;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (Interrupted()) return false;
+    block += i == 0 ? "\n" : ",\n";
+    writer.Append(block, entries[i]);
+    if (block.size() >= 64 * 1024) {
+      output.Put(block);
+      block.clear();
+    }
+  }
+  block += entries.empty() ? "]" : "\n  ]";
+  if (summary) {
+    const TListingCounts counts = CountEntries(entries);
+    block += ",\n  \"summary\": {\"folders\": " + std::to_string(counts.Folders) +
+             ", \"files\": " + std::to_string(counts.Files) +
+             ", \"bytes\": " + std::to_string(counts.Bytes) + "}";
+  }
+  block += "\n}\n";
+  output.Put(block);
+  return true;
+}
+
+}  // namespace arbo

@@ -1,0 +1,48 @@
+// arbo --json: the ordered entries of a finished run as one JSON document, written entry
+// by entry as the lines would be, never held whole in memory.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "console_output.h"
+#include "listing.h"
+#include "system.h"
+
+namespace arbo {
+
+// Counts of what a listing holds, for --summary.
+struct TListingCounts {
+  int64_t Folders = 0;
+  int64_t Files = 0;
+  int64_t Bytes = 0;  // of the files
+};
+
+TListingCounts CountEntries(const ramilux::TEntryList& entries);
+// "N dossiers, M fichiers, T Ko", the size as the size column writes it.
+std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& counts);
+
+// Writes the document: the root, the entries in list order, and with `summary` the
+// counts. Returns early, false, when Ctrl-C comes; the output's own failures show in
+// output.Error() at its Finish.
+bool WriteJsonListing(const ramilux::TListing& listing, bool summary, TConsoleOutput& output);
+
+// `text` as the content of a JSON string: quotes, backslashes and control characters
+// escaped, every byte that is not part of well-formed UTF-8 replaced by U+FFFD (one per
+// maximal ill-formed part, as decoders do).
+void AppendJsonString(std::string& out, std::string_view text);
+
+// The ISO 8601 form of a packed local DOS time, "2003-01-10T11:00:04+01:00", or none when
+// the value is no real date and time.
+std::optional<std::string> IsoLocalTime(uint32_t packed);
+
+// Where the run's lines go when the JSON document replaces them.
+class TNowhereTarget final : public TOutputTarget {
+ public:
+  bool Write(const char*, size_t, std::string&) override { return true; }
+  bool Commit(std::string&) override { return true; }
+};
+
+}  // namespace arbo
