@@ -35,8 +35,8 @@ size_t WellFormedLength(std::string_view text, size_t& bad) {
     return 0;
   }
   for (size_t i = 1; i < length; ++i) {
-    const bool inRange = i < text.size() && byte(i) >= (i == 1 ? low : 0x80) &&
-                         byte(i) <= (i == 1 ? high : 0xBF);
+    const bool inRange =
+        i < text.size() && byte(i) >= (i == 1 ? low : 0x80) && byte(i) <= (i == 1 ? high : 0xBF);
     if (!inRange) {
       bad = i;
       return 0;
@@ -168,8 +168,8 @@ std::optional<std::string> IsoLocalTime(uint32_t packed) {
     return std::nullopt;
   }
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month,
-                when.Day, when.Hour, when.Minute, when.Second);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month, when.Day,
+                when.Hour, when.Minute, when.Second);
   std::string iso = text;
   if (std::optional<int> offset = UtcOffsetMinutes(when)) {
     const int minutes = *offset < 0 ? -*offset : *offset;

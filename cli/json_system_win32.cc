@@ -12,8 +12,8 @@ std::string_view NameAsUtf8(std::string_view name, std::string& buffer) {
   const int wideLength = MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), nullptr, 0);
   std::wstring wide(size_t(wideLength > 0 ? wideLength : 0), L'\0');
   MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), wide.data(), wideLength);
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
   buffer.resize(size_t(length > 0 ? length : 0));
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), buffer.data(), length, nullptr,
                       nullptr);

@@ -41,7 +41,7 @@ constexpr TOptionName kOptions[] = {
     {0, "sort", TOption::Sort, true},        {0, "encoding", TOption::Encoding, true},
     {'o', "output", TOption::Output, true},  {'h', "help", TOption::Help, false},
     {0, "json", TOption::Json, false},       {'L', "max-depth", TOption::MaxDepth, true},
-    {'x', "exclude", TOption::Exclude, true}, {0, "summary", TOption::Summary, false},
+    {0, "summary", TOption::Summary, false}, {'x', "exclude", TOption::Exclude, true},
 };
 
 // A whole decimal number of levels, 1 or more.

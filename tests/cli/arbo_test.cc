@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "arbo_runner.h"
+#include "json_reader.h"
 #include "temp_folder.h"
 
 namespace ramilux {
@@ -134,6 +136,97 @@ TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
   }
 }
 
+// Every combination gives the same entries three ways: the text lines, the JSON document
+// (read by Python), and the expected list; --summary only adds its line.
+TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
+  using testing::TListedEntry;
+  const std::map<std::string, long long> sizes = {
+      {"readme.txt", 1500}, {"a.doc", 2048}, {"b.doc", 10}, {"main.c", 300}};
+  const std::map<std::string, std::string> times = {
+      {"readme.txt", "2003-03-14T09:05:12"}, {"Docs", "2003-01-02T00:00:00"},
+      {"a.doc", "2003-02-20T17:30:00"},      {"Old", "2003-01-10T11:00:04"},
+      {"b.doc", "2003-01-10T11:00:04"},      {"Src", "2003-03-05T08:15:40"},
+      {"main.c", "2003-03-05T08:15:40"}};
+  struct TRow {
+    const char* Case;
+    std::vector<std::string> Arguments;
+    std::vector<TListedEntry> Expected;
+    std::string Summary;
+  };
+  const TRow rows[] = {
+      {"folders only", {}, {{1, "Docs"}, {2, "Old"}, {1, "Src"}}, "3 dossiers, 0 fichier, 0,00 Ko"},
+      {"files",
+       {"-f"},
+       {{1, "readme.txt"},
+        {1, "Docs"},
+        {2, "a.doc"},
+        {2, "Old"},
+        {3, "b.doc"},
+        {1, "Src"},
+        {2, "main.c"}},
+       "3 dossiers, 4 fichiers, 3,77 Ko"},
+      {"one level",
+       {"-f", "-L", "1"},
+       {{1, "readme.txt"}, {1, "Docs"}, {1, "Src"}},
+       "2 dossiers, 1 fichier, 1,46 Ko"},
+      {"two levels, grouped",
+       {"-fL2"},
+       {{1, "readme.txt"}, {1, "Docs"}, {2, "a.doc"}, {2, "Old"}, {1, "Src"}, {2, "main.c"}},
+       "3 dossiers, 3 fichiers, 3,76 Ko"},
+      {"folder excluded and not walked",
+       {"-f", "-x", "docs"},
+       {{1, "readme.txt"}, {1, "Src"}, {2, "main.c"}},
+       "1 dossier, 2 fichiers, 1,76 Ko"},
+      {"exclusions add up",
+       {"-f", "--exclude=*.doc", "-x", "src"},
+       {{1, "readme.txt"}, {1, "Docs"}, {2, "Old"}},
+       "2 dossiers, 1 fichier, 1,46 Ko"},
+      {"with a mask, size order and columns",
+       {"-f", "-s", "-d", "--sort", "size", "-m", "*.doc;*.c", "-x", "a*"},
+       {{1, "Docs"}, {2, "Old"}, {3, "b.doc"}, {1, "Src"}, {2, "main.c"}},
+       "3 dossiers, 2 fichiers, 0,30 Ko"},
+      {"everything excluded", {"-f", "-x", "*"}, {}, "0 dossier, 0 fichier, 0,00 Ko"},
+  };
+  for (const TRow& row : rows) {
+    std::vector<std::string> arguments = row.Arguments;
+    arguments.push_back(tree_.Path());
+    const TArboResult text = RunArbo(arguments, kFrench);
+    EXPECT_EQ(text.Status, 0) << row.Case << ": " << text.Err;
+    EXPECT_EQ(testing::TextEntries(text.Out), row.Expected) << row.Case;
+
+    arguments.insert(arguments.begin(), "--summary");
+    const TArboResult summary = RunArbo(arguments, kFrench);
+    EXPECT_EQ(summary.Out, text.Out + row.Summary + "\n") << row.Case;
+
+    arguments.insert(arguments.begin(), "--json");
+    const TArboResult json = RunArbo(arguments, kFrench);
+    EXPECT_EQ(json.Status, 0) << row.Case << ": " << json.Err;
+    const testing::TJsonDocument document = testing::ReadJson(json.Out);
+    ASSERT_TRUE(document.Parsed) << row.Case << ": " << document.Errors << json.Out;
+    EXPECT_EQ(document.Root, tree_.Path()) << row.Case;
+    EXPECT_EQ(document.Listed(), row.Expected) << row.Case;
+    // Paths follow from the outline: each entry's folder is the last one a level up.
+    std::vector<std::string> folders = {""};
+    long long files = 0, bytes = 0;
+    for (const testing::TJsonEntry& e : document.Entries) {
+      const std::string& name = e.Entry.Name;
+      folders.resize(size_t(e.Entry.Depth));
+      EXPECT_EQ(e.Path, folders.back() + name) << row.Case;
+      folders.push_back(e.Path + "/");
+      const bool isFile = sizes.count(name) != 0;
+      EXPECT_EQ(e.Type, isFile ? "file" : "folder") << row.Case << ": " << name;
+      EXPECT_EQ(e.Size, isFile ? sizes.at(name) : -1) << row.Case << ": " << name;
+      EXPECT_EQ(e.Modified.substr(0, 19), times.at(name)) << row.Case << ": " << name;
+      files += isFile;
+      bytes += isFile ? e.Size : 0;
+    }
+    ASSERT_TRUE(document.HasSummary) << row.Case;
+    EXPECT_EQ(document.Folders, (long long)document.Entries.size() - files) << row.Case;
+    EXPECT_EQ(document.Files, files) << row.Case;
+    EXPECT_EQ(document.Bytes, bytes) << row.Case;
+  }
+}
+
 TEST(ArboNames, KeepTheirBytesAndHiddenFilesShowButNotHiddenFolders) {
   TTempFolder tree;
   tree.MakeFolder("Été");
@@ -227,6 +320,13 @@ TEST(ArboErrors, ExitWithStatusTwoAndOneLineOnStderr) {
        tree / "none/list.txt"},
       {"output is a folder", {"-o", tree / "out", tree.Path()}, "est un dossier", ""},
       {"output device full", {"-f", "-o", "/dev/full", tree.Path()}, "/dev/full", ""},
+      {"json to a full device", {"--json", "-o", "/dev/full", tree.Path()}, "/dev/full", ""},
+      {"negative depth", {"-L", "-1", tree.Path()}, "-1", ""},
+      {"depth not a number", {"-L", "x", tree.Path()}, "profondeur invalide", ""},
+      {"depth zero", {"--max-depth=0", tree.Path()}, "profondeur invalide", ""},
+      {"depth with a unit", {"-L2k", tree.Path()}, "2k", ""},
+      {"empty exclusion", {"-x", "", tree.Path()}, "exclusion vide", ""},
+      {"exclusion of blanks and semicolons", {"--exclude= ; ", tree.Path()}, "exclusion vide", ""},
   };
   for (const TRow& row : rows) {
     const TArboResult result = RunArbo(row.Arguments, kFrench);

@@ -137,6 +137,58 @@ TEST(Walk, LinkBackToAnAncestorIsListedButNotEntered) {
   EXPECT_EQ(f.Files.FindFirstPatterns.size(), 4u);  // root and docs, two passes each
 }
 
+// A depth limit and exclusions decide both what is listed and which folders are searched
+// at all: a folder at the limit or excluded is never entered.
+TEST(Walk, DepthLimitAndExclusionsKeepFoldersUnsearched) {
+  using TNames = std::vector<std::string>;
+  struct TRow {
+    const char* Case;
+    int MaxDepth;
+    const char* Exclude;
+    TNames Expected;
+    TNames Walked;  // the folders the label showed
+  };
+  const TRow rows[] = {
+      {"one level", 1, "", {"a.txt", "B.HTM", ".hid", "docs", "src"}, {"C:\\root\\"}},
+      {"two levels",
+       2,
+       "",
+       {"a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "src"},
+       {"C:\\root\\", "C:\\root\\docs\\", "C:\\root\\src\\"}},
+      {"deeper than the tree",
+       9,
+       "",
+       {"a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"},
+       {"C:\\root\\", "C:\\root\\docs\\", "C:\\root\\docs\\old\\", "C:\\root\\src\\"}},
+      {"folder by name, case-blind",
+       0,
+       "DOCS",
+       {"a.txt", "B.HTM", ".hid", "src"},
+       {"C:\\root\\", "C:\\root\\src\\"}},
+      {"masks with blanks and an empty one",
+       0,
+       " *.htm ; ;A.TXT",
+       {".hid", "docs", "old", "src"},
+       {"C:\\root\\", "C:\\root\\docs\\", "C:\\root\\docs\\old\\", "C:\\root\\src\\"}},
+      {"star leaves nothing", 0, "*", {}, {"C:\\root\\"}},
+      {"limit and exclusion",
+       2,
+       "o*;s??",
+       {"a.txt", "B.HTM", ".hid", "docs", "plan.htm"},
+       {"C:\\root\\", "C:\\root\\docs\\"}},
+  };
+  for (const TRow& row : rows) {
+    TFakeListing f;
+    MakeTree(f);
+    f.Listing.BuildMaskList("");
+    f.Listing.WalkLimits.MaxDepth = row.MaxDepth;
+    f.Listing.SetExcludeMasks(row.Exclude);
+    f.Listing.ScanTree(f.Files.Root(), true);
+    EXPECT_EQ(f.Names(), row.Expected) << row.Case;
+    EXPECT_EQ(f.Window.Labels, row.Walked) << row.Case;
+  }
+}
+
 TEST(Walk, StopDuringFilePassLeavesTheFolderPassOut) {
   TFakeListing f;
   for (const char* name : {"f1", "f2", "f3"}) f.Files.AddFile(name, 1);
