@@ -30,10 +30,10 @@ std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::stri
   return OpenOutputFile(*options.OutputFile, error);
 }
 
-int WriteJson(const ramilux::TListing& listing, const TArboOptions& options,
+int WriteJson(const ramilux::TListing& listing, char separator, const TArboOptions& options,
               TOutputTarget& target) {
   TConsoleOutput output(target, TEncodingChoice::Ansi);  // the document's bytes as they are
-  if (!WriteJsonListing(listing, options.Summary, output)) return kInterrupted;
+  if (!WriteJsonListing(listing, separator, options.Summary, output)) return kInterrupted;
   if (!output.Finish()) return Fail(output.Error());
   return kSuccess;
 }
@@ -84,7 +84,7 @@ int Run(const std::vector<std::string>& arguments) {
     return Fail(window.Error().empty() ? Say("échec de la liste", "listing failed")
                                        : window.Error());
   }
-  if (options.Json) return WriteJson(listing, options, *target);
+  if (options.Json) return WriteJson(listing, files->Separator(), options, *target);
   if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.FEntries)) + "\r\n");
   if (!output.Finish()) return Fail(output.Error());
   return kSuccess;

@@ -202,12 +202,13 @@ std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& 
          listing.SizeText(counts.Bytes) + " Ko";
 }
 
-bool WriteJsonListing(const ramilux::TListing& listing, bool summary, TConsoleOutput& output) {
+bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
+                      TConsoleOutput& output) {
   std::string block = "{\n  \"root\": ";
   std::string buffer;
   AppendQuoted(block, NameAsUtf8(listing.FDirectory, buffer));
   block += ",\n  \"entries\": [";
-  TEntryWriter writer(listing.FDirectory.empty() ? '/' : listing.FDirectory.back());
+  TEntryWriter writer(separator);
   const ramilux::TEntryList& entries = listing.FEntries;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (Interrupted()) return false;

@@ -25,9 +25,11 @@ TListingCounts CountEntries(const ramilux::TEntryList& entries);
 std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& counts);
 
 // Writes the document: the root, the entries in list order, and with `summary` the
-// counts. Returns early, false, when Ctrl-C comes; the output's own failures show in
-// output.Error() at its Finish.
-bool WriteJsonListing(const ramilux::TListing& listing, bool summary, TConsoleOutput& output);
+// counts; `separator` is the file system's, as the entries' folders hold it. Returns
+// early, false, when Ctrl-C comes; the output's own failures show in output.Error() at
+// its Finish.
+bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
+                      TConsoleOutput& output);
 
 // `text` as the content of a JSON string: quotes, backslashes and control characters
 // escaped, every byte that is not part of well-formed UTF-8 replaced by U+FFFD (one per
