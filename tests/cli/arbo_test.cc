@@ -202,7 +202,7 @@ TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
     const TArboResult json = RunArbo(arguments, kFrench);
     EXPECT_EQ(json.Status, 0) << row.Case << ": " << json.Err;
     const testing::TJsonDocument document = testing::ReadJson(json.Out);
-    ASSERT_TRUE(document.Parsed) << row.Case << ": " << document.Errors << json.Out;
+    ASSERT_TRUE(document.Parsed) << row.Case << ": " << document.Output << json.Out;
     EXPECT_EQ(document.Root, tree_.Path()) << row.Case;
     EXPECT_EQ(document.Listed(), row.Expected) << row.Case;
     // Paths follow from the outline: each entry's folder is the last one a level up.

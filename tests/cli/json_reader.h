@@ -17,28 +17,26 @@ struct TListedEntry {
   int Depth = 0;  // 1 for the entries directly in the root
   std::string Name;
   bool operator==(const TListedEntry&) const = default;
+  friend std::ostream& operator<<(std::ostream& out, const TListedEntry& e) {
+    return out << e.Depth << ':' << e.Name;
+  }
 };
 
-inline std::ostream& operator<<(std::ostream& out, const TListedEntry& entry) {
-  return out << entry.Depth << ':' << entry.Name;
-}
-
-// The entries of a utf8 text listing, columns cut off (at the first two blanks after the
-// name); a summary line, which has no connector, ends them.
+// The entries of a utf8 text listing, columns cut off at the first two blanks after the
+// name; a line without connector (the summary) ends them.
 inline std::vector<TListedEntry> TextEntries(const std::string& listing) {
   std::vector<TListedEntry> entries;
-  size_t start = listing.find("\n \n");
-  if (start == std::string::npos) return entries;
-  for (start += 3; start < listing.size();) {
-    const size_t end = listing.find('\n', start);
-    const std::string line = listing.substr(start, end - start);
-    start = end + 1;
-    const size_t connector = line.find("\u2500 ");
+  const std::string dash = "\u2500 ";
+  for (size_t start = listing.find("\n \n") + 3; start > 2 && start < listing.size();) {
+    const std::string line = listing.substr(start, listing.find('\n', start) - start);
+    start += line.size() + 1;
+    const size_t connector = line.find(dash);
     if (connector == std::string::npos) break;
-    const std::string prefix = line.substr(0, connector + std::string("\u2500 ").size());
-    int characters = 0;
-    for (char c : prefix) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    std::string name = line.substr(prefix.size());
+    int characters = 0;  // of the prefix, three per level
+    for (size_t i = 0; i < connector + dash.size(); ++i) {
+      characters += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+    }
+    const std::string name = line.substr(connector + dash.size());
     entries.push_back({characters / 3, name.substr(0, name.find("  "))});
   }
   return entries;
@@ -52,7 +50,7 @@ struct TJsonEntry {
 
 struct TJsonDocument {
   bool Parsed = false;
-  std::string Errors;  // what Python said when it could not read the document
+  std::string Output;  // Python's, with its complaint when the document is not JSON
   std::string Root;
   std::vector<TJsonEntry> Entries;
   bool HasSummary = false;
@@ -65,17 +63,20 @@ struct TJsonDocument {
   }
 };
 
-// Strings come back from Python as hexadecimal UTF-8, so any byte survives the trip.
+// Strings come back from Python as hexadecimal UTF-8 ("-" when empty), so any byte
+// survives the trip.
 inline std::string FromHex(const std::string& hex) {
   std::string text;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+  for (size_t i = 0; hex != "-" && i + 1 < hex.size(); i += 2) {
     text += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   }
   return text;
 }
 
 inline TJsonDocument ReadJson(const std::string& document) {
-  static const char kScript[] = R"(
+  const TTempFolder folder;
+  std::ofstream(folder / "listing.json", std::ios::binary) << document;
+  std::ofstream(folder / "read.py") << R"(
 import json, sys
 d = json.load(open(sys.argv[1], encoding='utf-8', errors='strict'))
 assert set(d) <= {'root', 'entries', 'summary'}, d.keys()
@@ -86,43 +87,29 @@ for e in d['entries']:
     print('E', e['depth'], e['type'], e.get('size', -1), h(e['name']), h(e['path']),
           e.get('modified', '-'))
 if 'summary' in d:
-    s = d['summary']
-    print('S', s['folders'], s['files'], s['bytes'])
+    print('S', d['summary']['folders'], d['summary']['files'], d['summary']['bytes'])
 )";
-  const TTempFolder folder;
-  {
-    std::FILE* file = std::fopen((folder / "listing.json").c_str(), "wb");
-    std::fwrite(document.data(), 1, document.size(), file);
-    std::fclose(file);
-    file = std::fopen((folder / "read.py").c_str(), "wb");
-    std::fputs(kScript, file);
-    std::fclose(file);
-  }
-  const std::string command = "/usr/bin/python3 " + folder / "read.py" + " " +
-                              folder / "listing.json" + " 2>" + folder / "errors";
   TJsonDocument result;
-  std::string output;
+  const std::string command =
+      "/usr/bin/python3 " + folder / "read.py" + " " + folder / "listing.json" + " 2>&1";
   if (std::FILE* pipe = popen(command.c_str(), "r")) {
     char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) {
+      result.Output.append(chunk, n);
+    }
     result.Parsed = pclose(pipe) == 0;
   }
-  std::ifstream errors(folder / "errors");
-  std::getline(errors, result.Errors, '\0');
-  std::istringstream lines(output);
-  for (std::string kind; lines >> kind;) {
+  std::istringstream lines(result.Output);
+  for (std::string kind, a, b; lines >> kind;) {
     if (kind == "R") {
-      std::string root;
-      lines >> root;
-      result.Root = root == "-" ? "" : FromHex(root);
+      lines >> a;
+      result.Root = FromHex(a);
     } else if (kind == "E") {
-      TJsonEntry e;
-      std::string name, path;
-      lines >> e.Entry.Depth >> e.Type >> e.Size >> name >> path >> e.Modified;
-      e.Entry.Name = name == "-" ? "" : FromHex(name);
-      e.Path = path == "-" ? "" : FromHex(path);
+      TJsonEntry& e = result.Entries.emplace_back();
+      lines >> e.Entry.Depth >> e.Type >> e.Size >> a >> b >> e.Modified;
+      e.Entry.Name = FromHex(a);
+      e.Path = FromHex(b);
       if (e.Modified == "-") e.Modified.clear();
-      result.Entries.push_back(e);
     } else if (kind == "S") {
       result.HasSummary = true;
       lines >> result.Folders >> result.Files >> result.Bytes;
