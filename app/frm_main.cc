@@ -10,6 +10,7 @@
 #include "panel.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "screen_dpi.h"
 #include "speed_button.h"
 
 namespace ramilux {
@@ -99,7 +100,7 @@ LPVOID CreationParameter(const TControlRecord& record) {
 }  // namespace
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
-    : options_(std::move(options)), listing_({files, text, *this}), scale_(TScaler::ScreenDpi()) {
+    : options_(std::move(options)), listing_({files, text, *this}), scale_(ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
