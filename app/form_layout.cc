@@ -70,11 +70,4 @@ std::vector<TControlRecord> ReadFormLayout(HINSTANCE instance) {
   }
 }
 
-int TScaler::ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace ramilux

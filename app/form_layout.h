@@ -33,9 +33,6 @@ class TScaler {
  public:
   explicit TScaler(int dpi) : dpi_(dpi) {}
   int operator()(int pixels) const { return MulDiv(pixels, dpi_, 96); }
-  int Dpi() const { return dpi_; }
-  // The density of the screen the window is built for.
-  static int ScreenDpi();
 
  private:
   int dpi_;

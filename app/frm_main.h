@@ -45,7 +45,6 @@ class TFrmMain final : public TListingWindow {
   TListing& Listing() { return listing_; }
   const std::string& FontName() const { return fontName_; }
   const std::string& FontFile() const { return fontFile_; }
-  bool Running() const { return running_; }
   bool WaitCursorShown() const { return waitCursor_; }
 
   // The form's key preview and Tab order, for every message taken from the queue: true
@@ -140,10 +139,10 @@ class TFrmMain final : public TListingWindow {
   int64_t progressMax_ = 0;
   int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
   int progressWidth_ = 0;
-  ULONGLONG lastQueueLook_ = 0;
+  ULONGLONG lastQueueLook_ = 0;   // GetTickCount64 of a run's last look at the queue; 0: look now
   ULONGLONG lastLabelShown_ = 0;  // GetTickCount64 when a run last set the folder label
   std::string pendingLabel_;      // a folder name not yet put in the label
-  bool labelPending_ = false;     // GetTickCount64 when the output last looked at the queue
+  bool labelPending_ = false;     // pendingLabel_ waits to be shown
   TGdiObject formFont_;
   std::vector<TGdiObject> menuImages_;
   TMenu popupMenu_;

@@ -51,7 +51,8 @@ int Compare3(T a, T b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// Two non-empty files of one folder: by the secondary key, then by name. A negative size
+// Two non-empty files of one folder: by the secondary key, then by name (its bytes when
+// the collation calls two names equal, so the walk's order never shows). A negative size
 // (only a faulty search reports one) has no key: such files go first, by name, so that
 // the order stays a strict one.
 int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
@@ -62,7 +63,7 @@ int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1
           : kind == TSortKind::Size ? Compare3(e1.Size, e2.Size)
           : kind == TSortKind::Date ? Compare3(e1.Time, e2.Time)  // unsigned: right to 2107
                                     : 0;
-  return r != 0 ? r : ctx.Text.Compare(e1.Name, e2.Name);
+  return r != 0 ? r : CompareComponent(ctx, e1.Name, e2.Name);
 }
 
 // The order of two entries of one folder (equal Directory): what the comparators give,

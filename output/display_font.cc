@@ -7,13 +7,6 @@
 
 namespace ramilux {
 
-int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 DisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi) {
   DisplayFont result{};
   LOGFONTA& font = result.font;

@@ -5,15 +5,14 @@
 #include <richedit.h>
 #include <windows.h>
 
+#include "screen_dpi.h"
+
 namespace ramilux {
 
 struct DisplayFont {
   LOGFONTA font;
   COLORREF color;
 };
-
-// Pixels per inch of the screen, vertically: the density a LOGFONT's height refers to.
-int ScreenDpi();
 
 // The character format's size is in twips (1/1440 inch); a LOGFONT's height is the
 // negated character height in pixels. The view gets whole points, as a point size the

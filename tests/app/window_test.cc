@@ -13,6 +13,7 @@
 #include "app_test_support.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "screen_dpi.h"
 
 namespace ramilux::testing {
 namespace {
@@ -147,7 +148,7 @@ TEST(MainWindow, PanelKeepsItsHeightAndTheViewFillsTheRestOnResize) {
     RECT panel = PlaceIn(harness.Get(IDC_PNL_BOUTONS), form);
     RECT view = PlaceIn(harness.Get(IDC_RICH_EDIT), form);
     EXPECT_EQ(panel.right - panel.left, client.right);
-    EXPECT_EQ(panel.bottom - panel.top, MulDiv(101, TScaler::ScreenDpi(), 96));
+    EXPECT_EQ(panel.bottom - panel.top, MulDiv(101, ScreenDpi(), 96));
     EXPECT_EQ(view.top, panel.bottom);
     EXPECT_EQ(view.right, client.right);
     EXPECT_EQ(view.bottom, client.bottom);
@@ -447,7 +448,7 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
   EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
   EXPECT_EQ(GetFocus(), view);
   RECT box = PlaceIn(view, form.Handle());
-  EXPECT_EQ(box.top, MulDiv(101, TScaler::ScreenDpi(), 96));
+  EXPECT_EQ(box.top, MulDiv(101, ScreenDpi(), 96));
   SetFocus(harness.Get(IDC_CBX_FILE));
   PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
   harness.Pump();

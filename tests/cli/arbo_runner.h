@@ -1,5 +1,6 @@
 // Runs the built arbo (beside the test program in bin/) as a child process and collects
-// its exit status, standard output and standard error.
+// its exit status, standard output and standard error. Built with RAMILUX_ARBO_UNDER_WINE,
+// it runs the Windows build's arbo.exe through wine instead, on the same folders.
 #pragma once
 
 #include <fcntl.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -39,6 +41,41 @@ inline std::string BinFolder() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/";
 }
 
+#ifdef RAMILUX_ARBO_UNDER_WINE
+inline constexpr bool kUnderWine = true;
+#else
+inline constexpr bool kUnderWine = false;
+#endif
+
+// The line end of arbo's own messages (usage, errors): the console's of each system.
+inline const std::string kMessageEnd = kUnderWine ? "\r\n" : "\n";
+
+// A folder as arbo names it in its header: under Wine, the same path through drive Z:.
+inline std::string Listed(std::string path) {
+  if (!kUnderWine) return path;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  return "Z:" + path;
+}
+
+inline std::string EnvironmentOr(const char* name, const std::string& otherwise) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0' ? value : otherwise;
+}
+
+// The command line: arbo itself, or wine (as scripts/wine-env names it) and arbo.exe of
+// the Windows build tree beside this one.
+inline std::vector<std::string> CommandLine(const std::vector<std::string>& arguments) {
+  std::vector<std::string> command;
+  if (kUnderWine) {
+    command.push_back(EnvironmentOr("WINE", "wine"));
+    command.push_back(EnvironmentOr("RAMILUX_ARBO_EXE", BinFolder() + "../../win/bin/arbo.exe"));
+  } else {
+    command.push_back(BinFolder() + "arbo");
+  }
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  return command;
+}
+
 // `environment` adds or replaces variables; `folder` is the child's current folder (and
 // $PWD), the test's own when empty; `whileRunning` is called with the child's pid before
 // the test waits for its end.
@@ -47,7 +84,7 @@ inline TArboResult RunArbo(const std::vector<std::string>& arguments,
                            const std::function<void(pid_t)>& whileRunning = {}) {
   static const TTempFolder captures;  // outside every tree the tests list
   const std::string outPath = captures / "stdout", errPath = captures / "stderr";
-  const std::string program = BinFolder() + "arbo";
+  const std::vector<std::string> command = CommandLine(arguments);
   const pid_t pid = fork();
   if (pid == 0) {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -59,11 +96,10 @@ inline TArboResult RunArbo(const std::vector<std::string>& arguments,
       setenv("PWD", folder.c_str(), 1);
     }
     for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments)
-      argv.push_back(const_cast<char*>(argument.c_str()));
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    execvp(argv[0], argv.data());
     _exit(121);
   }
   if (whileRunning) whileRunning(pid);

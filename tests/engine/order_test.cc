@@ -83,7 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(OrderRow{"Name", TSortKind::Name, TCollation::Bytes, kByName},
                       OrderRow{"Size", TSortKind::Size, TCollation::Bytes, kBySize},
                       OrderRow{"Date", TSortKind::Date, TCollation::Bytes, kBySize},
-                      OrderRow{"NameCaseBlind", TSortKind::Name, TCollation::CaseBlind, kByName}),
+                      OrderRow{"NameCaseBlind", TSortKind::Name, TCollation::CaseBlind, kByName},
+                      OrderRow{"SizeCaseInsensitive", TSortKind::Size, TCollation::CaseInsensitive,
+                               kBySize}),
     [](const auto& row) { return row.param.label; });
 
 TEST(Comparators, FollowTheOrderOfTheExample) {
@@ -136,6 +138,28 @@ TEST(Order, NamesThatCollateBeforeTheSeparatorStayOutOfTheFolder) {
   }
 }
 
+// "Docs" and "docs" may both exist; a collation that calls them equal must neither mix
+// their contents nor leave their order to the sort: their bytes decide, in every order
+// and whatever order the walk found them in.
+TEST(Order, NamesTheCollationCallsEqualGoInByteOrder) {
+  const std::vector<E> rows = {{"", "f.txt", 9, 5}, {"", "F.txt", 9, 5}, {"", "e"},
+                               {"", "docs"},        {"", "E"},           {"", "Docs"},
+                               {"docs\\", "y", 1},  {"Docs\\", "x", 1}};
+  for (TSortKind kind : {TSortKind::Name, TSortKind::Size, TSortKind::Date}) {
+    for (bool reversed : {false, true}) {
+      TFakeTextServices text;
+      text.Collation = TCollation::CaseInsensitive;
+      std::vector<E> walked = rows;
+      if (reversed) std::reverse(walked.begin(), walked.end());
+      TEntryList list = MakeList(walked);
+      SortEntryList(list, TOrderContext{text, '\\'}, kind);
+      EXPECT_THAT(Names(list),
+                  ElementsAreArray({"F.txt", "f.txt", "Docs", "x", "docs", "y", "E", "e"}))
+          << static_cast<int>(kind) << (reversed ? " reversed" : "");
+    }
+  }
+}
+
 TEST(Order, DatesAfter2043AreLater) {
   TFakeTextServices text;
   // 2036 and 2052: the second has the top bit set, negative as a signed number.
@@ -181,7 +205,9 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
     }
     for (TSortKind kind : {TSortKind::Name, TSortKind::Size, TSortKind::Date}) {
       TFakeTextServices text;
-      text.Collation = round % 2 ? TCollation::CaseBlind : TCollation::Bytes;
+      const TCollation collations[] = {TCollation::Bytes, TCollation::CaseBlind,
+                                       TCollation::CaseInsensitive};
+      text.Collation = collations[round % 3];
       TOrderContext ctx{text, '\\'};
       TEntryList fast = MakeList(rows);
       SortEntryList(fast, ctx, kind);

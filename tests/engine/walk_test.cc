@@ -212,5 +212,32 @@ TEST(Walk, StopIsPolledAfterFindNextOnly) {
   EXPECT_EQ(f.Files.OpenSearches, 0);
 }
 
+// Stop pressed before a pass begins: what its find-first returns is still taken (and a
+// folder still entered); only the find-next after it sees the flag.
+TEST(Walk, EntryOfFindFirstIsTakenAfterStop) {
+  struct TRow {
+    const char* Case;
+    bool WithFiles;
+    std::vector<std::string> Files;  // in the order the searches find them
+    std::vector<std::string> Names;
+  };
+  const TRow rows[] = {
+      {"file pass", true, {"f", "d\\inner", "g"}, {"f"}},
+      {"folder pass", false, {"d\\inner", "f", "e\\inner"}, {"d"}},
+  };
+  for (const TRow& row : rows) {
+    TFakeListing f;
+    f.Files.DotEntries = false;
+    for (const std::string& file : row.Files) f.Files.AddFile(file, 1);
+    f.Listing.BuildMaskList("");
+    f.Window.OnProcessMessages = [&](int n) {
+      if (n == 1) f.Listing.SbnStopClick();  // while the root's label is shown
+    };
+    f.Listing.ScanTree(f.Files.Root(), row.WithFiles);
+    EXPECT_EQ(f.Names(), row.Names) << row.Case;
+    EXPECT_EQ(f.Files.OpenSearches, 0) << row.Case;
+  }
+}
+
 }  // namespace
 }  // namespace ramilux

@@ -124,6 +124,9 @@ class TFakeFileSystem : public TFileSystem {
   int LinkChecks = 0;
   // Runs after every find-next, e.g. to press Stop at the n-th one (given n from 1).
   std::function<void(int)> OnFindNext;
+  // False: searches find no "." and "..", as in a drive's root, so that find-first
+  // returns a real entry.
+  bool DotEntries = true;
 
   static constexpr int kMaxDepth = 64;
 
@@ -166,6 +169,7 @@ inline bool TFakeSearch::FindFirst(const std::string& pattern, uint32_t attrValu
   if (folder == nullptr || !folder->IsFolder() || folder->Unsearchable) return false;
   entries_.clear();
   for (const char* dots : {".", ".."}) {
+    if (!fs_.DotEntries) break;
     TFakeNode& dot = entries_.emplace_back();
     dot.Name = dots;
     dot.Attr = kAttrDirectory;

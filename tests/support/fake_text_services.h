@@ -1,6 +1,6 @@
-// Text services for tests: a locale made to order (byte order or a simple case-blind
-// collation, the decimal separator, the short date and long time formats, ANSI or UTF-8).
-// The default is the French locale of the listing: "," dd/MM/yyyy HH:mm:ss.
+// Text services for tests: a locale made to order (byte order, a simple case-blind or a
+// case-insensitive collation, the decimal separator, the short date and long time formats,
+// ANSI or UTF-8). The default is the French locale of the listing: "," dd/MM/yyyy HH:mm:ss.
 #pragma once
 
 #include <string>
@@ -11,8 +11,9 @@
 namespace ramilux::testing {
 
 enum class TCollation {
-  Bytes,     // unsigned byte order
-  CaseBlind  // letters without case first ("a" < "B"), then byte order
+  Bytes,           // unsigned byte order
+  CaseBlind,       // letters without case first ("a" < "B"), then byte order
+  CaseInsensitive  // letters without case only: "Docs" and "docs" collate equal
 };
 
 class TFakeTextServices : public TTextServices {
@@ -45,12 +46,11 @@ class TFakeTextServices : public TTextServices {
 
   int Compare(std::string_view a, std::string_view b) const override {
     ++CompareCalls;
-    if (Collation == TCollation::CaseBlind) {
-      std::string la(a), lb(b);
-      for (char& c : la) c = AsciiLower(c);
-      for (char& c : lb) c = AsciiLower(c);
-      if (int r = Bytes(la, lb); r != 0) return r;
-    }
+    if (Collation == TCollation::Bytes) return Bytes(a, b);
+    std::string la(a), lb(b);
+    for (char& c : la) c = AsciiLower(c);
+    for (char& c : lb) c = AsciiLower(c);
+    if (int r = Bytes(la, lb); r != 0 || Collation == TCollation::CaseInsensitive) return r;
     return Bytes(a, b);
   }
 

@@ -91,7 +91,8 @@ inline bool SetCharFormat(HWND view, CHARFORMATA format) {
   return ok;
 }
 
-// Streams the whole content out (SF_RTF or SF_TEXT) through `callback`.
+// Streams the whole content out (SF_RTF or SF_TEXT) through the stream's callback; the
+// stream's dwError tells whether every chunk was taken.
 inline int64_t StreamOut(HWND view, UINT format, EDITSTREAM& stream) {
   return SendMessageA(view, EM_STREAMOUT, format, reinterpret_cast<LPARAM>(&stream));
 }
