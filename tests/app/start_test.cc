@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "ramilux_version.h"
 #include "remote.h"
 
 namespace ramilux::testing {
@@ -135,7 +136,7 @@ TEST(ProgramStart, F1InTheProgramsLoopOpensAboutTitledAfterTheExecutable) {
   GetWindowTextA(box, caption, sizeof caption);
   GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
   EXPECT_STREQ(caption, "Ramilux");
-  const std::string opening = "        Ramilux\r\n        Version 1.0.6\r\n";
+  const std::string opening = "        Ramilux\r\n        Version " RAMILUX_VERSION "\r\n";
   EXPECT_EQ(std::string(text).substr(0, opening.size()), opening);
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
