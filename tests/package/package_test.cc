@@ -2,6 +2,10 @@
 // path with a space) of a fresh prefix by scripts/test-package; Ramilux.exe and arbo.exe
 // started from there, away from the build tree.
 #include <windows.h>
+// The system's headers that need <windows.h>.
+// clang-format off
+#include <tlhelp32.h>
+// clang-format on
 
 #include <gtest/gtest.h>
 
@@ -220,6 +224,32 @@ TEST(Package, RamiluxFindsItsFontBesideItAndLists) {
   const std::string text = program.ViewText();
   EXPECT_NE(text.find("Arborescence a partir de: " + root + "\\"), std::string::npos) << text;
   EXPECT_NE(text.find(kSampleOutline), std::string::npos) << text;
+}
+
+// The full path of a module loaded in a process, empty when it is not loaded.
+std::string ModulePath(DWORD processId, const std::string& name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return "";
+  MODULEENTRY32 module{};
+  module.dwSize = sizeof module;
+  std::string path;
+  for (BOOL more = Module32First(snapshot, &module); more && path.empty();
+       more = Module32Next(snapshot, &module)) {
+    if (lstrcmpiA(module.szModule, name.c_str()) == 0) path = module.szExePath;
+  }
+  CloseHandle(snapshot);
+  return path;
+}
+
+// The manifest takes effect: the window's controls come from the common controls 6,
+// which live side by side in winsxs, not from the old ones in system32.
+TEST(Package, RamiluxDrawsItsControlsWithTheCommonControls6) {
+  TInstalledRamilux program(kInstalled);
+  ASSERT_NE(program.Window(), nullptr);
+  std::string path = ModulePath(program.ProcessId(), "comctl32.dll");
+  CharLowerA(path.data());
+  EXPECT_NE(path.find("\\winsxs\\"), std::string::npos) << path;
+  EXPECT_NE(path.find("common-controls"), std::string::npos) << path;
 }
 
 TEST(Package, AboutNamesFilesThatAreBesideTheProgram) {
