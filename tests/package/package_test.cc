@@ -151,6 +151,15 @@ TEST(Package, ProgramsCarryTheProjectVersionAndTheirManifest) {
     SCOPED_TRACE(test.File);
     const std::string path = kInstalled + test.File;
     EXPECT_EQ(ProductVersion(path), RAMILUX_VERSION);
+    // The loader must accept the manifest: one it cannot parse stops the program at start.
+    ACTCTXA context{};
+    context.cbSize = sizeof context;
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = path.c_str();
+    context.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE activation = CreateActCtxA(&context);
+    EXPECT_NE(activation, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
     HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
     const std::string manifest = Manifest(module);
