@@ -1,8 +1,8 @@
-# The two commands of the README: `make run` and `make test`. Both install what is
-# missing, then build only what changed.
+# The two commands of the README: `make run` and `make test`, and `make dist`, the zip
+# for Windows users. All install what is missing, then build only what changed.
 SHELL := /bin/bash
 
-.PHONY: all deps build run test screenshot clean
+.PHONY: all deps build run test dist screenshot clean
 
 all: build
 
@@ -17,6 +17,9 @@ run: build
 
 test: deps
 	@scripts/run-tests
+
+dist: deps
+	@scripts/dist
 
 screenshot: build
 	@scripts/screenshot

@@ -1,6 +1,7 @@
 // Drives a running Ramilux.exe from outside, for the screenshot script:
 //   ramilux_drive options          check every file option so that all of them show
 //   ramilux_drive list FOLDER      choose FOLDER in the folder picker and wait for the run
+//   ramilux_drive about            press F1 and wait for the About box
 // Exits 0 once the window is in the state asked for.
 #include <windows.h>
 // The system's headers that need <windows.h>.
@@ -92,6 +93,10 @@ int main(int argc, char** argv) {
     CheckAllOptions(target);
     return 0;
   }
+  if (command == "about") {
+    PostMessageA(target.Get(IDC_RICH_EDIT), WM_KEYDOWN, VK_F1, 0);
+    return WaitForProcessWindow(target.ProcessId, "#32770", 10000) ? 0 : 1;
+  }
   if (command == "list" && argc > 2) {
     std::string folder = argv[2];
     // The very first picker of a new prefix may ignore the preselection: once more.
@@ -101,6 +106,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ramilux_drive: the listing of %s did not happen\n", folder.c_str());
     return 1;
   }
-  std::fprintf(stderr, "usage: ramilux_drive options | list FOLDER\n");
+  std::fprintf(stderr, "usage: ramilux_drive options | list FOLDER | about\n");
   return 2;
 }

@@ -11,6 +11,7 @@
 #include "app_test_support.h"
 #include "app_title.h"
 #include "error_box.h"
+#include "ramilux_version.h"
 #include "resource.h"
 #include "rich_edit.h"
 
@@ -40,12 +41,12 @@ TDialogDriver::TAction ReadAndClose(TBox& box, HWND form) {
 
 const char kAboutText[] =
     "        Ramilux\r\n"
-    "        Version 1.0.6\r\n"
+    "        Version " RAMILUX_VERSION "\r\n"
     "\r\n"
     "  (c) 2026 les d\xE9veloppeurs de Ramilux\r\n"
     "\r\n"
-    "  email: contact@ramilux.example.org\r\n"
-    "  site : https://ramilux.example.org";
+    "  aide : LISEZMOI.txt, \xE0 c\xF4t\xE9 de Ramilux.exe\r\n"
+    "  licences : LISEZMOI.txt, Ramilux-LICENSE.txt";
 
 void ExpectCentredOnScreen(const RECT& place) {
   EXPECT_NEAR((place.left + place.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);

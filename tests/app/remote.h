@@ -3,6 +3,10 @@
 #pragma once
 
 #include <windows.h>
+// The system's headers that need <windows.h>.
+// clang-format off
+#include <richedit.h>
+// clang-format on
 
 #include <string>
 
@@ -60,5 +64,22 @@ class TRemoteBuffer {
   HANDLE process_;
   void* address_;
 };
+
+// The face of a rich edit view in another process, read with EM_GETCHARFORMAT through
+// that process's memory.
+inline std::string RemoteViewFace(HWND view, DWORD processId) {
+  HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+  CHARFORMATA format{};
+  format.cbSize = sizeof format;
+  {
+    TRemoteBuffer buffer(process, sizeof format);
+    buffer.Write(&format, sizeof format);
+    SendMessageA(view, EM_GETCHARFORMAT, SCF_DEFAULT, buffer.Address());
+    buffer.Read(&format, sizeof format);
+  }
+  CloseHandle(process);
+  return format.szFaceName;
+}
 
 }  // namespace ramilux::testing

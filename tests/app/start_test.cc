@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "ramilux_version.h"
 #include "remote.h"
 
 namespace ramilux::testing {
@@ -65,21 +66,8 @@ class TProgram {
   HANDLE Process() const { return process_.hProcess; }
   DWORD ProcessId() const { return process_.dwProcessId; }
 
-  // The face of the view, read with EM_GETCHARFORMAT through the program's own memory.
   std::string ViewFace() const {
-    HWND view = GetDlgItem(window_, 101);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                                 process_.dwProcessId);
-    CHARFORMATA format{};
-    format.cbSize = sizeof format;
-    {
-      TRemoteBuffer buffer(process, sizeof format);
-      buffer.Write(&format, sizeof format);
-      SendMessageA(view, EM_GETCHARFORMAT, SCF_DEFAULT, buffer.Address());
-      buffer.Read(&format, sizeof format);
-    }
-    CloseHandle(process);
-    return format.szFaceName;
+    return RemoteViewFace(GetDlgItem(window_, 101), process_.dwProcessId);
   }
 
  private:
@@ -135,7 +123,7 @@ TEST(ProgramStart, F1InTheProgramsLoopOpensAboutTitledAfterTheExecutable) {
   GetWindowTextA(box, caption, sizeof caption);
   GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
   EXPECT_STREQ(caption, "Ramilux");
-  const std::string opening = "        Ramilux\r\n        Version 1.0.6\r\n";
+  const std::string opening = "        Ramilux\r\n        Version " RAMILUX_VERSION "\r\n";
   EXPECT_EQ(std::string(text).substr(0, opening.size()), opening);
   PostMessageA(box, WM_COMMAND, IDOK, 0);
 }
