@@ -16,6 +16,7 @@ namespace arbo {
 namespace {
 
 constexpr int kSuccess = 0;
+constexpr int kIncomplete = 1;  // the listing is written, but some folders could not be read
 constexpr int kFailure = 2;
 constexpr int kInterrupted = 130;  // as a shell reports a program ended by SIGINT
 
@@ -23,6 +24,8 @@ int Fail(const std::string& message) {
   WriteStderr("arbo: " + message + "\n");
   return kFailure;
 }
+
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread);
 
 std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::string& error) {
   if (!options.OutputFile) return OpenStandardOutput();
@@ -44,18 +47,22 @@ int Run(const std::vector<std::string>& arguments) {
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
   if (!target) return Fail(error);
 
-  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem();
-  std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices();
+  // In utf8 the engine works on the exact names; in ansi, on what the platform shows.
+  const bool utf8 = options.Encoding == TEncodingChoice::Utf8;
+  const ramilux::TEncoding encoding = utf8 ? ramilux::TEncoding::Utf8 : ramilux::PlatformEncoding();
+  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem(encoding);
+  std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices(encoding);
+  if (options.Mask) options.Mask = EngineText(*options.Mask, utf8);
   TConsoleOutput output(*target, options.Encoding);
   TProgressLine progress(StderrIsTerminal());
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window});
   window.Attach(listing);
-  listing.SetRoot(AbsoluteFolder(options.Folder));
+  listing.SetRoot(EngineText(AbsoluteFolder(options.Folder), utf8));
 
   // The window would put "0" back into a size box that holds no number and go on; a
-  // command line says so instead.
-  if (window.MinSizeEditShown()) {
+  // command line says so instead, with or without -f.
+  if (options.SizeDirection != TSizeDirection::None) {
     listing.SetMinSize(options.SizeText);
     if (window.SizeTextRejected()) {
       return Fail(Say("taille invalide : ", "invalid size: ") + options.SizeText);
@@ -71,7 +78,20 @@ int Run(const std::vector<std::string>& arguments) {
                                        : window.Error());
   }
   if (!output.Finish()) return Fail(output.Error());
-  return kSuccess;
+  return ReportUnread(listing.FUnread);
+}
+
+// The listing is complete, or stderr says which folders it lacks and why.
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread) {
+  if (unread.empty()) return kSuccess;
+  for (const ramilux::TUnreadFolder& folder : unread) {
+    WriteStderr("arbo: " + folder.Path + ": " + folder.Reason + "\n");
+  }
+  const std::string count = std::to_string(unread.size());
+  WriteStderr("arbo: " + count +
+              Say(" dossier(s) non lu(s), liste incomplète\n",
+                  " folder(s) not read, listing incomplete\n"));
+  return kIncomplete;
 }
 
 }  // namespace

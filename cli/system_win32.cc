@@ -194,6 +194,20 @@ bool AnsiByDefault() {
   return true;
 }
 
+// Arguments come in the ANSI code page; a UTF-8 run needs them in UTF-8.
+std::string EngineText(const std::string& argument, bool utf8) {
+  if (!utf8 || argument.empty()) return argument;
+  const int length = MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), nullptr, 0);
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), wide.data(), length);
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(size_t(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), bytes, nullptr,
+                      nullptr);
+  return text;
+}
+
 std::string FolderProblem(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -232,6 +246,12 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     error = path + ": " + Say("est un dossier", "is a folder");
+    return nullptr;
+  }
+  // A read-only file is not replaced behind the user's back.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    error = CannotWrite(path);
     return nullptr;
   }
   std::string folder = path;

@@ -1,6 +1,7 @@
 // arbo end to end on real temporary trees: the lines it writes, its options, its error
 // exits and Ctrl-C during a walk.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -137,14 +138,106 @@ TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
 TEST(ArboNames, KeepTheirBytesAndHiddenFilesShowButNotHiddenFolders) {
   TTempFolder tree;
   tree.MakeFolder("Été");
-  tree.MakeFile("Été/\xC3\xC4 x");  // a name that looks like a connector group
+  // Bytes that look like a connector group but are no UTF-8: each shows as U+FFFD.
+  tree.MakeFile("Été/\xC3\xC4 x");
   tree.MakeFile(".profile");
   tree.MakeFolder(".git/objects");
   const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench);
   EXPECT_EQ(result.Out, Header(tree.Path()) +
                             "├─ .profile\n"
                             "└─ Été\n"
-                            "   └─ \xC3\xC4 x\n");
+                            "   └─ \uFFFD\uFFFD x\n");
+}
+
+// A name may hold any byte but "/" and NUL: the outline keeps one line per entry, and a
+// mask matches such names with or without "?".
+TEST(ArboNames, ControlCharactersAndInvalidUtf8NeverBreakALine) {
+  TTempFolder tree;
+  tree.MakeFolder("two\nlines");
+  tree.MakeFile("two\nlines/tab\there.txt");
+  tree.MakeFile("two\nlines/bad\xFF.txt");
+  const TArboResult all = RunArbo({"-f", tree.Path()}, kFrench);
+  EXPECT_EQ(all.Status, 0) << all.Err;
+  EXPECT_EQ(all.Out, Header(tree.Path()) +
+                         "└─ two?lines\n"
+                         "   ├─ bad\uFFFD.txt\n"
+                         "   └─ tab?here.txt\n");
+  for (const char* mask : {"bad\xFF.txt", "ba?\xFF.txt", "bad?.txt", "*\xFF.txt"}) {
+    const TArboResult masked = RunArbo({"-f", "-m", mask, tree.Path()}, kFrench);
+    EXPECT_EQ(Names(masked.Out), (std::vector<std::string>{"two?lines", "bad\uFFFD.txt"}))
+        << mask;
+  }
+}
+
+// Run as a user that may not read what root may: a folder of mode 000 cannot be searched,
+// one of mode 444 can be listed but not searched.
+TEST(ArboUnread, FoldersThatCannotBeReadAreMarkedAndTheExitIsOne) {
+  TTempFolder tree;
+  for (const char* folder : {"open", "locked", "listonly/sub"}) tree.MakeFolder(folder);
+  tree.MakeFile("open/a.txt", 10);
+  tree.MakeFile("locked/secret", 1);
+  tree.MakeFile("listonly/f.txt", 5);
+  ASSERT_EQ(chmod(tree.Path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod((tree / "locked").c_str(), 0), 0);
+  ASSERT_EQ(chmod((tree / "listonly").c_str(), 0444), 0);
+  const TArboResult result =
+      RunArbo({"-f", "-s", tree.Path()}, kFrench, "", {}, testing::TChildSetup{65534});
+  chmod((tree / "locked").c_str(), 0755);
+  chmod((tree / "listonly").c_str(), 0755);
+  if (result.Status == 0) GTEST_SKIP() << "these rights read folders of mode 000";
+  EXPECT_EQ(result.Status, 1) << result.Err;
+  EXPECT_EQ(result.Out, Header(tree.Path()) +
+                            "├─ listonly\n"
+                            "│  ├─ f.txt\n"
+                            "│  └─ sub  [accès refusé]\n"
+                            "├─ locked  [accès refusé]\n"
+                            "└─ open\n"
+                            "   └─ a.txt  0,01 Ko\n");
+  EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "listonly/sub/: "), std::string::npos)
+      << result.Err;
+  EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "locked/: "), std::string::npos);
+  EXPECT_NE(result.Err.find("arbo: 2 dossier(s) non lu(s), liste incomplète\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 3) << result.Err;
+}
+
+// Deeper than any path the system takes (4,096 bytes) and than the open files allowed: the
+// walk neither builds whole paths nor keeps a folder open per level.
+TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
+  constexpr int kDepth = 10000;
+  TTempFolder tree;
+  int folder = open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < kDepth && folder >= 0; ++level) {
+    ASSERT_EQ(mkdirat(folder, "d", 0755), 0);
+    const int inner = openat(folder, "d", O_RDONLY | O_DIRECTORY);
+    close(folder);
+    folder = inner;
+  }
+  ASSERT_GE(folder, 0);
+  close(openat(folder, "end.txt", O_WRONLY | O_CREAT, 0644));
+  close(folder);
+  const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench, "", {},
+                                     testing::TChildSetup{0, 1024});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3);
+  EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n"));
+  // No path reaches the deep end: the chain is taken apart from the top, each inner
+  // folder moved up before its parent goes.
+  const int top = open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < kDepth; ++level) {
+    const int d = openat(top, "d", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(d, 0);
+    const bool inner = renameat(d, "d", top, "x") == 0;
+    if (!inner) {
+      unlinkat(d, "end.txt", 0);
+    }
+    close(d);
+    ASSERT_EQ(unlinkat(top, "d", AT_REMOVEDIR), 0);
+    if (inner) {
+      ASSERT_EQ(renameat(top, "x", top, "d"), 0);
+    }
+  }
+  close(top);
 }
 
 TEST(ArboNames, ThreeGibFileShowsItsWholeSize) {
