@@ -25,7 +25,7 @@ int Fail(const std::string& message) {
   return kFailure;
 }
 
-int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread);
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8);
 
 std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::string& error) {
   if (!options.OutputFile) return OpenStandardOutput();
@@ -78,14 +78,16 @@ int Run(const std::vector<std::string>& arguments) {
                                        : window.Error());
   }
   if (!output.Finish()) return Fail(output.Error());
-  return ReportUnread(listing.FUnread);
+  return ReportUnread(listing.FUnread, utf8);
 }
 
 // The listing is complete, or stderr says which folders it lacks and why.
-int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread) {
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8) {
   if (unread.empty()) return kSuccess;
+  // Messages are UTF-8; the paths and reasons of an ANSI run on Windows are ANSI bytes.
+  auto message = [utf8](const std::string& text) { return utf8 ? text : EngineText(text, true); };
   for (const ramilux::TUnreadFolder& folder : unread) {
-    WriteStderr("arbo: " + folder.Path + ": " + folder.Reason + "\n");
+    WriteStderr("arbo: " + message(folder.Path) + ": " + message(folder.Reason) + "\n");
   }
   const std::string count = std::to_string(unread.size());
   WriteStderr("arbo: " + count +
