@@ -103,10 +103,10 @@ class TListing {
   bool FilePass(std::string& path, size_t entry);  // false when stopped
   void FolderPass(std::string& path, size_t length, size_t entry);
   void MarkUnread(const std::string& path, size_t entry, const TFileSearch& search);
-  void AppendDisplayText(std::string& out, std::string_view text) const;
+  void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  void AppendEntryLine(std::string& block, const TFileObject& entry);
+  void AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;

@@ -155,11 +155,11 @@ std::string TListing::DateTimeText(uint32_t time) const {
   return text;
 }
 
-void TListing::AppendDisplayText(std::string& out, std::string_view text) const {
-  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
+void TListing::AppendDisplayText(std::string& out, std::string_view text, bool utf8) const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   size_t plain = 0;
-  while (plain < text.size() && !NeedsCare(static_cast<unsigned char>(text[plain]), utf8)) ++plain;
-  out.append(text.substr(0, plain));
+  while (plain < text.size() && !NeedsCare(bytes[plain], utf8)) ++plain;
+  out.append(text.data(), plain);
   for (size_t i = plain; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c == 0) {
@@ -185,13 +185,13 @@ void TListing::AppendDisplayText(std::string& out, std::string_view text) const 
 std::string TListing::DisplayText(std::string_view text) const {
   std::string shown;
   shown.reserve(text.size());
-  AppendDisplayText(shown, text);
+  AppendDisplayText(shown, text, text_.Encoding() == TEncoding::Utf8);
   return shown;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8) {
   block.append(entry.PrefixText());
-  AppendDisplayText(block, entry.Name);
+  AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();
   if (files && window_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
@@ -211,7 +211,7 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
     if (entry.Attr & kAttrUnreadOther) {
       block += kUnreadMarker;
     } else {
-      block += text_.Encoding() == TEncoding::Utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
+      block += utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
     }
   }
   block += kLineEnd;
@@ -247,10 +247,11 @@ void TListing::EmitLines() {
   std::string block;
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
+  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
   for (size_t i = 0; i < FEntries.size(); ++i) {
     window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     window_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i]);
+    AppendEntryLine(block, FEntries[i], utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;
