@@ -41,7 +41,7 @@ int Run(const std::vector<std::string>& arguments) {
     return kSuccess;
   }
   if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    return Fail(options.Folder + ": " + problem);
+    return Fail(EngineText(options.Folder, true) + ": " + problem);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);

@@ -334,6 +334,23 @@ TEST(ArboErrors, ExitWithStatusTwoAndOneLineOnStderr) {
   }
 }
 
+// A file the user may not write is refused as a shell's redirection refuses it, and a
+// bad size is refused even when files are not listed.
+TEST(ArboErrors, ReadOnlyOutputAndBadSizeWithoutFiles) {
+  TTempFolder tree;
+  ASSERT_EQ(chmod(tree.Path().c_str(), 0777), 0);
+  tree.MakeFile("listing.txt", 3);
+  ASSERT_EQ(chmod((tree / "listing.txt").c_str(), 0444), 0);
+  const TArboResult readOnly = RunArbo({"-o", tree / "listing.txt", tree.Path()}, kFrench, "", {},
+                                       testing::TChildSetup{65534});
+  EXPECT_EQ(readOnly.Status, 2) << readOnly.Err;
+  EXPECT_NE(readOnly.Err.find("listing.txt"), std::string::npos) << readOnly.Err;
+  EXPECT_EQ(testing::ReadFile(tree / "listing.txt"), std::string(3, '\0'));
+  const TArboResult badSize = RunArbo({"--max-size", "x", tree.Path()}, kFrench);
+  EXPECT_EQ(badSize.Status, 2);
+  EXPECT_EQ(badSize.Out, "");
+}
+
 TEST(ArboHelp, PrintsTheUsageAndSucceeds) {
   const TArboResult result = RunArbo({"--help"}, {{"LC_ALL", "en_US.UTF-8"}});
   EXPECT_EQ(result.Status, 0);
