@@ -17,6 +17,7 @@ namespace arbo {
 namespace {
 
 constexpr int kSuccess = 0;
+constexpr int kIncomplete = 1;  // the listing is written, but some folders could not be read
 constexpr int kFailure = 2;
 constexpr int kInterrupted = 130;  // as a shell reports a program ended by SIGINT
 
@@ -24,6 +25,8 @@ int Fail(const std::string& message) {
   WriteStderr("arbo: " + message + "\n");
   return kFailure;
 }
+
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8);
 
 std::unique_ptr<TOutputTarget> OpenTarget(const TArboOptions& options, std::string& error) {
   if (!options.OutputFile) return OpenStandardOutput();
@@ -47,14 +50,20 @@ int Run(const std::vector<std::string>& arguments) {
     return kSuccess;
   }
   if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    return Fail(options.Folder + ": " + problem);
+    return Fail(EngineText(options.Folder, true) + ": " + problem);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
   if (!target) return Fail(error);
 
-  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem();
-  std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices();
+  // In utf8 the engine works on the exact names; in ansi, on what the platform shows. A JSON
+  // document holds the exact names whatever the encoding.
+  const bool utf8 = options.Encoding == TEncodingChoice::Utf8 || options.Json;
+  const ramilux::TEncoding encoding = utf8 ? ramilux::TEncoding::Utf8 : ramilux::PlatformEncoding();
+  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem(encoding);
+  std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices(encoding);
+  if (options.Mask) options.Mask = EngineText(*options.Mask, utf8);
+  if (options.Exclude) options.Exclude = EngineText(*options.Exclude, utf8);
   // With --json the run's lines go nowhere: the document is written from the entries.
   TNowhereTarget nowhere;
   TConsoleOutput output(options.Json ? nowhere : *target,
@@ -63,13 +72,13 @@ int Run(const std::vector<std::string>& arguments) {
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window});
   window.Attach(listing);
-  listing.SetRoot(AbsoluteFolder(options.Folder));
+  listing.SetRoot(EngineText(AbsoluteFolder(options.Folder), utf8));
   listing.WalkLimits.MaxDepth = options.MaxDepth;
   if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
 
   // The window would put "0" back into a size box that holds no number and go on; a
-  // command line says so instead.
-  if (window.MinSizeEditShown()) {
+  // command line says so instead, with or without -f.
+  if (options.SizeDirection != TSizeDirection::None) {
     listing.SetMinSize(options.SizeText);
     if (window.SizeTextRejected()) {
       return Fail(Say("taille invalide : ", "invalid size: ") + options.SizeText);
@@ -84,10 +93,28 @@ int Run(const std::vector<std::string>& arguments) {
     return Fail(window.Error().empty() ? Say("échec de la liste", "listing failed")
                                        : window.Error());
   }
-  if (options.Json) return WriteJson(listing, files->Separator(), options, *target);
+  if (options.Json) {
+    const int status = WriteJson(listing, files->Separator(), options, *target);
+    return status != kSuccess ? status : ReportUnread(listing.FUnread, utf8);
+  }
   if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.FEntries)) + "\r\n");
   if (!output.Finish()) return Fail(output.Error());
-  return kSuccess;
+  return ReportUnread(listing.FUnread, utf8);
+}
+
+// The listing is complete, or stderr says which folders it lacks and why.
+int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8) {
+  if (unread.empty()) return kSuccess;
+  // Messages are UTF-8; the paths and reasons of an ANSI run on Windows are ANSI bytes.
+  auto message = [utf8](const std::string& text) { return utf8 ? text : EngineText(text, true); };
+  for (const ramilux::TUnreadFolder& folder : unread) {
+    WriteStderr("arbo: " + message(folder.Path) + ": " + message(folder.Reason) + "\n");
+  }
+  const std::string count = std::to_string(unread.size());
+  WriteStderr("arbo: " + count +
+              Say(" dossier(s) non lu(s), liste incomplète\n",
+                  " folder(s) not read, listing incomplete\n"));
+  return kIncomplete;
 }
 
 }  // namespace

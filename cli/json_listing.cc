@@ -74,9 +74,10 @@ void AppendEscaped(std::string& out, unsigned char c) {
   out += code;
 }
 
-// Today the engine reports no folder it could not read; the reason of such a folder, when
-// it does, is the one optional field of its entry.
-std::optional<std::string_view> UnreadReason(const ramilux::TFileObject&) {
+// A folder whose contents could not be read says why, in the words of its line's mark.
+std::optional<std::string_view> UnreadReason(const ramilux::TFileObject& entry) {
+  if (entry.Attr & ramilux::kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
+  if (entry.Attr & ramilux::kAttrUnreadOther) return "illisible";
   return std::nullopt;
 }
 
@@ -96,11 +97,12 @@ class TEntryWriter {
   explicit TEntryWriter(char separator) : separator_(separator) {}
 
   void Append(std::string& out, const ramilux::TFileObject& entry) {
-    // After the conversion to UTF-8 a separator byte can only be the separator.
-    directory_.assign(NameAsUtf8(entry.Directory, buffer_));
+    // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
+    // the separator.
+    directory_.assign(entry.Directory);
     if (separator_ != '/') std::replace(directory_.begin(), directory_.end(), separator_, '/');
     name_.clear();
-    AppendJsonString(name_, NameAsUtf8(entry.Name, buffer_));
+    AppendJsonString(name_, entry.Name);
     out += "    {\"path\": \"";
     AppendJsonString(out, directory_);
     out += name_;
@@ -110,7 +112,7 @@ class TEntryWriter {
     const auto depth = std::count(entry.Directory.begin(), entry.Directory.end(), separator_);
     out += ", \"depth\": ";
     out += std::to_string(depth + 1);
-    if (!IsFolder(entry)) {
+    if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
@@ -128,7 +130,7 @@ class TEntryWriter {
 
  private:
   char separator_;
-  std::string buffer_, directory_, name_;
+  std::string directory_, name_;
 };
 
 }  // namespace
@@ -187,7 +189,7 @@ TListingCounts CountEntries(const ramilux::TEntryList& entries) {
       ++counts.Folders;
     } else {
       ++counts.Files;
-      counts.Bytes += entry.Size;
+      if (!(entry.Attr & ramilux::kAttrSizeUnknown)) counts.Bytes += entry.Size;
     }
   }
   return counts;
@@ -205,8 +207,7 @@ std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& 
 bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
                       TConsoleOutput& output) {
   std::string block = "{\n  \"root\": ";
-  std::string buffer;
-  AppendQuoted(block, NameAsUtf8(listing.FDirectory, buffer));
+  AppendQuoted(block, listing.FDirectory);
   block += ",\n  \"entries\": [";
   TEntryWriter writer(separator);
   const ramilux::TEntryList& entries = listing.FEntries;

@@ -1,15 +1,11 @@
-// The JSON listing's system needs on POSIX: names are UTF-8 bytes already, and the offset
-// of a local time comes from the time zone's rules for that date.
+// The JSON listing's system needs on POSIX: the offset of a local time comes from the time
+// zone's rules for that date.
 #include <ctime>
 #include <unordered_map>
 
 #include "json_system.h"
 
 namespace arbo {
-
-std::string_view NameAsUtf8(std::string_view name, std::string&) {
-  return name;
-}
 
 namespace {
 

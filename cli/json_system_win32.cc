@@ -1,24 +1,10 @@
-// The JSON listing's system needs on Win32: names from the ANSI code page to UTF-8, and
-// the offset with which the file search turned times into local time.
+// The JSON listing's system needs on Win32: the offset with which the file search turned
+// times into local time.
 #include <windows.h>
 
 #include "json_system.h"
 
 namespace arbo {
-
-std::string_view NameAsUtf8(std::string_view name, std::string& buffer) {
-  buffer.clear();
-  if (name.empty()) return buffer;
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), nullptr, 0);
-  std::wstring wide(size_t(wideLength > 0 ? wideLength : 0), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, name.data(), int(name.size()), wide.data(), wideLength);
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  buffer.resize(size_t(length > 0 ? length : 0));
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), buffer.data(), length, nullptr,
-                      nullptr);
-  return buffer;
-}
 
 // FileTimeToLocalFileTime, which the search uses, applies today's bias to every date, so
 // the offset of every packed time is today's.

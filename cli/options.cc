@@ -245,8 +245,11 @@ std::string UsageText() {
            "  -s, --size             colonne de la taille\n"
            "  -d, --date             colonne de la date et de l'heure\n"
            "      --sort alpha|size|date     ordre des fichiers (alpha par défaut)\n"
-           "      --encoding utf8|ansi       utf8 : connecteurs ├ └ │ ─, fins de ligne LF ;\n"
-           "                                 ansi : octets 0xC3 0xC0 0xB3 0xC4 et CR LF\n"
+           "      --encoding utf8|ansi       utf8 : noms exacts en UTF-8, connecteurs ├ └ │ ─,\n"
+           "                                 fins de ligne LF (défaut sous Linux) ;\n"
+           "                                 ansi : octets 0xC3 0xC0 0xB3 0xC4 et CR LF ; sous\n"
+           "                                 Windows (défaut), noms dans la page de code ANSI\n"
+           "                                 comme la fenêtre les montre\n"
            "  -L, --max-depth N      liste N niveaux sous DOSSIER (1 : son contenu seul)\n"
            "  -x, --exclude TEXTE    laisse de côté les fichiers et les dossiers (non\n"
            "                         parcourus) dont le nom répond aux masques, comme -m\n"
@@ -256,7 +259,8 @@ std::string UsageText() {
            "                         taille en octets, date ISO 8601 locale avec décalage\n"
            "  -o, --output FICHIER   écrit dans FICHIER au lieu de la sortie standard\n"
            "  -h, --help             affiche cette aide\n"
-           "Code de sortie : 0 réussite, 2 erreur, 130 interrompu (Ctrl-C).\n";
+           "Code de sortie : 0 réussite, 1 liste écrite mais incomplète (dossiers illisibles),\n"
+           "2 erreur, 130 interrompu (Ctrl-C).\n";
   }
   return "Usage: arbo [options] FOLDER\n"
          "Writes the tree below FOLDER with connectors.\n"
@@ -267,8 +271,11 @@ std::string UsageText() {
          "  -s, --size             size column\n"
          "  -d, --date             date / time column\n"
          "      --sort alpha|size|date     order of the files (default alpha)\n"
-         "      --encoding utf8|ansi       utf8: connectors as ├ └ │ ─, LF line ends;\n"
-         "                                 ansi: bytes 0xC3 0xC0 0xB3 0xC4 and CR LF\n"
+         "      --encoding utf8|ansi       utf8: exact names in UTF-8, connectors as ├ └ │ ─,\n"
+         "                                 LF line ends (default on Linux);\n"
+         "                                 ansi: bytes 0xC3 0xC0 0xB3 0xC4 and CR LF; on\n"
+         "                                 Windows (default), names in the ANSI code page\n"
+         "                                 as the window shows them\n"
          "  -L, --max-depth N      list N levels below FOLDER (1: its contents only)\n"
          "  -x, --exclude TEXT     leave out files and folders (not walked) whose name\n"
          "                         matches the masks, as with -m\n"
@@ -278,7 +285,8 @@ std::string UsageText() {
          "                         bytes, ISO 8601 local time with offset\n"
          "  -o, --output FILE      write to FILE instead of standard output\n"
          "  -h, --help             show this help\n"
-         "Exit status: 0 success, 2 error, 130 interrupted (Ctrl-C).\n";
+         "Exit status: 0 success, 1 listing written but incomplete (unread folders),\n"
+         "2 error, 130 interrupted (Ctrl-C).\n";
 }
 
 }  // namespace arbo

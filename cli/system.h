@@ -31,6 +31,10 @@ inline const char* Say(const char* french, const char* english) {
 // The default of --encoding: utf8 where names are UTF-8, ansi where they are ANSI bytes.
 bool AnsiByDefault();
 
+// An argument (folder, mask) as the engine takes it: on Windows a UTF-8 run takes UTF-8,
+// where the command line gives ANSI.
+std::string EngineText(const std::string& argument, bool utf8);
+
 // Empty when `path` names a folder (links followed), else what is wrong with it.
 std::string FolderProblem(const std::string& path);
 

@@ -114,6 +114,10 @@ bool AnsiByDefault() {
   return false;
 }
 
+std::string EngineText(const std::string& argument, bool) {
+  return argument;
+}
+
 std::string FolderProblem(const std::string& path) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0) {
@@ -285,6 +289,12 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
       return std::make_unique<TDescriptorTarget>(fd, path);
     }
     mode = status.st_mode & 07777;
+    // A file the user may not write is not replaced behind its back: a shell's
+    // redirection would be refused too.
+    if (access(path.c_str(), W_OK) != 0) {
+      error = CannotWrite(path);
+      return nullptr;
+    }
   }
   // Through a link, the file it points to is replaced and the link stays.
   std::string destination = path;

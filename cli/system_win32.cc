@@ -22,13 +22,26 @@ BOOL WINAPI OnControl(DWORD event) {
   return InterlockedExchange(&g_interrupted, 1) == 0 ? TRUE : FALSE;
 }
 
+// Messages are UTF-8 (a console shows them through WriteConsoleW); paths and the
+// system's words come as ANSI and wide text and are converted on their way in.
+std::string Utf8(std::wstring_view wide) {
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
+  if (bytes > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), bytes, nullptr,
+                        nullptr);
+  }
+  return text;
+}
+
 std::string LastError() {
   const DWORD code = GetLastError();
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 ? Utf8({text, length}) : "error " + std::to_string(code);
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
@@ -52,20 +65,23 @@ bool WriteAll(HANDLE handle, const char* data, size_t size) {
   return true;
 }
 
-std::string CannotWrite(const std::string& name) {
-  return Say("écriture impossible dans ", "cannot write to ") + name + ": " + LastError();
+std::string CannotWrite(const std::string& path) {
+  return Say("écriture impossible dans ", "cannot write to ") + EngineText(path, true) + ": " +
+         LastError();
 }
 
-std::string CannotCreate(const std::string& name) {
-  return Say("impossible de créer le fichier ", "cannot create the file ") + name + ": " +
-         LastError();
+std::string CannotCreate(const std::string& path) {
+  return Say("impossible de créer le fichier ", "cannot create the file ") +
+         EngineText(path, true) + ": " + LastError();
 }
 
 class TStandardOutputTarget final : public TOutputTarget {
  public:
   bool Write(const char* data, size_t size, std::string& error) override {
     if (WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size)) return true;
-    error = CannotWrite(Say("la sortie standard", "standard output"));
+    error = Say("écriture impossible dans la sortie standard: ",
+                "cannot write to standard output: ") +
+            LastError();
     return false;
   }
   bool Commit(std::string&) override { return true; }
@@ -194,6 +210,20 @@ bool AnsiByDefault() {
   return true;
 }
 
+// Arguments come in the ANSI code page; a UTF-8 run needs them in UTF-8.
+std::string EngineText(const std::string& argument, bool utf8) {
+  if (!utf8 || argument.empty()) return argument;
+  const int length = MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), nullptr, 0);
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), wide.data(), length);
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(size_t(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), bytes, nullptr,
+                      nullptr);
+  return text;
+}
+
 std::string FolderProblem(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -231,7 +261,13 @@ std::unique_ptr<TOutputTarget> OpenStandardOutput() {
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = path + ": " + Say("est un dossier", "is a folder");
+    error = EngineText(path, true) + ": " + Say("est un dossier", "is a folder");
+    return nullptr;
+  }
+  // A read-only file is not replaced behind the user's back.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    error = CannotWrite(path);
     return nullptr;
   }
   std::string folder = path;

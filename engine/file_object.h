@@ -16,6 +16,8 @@ namespace ramilux {
 // Sizes are kept in 64 bits (a 3 GiB file is not negative, a 4 GiB file is not empty);
 // times are packed local DOS date-times, ordered as unsigned numbers (correct to 2107),
 // 0 when the packed format cannot hold the time.
+// Attr also carries the walk's own marks in bits no file system uses: a folder whose
+// contents could not be read, and a file whose size could not be read.
 // The fields are laid out so that an entry takes 64 bytes (a million entries, 64 MB).
 struct TFileObject {
   std::string_view Name;       // as the search returned it
@@ -30,6 +32,11 @@ struct TFileObject {
   std::string Key() const { return std::string(Directory) + std::string(Name); }
 };
 static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 64);
+
+inline constexpr uint32_t kAttrUnreadDenied = 0x80000000u;
+inline constexpr uint32_t kAttrUnreadOther = 0x40000000u;
+inline constexpr uint32_t kAttrSizeUnknown = 0x08000000u;
+inline constexpr uint32_t kAttrWalkMarks = kAttrUnreadDenied | kAttrUnreadOther | kAttrSizeUnknown;
 
 // The strings of the entries live in one arena: a walk of a million entries makes a
 // handful of large allocations instead of millions of small ones, and the folder path

@@ -30,6 +30,18 @@ struct TWalkLimits {
   std::vector<std::string> ExcludeMasks;  // lower-cased, matched as the file masks are
 };
 
+// The marks at the end of the line of a folder whose contents could not be read.
+inline constexpr std::string_view kDeniedMarker = "[acc\xE8s refus\xE9]";
+inline constexpr std::string_view kDeniedMarkerUtf8 = "[acc\xC3\xA8s refus\xC3\xA9]";
+inline constexpr std::string_view kUnreadMarker = "[illisible]";
+
+// A folder the walk could not read: its path as shown, and the system's reason.
+struct TUnreadFolder {
+  std::string Path;
+  TSearchFailure Failure = TSearchFailure::None;
+  std::string Reason;
+};
+
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
@@ -89,16 +101,26 @@ class TListing {
   int64_t FMinSize = 0;
   bool FStopRequested = false;
   TWalkLimits WalkLimits;
+  // The folders of the last walk whose contents could not be read, in walk order.
+  std::vector<TUnreadFolder> FUnread;
+
+  // A name or path as the listing shows it: the exact form that a name outside the code
+  // page carries after a NUL is left out, control characters become "?", and in UTF-8
+  // every byte that is no part of a valid sequence becomes U+FFFD.
+  std::string DisplayText(std::string_view text) const;
 
  private:
   void RunPhases(bool& redrawSuspended);
-  void WalkDirectory(std::string& path);
-  bool FilePass(std::string& path);  // false when stopped
-  void FolderPass(std::string& path, size_t length);
+  // `entry` is the index of the folder's own entry, kNoEntry for the root.
+  void WalkDirectory(std::string& path, size_t entry);
+  bool FilePass(std::string& path, size_t entry);  // false when stopped
+  void FolderPass(std::string& path, size_t length, size_t entry);
   bool FolderExcluded(std::string_view name);
+  void MarkUnread(const std::string& path, size_t entry, const TFileSearch& search);
+  void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  void AppendEntryLine(std::string& block, const TFileObject& entry);
+  void AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
@@ -109,6 +131,7 @@ class TListing {
   bool sizeFilterOn_ = false;   // the size option of this run
   std::string lowerName_;       // the walk's lower-cased copy of a file name
   std::string_view directory_;  // the Directory of the last entry added, shared by its folder
+  static constexpr size_t kNoEntry = SIZE_MAX;
 };
 
 // What the view answered when a line could not be put in.

@@ -29,6 +29,13 @@ constexpr uint32_t ExclusionMask(uint32_t attrValue) {
   return ~attrValue & 30u;
 }
 
+// Why a search found nothing: the folder was empty (None), or it could not be read.
+enum class TSearchFailure { None, AccessDenied, Unreadable };
+
+// What a search reports when a file's size cannot be read (its folder can be listed but
+// not searched): such a file is no empty file.
+inline constexpr int64_t kUnknownSize = INT64_MIN;
+
 // One search over a folder's entries: find-first, find-next, close. The current entry's
 // name and attributes are always at hand; its time and size may be read lazily, so a
 // file that fails the masks costs no extra system call.
@@ -48,8 +55,13 @@ class TFileSearch {
   // Last-write time, local, packed DOS date (high word) and time (low word); 0 when the
   // packed format cannot hold it (before 1980 or after 2107).
   virtual uint32_t Time() = 0;
-  // Size in bytes, 0 for folders.
+  // Size in bytes, 0 for folders, kUnknownSize when it cannot be read.
   virtual int64_t Size() = 0;
+
+  // After FindFirst or FindNext returned false: whether the folder could not be read,
+  // and the system's words for why.
+  virtual TSearchFailure Failure() const { return TSearchFailure::None; }
+  virtual std::string FailureText() const { return {}; }
 };
 
 class TFileSystem {

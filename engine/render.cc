@@ -23,6 +23,39 @@ int DaysInMonth(int year, int month) {
   return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
+// Length of the valid UTF-8 sequence at the start of `text`, 0 when it starts with a byte
+// that is no part of one (a stray continuation, an overlong form, a surrogate, a cut).
+size_t ValidUtf8Length(std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (size_t i = 2; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
+// Bytes that a name may hold but that cannot be shown as they are: control characters,
+// the NUL before a name's exact form, and in UTF-8 everything outside ASCII (checked).
+bool NeedsCare(unsigned char c, bool utf8) {
+  return c < 0x20 || c == 0x7F || (utf8 && c >= 0x80);
+}
+
 // Hides the progress bar however EmitLines ends.
 class TProgressGuard {
  public:
@@ -122,12 +155,46 @@ std::string TListing::DateTimeText(uint32_t time) const {
   return text;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
+void TListing::AppendDisplayText(std::string& out, std::string_view text, bool utf8) const {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  size_t plain = 0;
+  while (plain < text.size() && !NeedsCare(bytes[plain], utf8)) ++plain;
+  out.append(text.data(), plain);
+  for (size_t i = plain; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == 0) {
+      // A name's exact form, kept for the search, runs to the next separator.
+      i = text.find(separator_, i);
+      if (i == std::string_view::npos) break;
+    } else if (c < 0x20 || c == 0x7F) {
+      out += '?';  // a newline or a tab in a name must not break the outline
+      ++i;
+    } else if (!utf8 || c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+    } else if (size_t length = ValidUtf8Length(text.substr(i)); length != 0) {
+      out.append(text.substr(i, length));
+      i += length;
+    } else {
+      out += "\xEF\xBF\xBD";  // U+FFFD for each byte that is no valid UTF-8
+      ++i;
+    }
+  }
+}
+
+std::string TListing::DisplayText(std::string_view text) const {
+  std::string shown;
+  shown.reserve(text.size());
+  AppendDisplayText(shown, text, text_.Encoding() == TEncoding::Utf8);
+  return shown;
+}
+
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8) {
   block.append(entry.PrefixText());
-  block.append(entry.Name);
+  AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();
-  if (files && window_.SizeChecked() && entry.Size != 0) {
+  if (files && window_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
     block += "  ";
     block += SizeText(entry.Size);
     block += " Ko";
@@ -137,6 +204,14 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
     if (!when.empty()) {
       block += "  ";
       block += when;
+    }
+  }
+  if (entry.Attr & (kAttrUnreadDenied | kAttrUnreadOther)) {
+    block += "  ";
+    if (entry.Attr & kAttrUnreadOther) {
+      block += kUnreadMarker;
+    } else {
+      block += utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
     }
   }
   block += kLineEnd;
@@ -172,10 +247,11 @@ void TListing::EmitLines() {
   std::string block;
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
+  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
   for (size_t i = 0; i < FEntries.size(); ++i) {
     window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     window_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i]);
+    AppendEntryLine(block, FEntries[i], utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;

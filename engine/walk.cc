@@ -20,6 +20,7 @@ class TSearchGuard {
   TSearchGuard(const TSearchGuard&) = delete;
   TSearchGuard& operator=(const TSearchGuard&) = delete;
   TFileSearch* operator->() { return search_.get(); }
+  const TFileSearch& operator*() const { return *search_; }
 
  private:
   std::unique_ptr<TFileSearch> search_;
@@ -41,32 +42,47 @@ void TListing::SetRoot(std::string folder) {
 
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
+  FUnread.clear();
   directory_ = {};
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
-  WalkDirectory(path);
+  WalkDirectory(path, kNoEntry);
 }
 
-void TListing::WalkDirectory(std::string& path) {
+void TListing::WalkDirectory(std::string& path, size_t entry) {
   // A folder at the depth limit is listed but not entered.
   if (WalkLimits.MaxDepth > 0 &&
       DepthBelowRoot(path, FRootLength, separator_) >= WalkLimits.MaxDepth) {
     return;
   }
-  window_.SetDirectoryLabel(path);
+  window_.SetDirectoryLabel(DisplayText(path));
   window_.ProcessMessages();
   if (path.empty() || path.back() != separator_) path += separator_;
   const size_t length = path.size();
   // An empty first mask, or no mask at all, means that no file is wanted.
   if (withFiles_ && !FMasks.empty() && !FMasks.front().empty()) {
-    if (!FilePass(path)) return;
+    if (!FilePass(path, entry)) return;
     window_.ProcessMessages();
   }
-  FolderPass(path, length);
+  FolderPass(path, length, entry);
 }
 
-bool TListing::FilePass(std::string& path) {
+// A folder whose search failed is marked on its line and recorded once, even when both
+// of its passes failed.
+void TListing::MarkUnread(const std::string& path, size_t entry, const TFileSearch& search) {
+  const TSearchFailure failure = search.Failure();
+  if (failure == TSearchFailure::None) return;
+  std::string shown = DisplayText(path);
+  if (!FUnread.empty() && FUnread.back().Path == shown) return;
+  if (entry != kNoEntry) {
+    FEntries[entry].Attr |=
+        failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied : kAttrUnreadOther;
+  }
+  FUnread.push_back({std::move(shown), failure, search.FailureText()});
+}
+
+bool TListing::FilePass(std::string& path, size_t entry) {
   const size_t length = path.size();
   path += "*.*";
   TSearchGuard search(files_);
@@ -81,17 +97,26 @@ bool TListing::FilePass(std::string& path) {
       // costs a stat of its own.
       if (MatchesAnyMask(lowerName_) && !Excluded(lowerName_)) {
         int64_t size = search->Size();
-        if (PassesSizeFilter(size)) AddEntry(path, name, search->Time(), size, search->Attr());
+        uint32_t attr = search->Attr() & ~kAttrWalkMarks;
+        // A size that could not be read is no empty file: listed, without a size.
+        if (size == kUnknownSize) {
+          size = -1;
+          attr |= kAttrSizeUnknown;
+          AddEntry(path, name, search->Time(), size, attr);
+        } else if (PassesSizeFilter(size)) {
+          AddEntry(path, name, search->Time(), size, attr);
+        }
       }
     }
     found = search->FindNext();
     // The flag is polled right after each find-next, never after find-first.
     if (FStopRequested) return false;
   }
+  MarkUnread(path, entry, *search);
   return true;
 }
 
-void TListing::FolderPass(std::string& path, size_t length) {
+void TListing::FolderPass(std::string& path, size_t length, size_t entry) {
   path += "*.*";
   TSearchGuard search(files_);
   bool found = search->FindFirst(path, kFolderPassAttr);
@@ -99,17 +124,19 @@ void TListing::FolderPass(std::string& path, size_t length) {
   while (found) {
     std::string_view name = search->Name();
     if ((search->Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name) && !FolderExcluded(name)) {
-      AddEntry(path, name, search->Time(), search->Size(), search->Attr());
+      AddEntry(path, name, search->Time(), search->Size(), search->Attr() & ~kAttrWalkMarks);
+      const size_t folder = FEntries.size() - 1;
       path += name;
       path += separator_;
       // A link back to an ancestor is listed but not entered: walking it would repeat
       // the tree above it until the path grows too long.
-      if (!files_.IsLinkToAncestor(path, search->Attr())) WalkDirectory(path);
+      if (!files_.IsLinkToAncestor(path, search->Attr())) WalkDirectory(path, folder);
       path.resize(length);
     }
     found = search->FindNext();
     if (FStopRequested) return;
   }
+  MarkUnread(path, entry, *search);
 }
 
 bool TListing::FolderExcluded(std::string_view name) {

@@ -8,7 +8,20 @@
 
 namespace ramilux {
 
-std::unique_ptr<TFileSystem> NewPlatformFileSystem();
-std::unique_ptr<TTextServices> NewPlatformTextServices();
+// How names come by default: ANSI bytes on Win32 (as the window shows them), UTF-8 on
+// POSIX.
+TEncoding PlatformEncoding();
+
+// Names and texts in the given encoding. On Win32 UTF-8 gives the exact names; on POSIX
+// names are the file system's bytes either way.
+std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding encoding);
+std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding encoding);
+
+inline std::unique_ptr<TFileSystem> NewPlatformFileSystem() {
+  return NewPlatformFileSystem(PlatformEncoding());
+}
+inline std::unique_ptr<TTextServices> NewPlatformTextServices() {
+  return NewPlatformTextServices(PlatformEncoding());
+}
 
 }  // namespace ramilux

@@ -245,5 +245,57 @@ TEST(ListingRun, AnErrorInTheRunIsShownAndLeavesTheWindowUnlocked) {
   EXPECT_EQ(States(harness), kIdleEmptyView);
 }
 
+// The real file system, except that the search of any folder named "old" is refused, as
+// Windows refuses a folder the user may not read (which Wine as root never does).
+class TDeniedOldFileSystem : public TFileSystem {
+  class TSearch : public TFileSearch {
+   public:
+    explicit TSearch(std::unique_ptr<TFileSearch> real) : real_(std::move(real)) {}
+    bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
+      denied_ = pattern.ends_with("\\old\\*.*");
+      return !denied_ && real_->FindFirst(pattern, attrValue);
+    }
+    bool FindNext() override { return !denied_ && real_->FindNext(); }
+    void Close() override { real_->Close(); }
+    std::string_view Name() const override { return real_->Name(); }
+    uint32_t Attr() const override { return real_->Attr(); }
+    uint32_t Time() override { return real_->Time(); }
+    int64_t Size() override { return real_->Size(); }
+    TSearchFailure Failure() const override {
+      return denied_ ? TSearchFailure::AccessDenied : real_->Failure();
+    }
+    std::string FailureText() const override { return denied_ ? "Acc\xE8s refus\xE9" : ""; }
+
+   private:
+    std::unique_ptr<TFileSearch> real_;
+    bool denied_ = false;
+  };
+
+ public:
+  char Separator() const override { return real_->Separator(); }
+  std::unique_ptr<TFileSearch> NewSearch() override {
+    return std::make_unique<TSearch>(real_->NewSearch());
+  }
+  bool IsLinkToAncestor(const std::string& path, uint32_t attr) override {
+    return real_->IsLinkToAncestor(path, attr);
+  }
+
+ private:
+  std::unique_ptr<TFileSystem> real_ = NewPlatformFileSystem();
+};
+
+TEST(ListingRun, AFolderThatCannotBeReadIsMarkedInTheView) {
+  TExampleTree tree;
+  TDeniedOldFileSystem files;
+  TFormHarness harness({}, &files);
+  StartAt(harness, tree.Root());
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  const std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "\xC0\xC4 docs");
+  EXPECT_EQ(lines[3], "   \xC0\xC4 old  [acc\xE8s refus\xE9]");
+  EXPECT_EQ(States(harness), kIdleWithListing);
+}
+
 }  // namespace
 }  // namespace ramilux::testing

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,6 +31,13 @@ struct TArboResult {
 };
 
 using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+
+// What the child is made before arbo starts: another user when the tests run as root
+// (whose rights would read any folder), a lower limit of open files.
+struct TChildSetup {
+  uid_t User = 0;       // 0: unchanged
+  rlim_t OpenFiles = 0;  // 0: unchanged
+};
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -81,7 +90,8 @@ inline std::vector<std::string> CommandLine(const std::vector<std::string>& argu
 // the test waits for its end.
 inline TArboResult RunArbo(const std::vector<std::string>& arguments,
                            const TEnvironment& environment = {}, const std::string& folder = "",
-                           const std::function<void(pid_t)>& whileRunning = {}) {
+                           const std::function<void(pid_t)>& whileRunning = {},
+                           const TChildSetup& setup = {}) {
   static const TTempFolder captures;  // outside every tree the tests list
   const std::string outPath = captures / "stdout", errPath = captures / "stderr";
   const std::vector<std::string> command = CommandLine(arguments);
@@ -96,6 +106,15 @@ inline TArboResult RunArbo(const std::vector<std::string>& arguments,
       setenv("PWD", folder.c_str(), 1);
     }
     for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
+    if (setup.OpenFiles != 0) {
+      const rlimit limit{setup.OpenFiles, setup.OpenFiles};
+      if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(122);
+    }
+    if (setup.User != 0 && getuid() == 0) {
+      if (setgroups(0, nullptr) != 0 || setgid(setup.User) != 0 || setuid(setup.User) != 0) {
+        _exit(123);
+      }
+    }
     std::vector<char*> argv;
     for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);

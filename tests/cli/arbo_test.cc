@@ -2,6 +2,7 @@
 // exits and Ctrl-C during a walk. The same tests run arbo.exe under Wine, but for those
 // that need what only POSIX has (links, preloading, names that are no text).
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -251,14 +252,118 @@ TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
 TEST(ArboNames, KeepTheirBytesAndHiddenFilesShowButNotHiddenFolders) {
   TTempFolder tree;
   tree.MakeFolder("Été");
-  tree.MakeFile("Été/\xC3\xC4 x");  // a name that looks like a connector group
+  // Bytes that look like a connector group but are no UTF-8: each shows as U+FFFD.
+  tree.MakeFile("Été/\xC3\xC4 x");
   tree.MakeFile(".profile");
   tree.MakeFolder(".git/objects");
   const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench);
   EXPECT_EQ(result.Out, Header(tree.Path()) +
                             "├─ .profile\n"
                             "└─ Été\n"
-                            "   └─ \xC3\xC4 x\n");
+                            "   └─ \uFFFD\uFFFD x\n");
+}
+
+// A name may hold any byte but "/" and NUL: the outline keeps one line per entry, and a
+// mask matches such names with or without "?".
+TEST(ArboNames, ControlCharactersAndInvalidUtf8NeverBreakALine) {
+  TTempFolder tree;
+  tree.MakeFolder("two\nlines");
+  tree.MakeFile("two\nlines/tab\there.txt");
+  tree.MakeFile("two\nlines/bad\xFF.txt");
+  const TArboResult all = RunArbo({"-f", tree.Path()}, kFrench);
+  EXPECT_EQ(all.Status, 0) << all.Err;
+  EXPECT_EQ(all.Out, Header(tree.Path()) +
+                         "└─ two?lines\n"
+                         "   ├─ bad\uFFFD.txt\n"
+                         "   └─ tab?here.txt\n");
+  for (const char* mask : {"bad\xFF.txt", "ba?\xFF.txt", "bad?.txt", "*\xFF.txt"}) {
+    const TArboResult masked = RunArbo({"-f", "-m", mask, tree.Path()}, kFrench);
+    EXPECT_EQ(Names(masked.Out), (std::vector<std::string>{"two?lines", "bad\uFFFD.txt"}))
+        << mask;
+  }
+}
+
+// Run as a user that may not read what root may: a folder of mode 000 cannot be searched,
+// one of mode 444 can be listed but not searched.
+TEST(ArboUnread, FoldersThatCannotBeReadAreMarkedAndTheExitIsOne) {
+  TTempFolder tree;
+  for (const char* folder : {"open", "locked", "listonly/sub"}) tree.MakeFolder(folder);
+  tree.MakeFile("open/a.txt", 10);
+  tree.MakeFile("locked/secret", 1);
+  tree.MakeFile("listonly/f.txt", 5);
+  ASSERT_EQ(chmod(tree.Path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod((tree / "locked").c_str(), 0), 0);
+  ASSERT_EQ(chmod((tree / "listonly").c_str(), 0444), 0);
+  const TArboResult result =
+      RunArbo({"-f", "-s", tree.Path()}, kFrench, "", {}, testing::TChildSetup{65534});
+  const TArboResult json =
+      RunArbo({"--json", "-f", tree.Path()}, kFrench, "", {}, testing::TChildSetup{65534});
+  chmod((tree / "locked").c_str(), 0755);
+  chmod((tree / "listonly").c_str(), 0755);
+  if (result.Status == 0) GTEST_SKIP() << "these rights read folders of mode 000";
+  EXPECT_EQ(result.Status, 1) << result.Err;
+  EXPECT_EQ(result.Out, Header(tree.Path()) +
+                            "├─ listonly\n"
+                            "│  ├─ f.txt\n"
+                            "│  └─ sub  [accès refusé]\n"
+                            "├─ locked  [accès refusé]\n"
+                            "└─ open\n"
+                            "   └─ a.txt  0,01 Ko\n");
+  EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "listonly/sub/: "), std::string::npos)
+      << result.Err;
+  EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "locked/: "), std::string::npos);
+  EXPECT_NE(result.Err.find("arbo: 2 dossier(s) non lu(s), liste incomplète\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 3) << result.Err;
+  // The document says why, on the entry of each folder it lacks.
+  EXPECT_EQ(json.Status, 1) << json.Err;
+  EXPECT_NE(json.Out.find("\"name\": \"locked\", \"type\": \"folder\", \"depth\": 1"),
+            std::string::npos) << json.Out;
+  EXPECT_EQ(testing::ReadJson(json.Out).Parsed, true) << json.Out;
+  size_t reasons = 0;
+  for (size_t at = 0; (at = json.Out.find("\"reason\": \"accès refusé\"", at)) != std::string::npos; ++at) {
+    ++reasons;
+  }
+  EXPECT_EQ(reasons, 2u) << json.Out;
+}
+
+// Deeper than any path the system takes (4,096 bytes) and than the open files allowed: the
+// walk neither builds whole paths nor keeps a folder open per level.
+TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
+  constexpr int kDepth = 10000;
+  TTempFolder tree;
+  int folder = open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < kDepth && folder >= 0; ++level) {
+    ASSERT_EQ(mkdirat(folder, "d", 0755), 0);
+    const int inner = openat(folder, "d", O_RDONLY | O_DIRECTORY);
+    close(folder);
+    folder = inner;
+  }
+  ASSERT_GE(folder, 0);
+  close(openat(folder, "end.txt", O_WRONLY | O_CREAT, 0644));
+  close(folder);
+  const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench, "", {},
+                                     testing::TChildSetup{0, 1024});
+  EXPECT_EQ(result.Status, 0) << result.Err;
+  EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3);
+  EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n"));
+  // No path reaches the deep end: the chain is taken apart from the top, each inner
+  // folder moved up before its parent goes.
+  const int top = open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < kDepth; ++level) {
+    const int d = openat(top, "d", O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(d, 0);
+    const bool inner = renameat(d, "d", top, "x") == 0;
+    if (!inner) {
+      unlinkat(d, "end.txt", 0);
+    }
+    close(d);
+    ASSERT_EQ(unlinkat(top, "d", AT_REMOVEDIR), 0);
+    if (inner) {
+      ASSERT_EQ(renameat(top, "x", top, "d"), 0);
+    }
+  }
+  close(top);
 }
 #endif
 
@@ -362,6 +467,25 @@ TEST(ArboErrors, ExitWithStatusTwoAndOneLineOnStderr) {
     }
   }
 }
+
+#ifndef RAMILUX_ARBO_UNDER_WINE
+// A file the user may not write is refused as a shell's redirection refuses it, and a
+// bad size is refused even when files are not listed.
+TEST(ArboErrors, ReadOnlyOutputAndBadSizeWithoutFiles) {
+  TTempFolder tree;
+  ASSERT_EQ(chmod(tree.Path().c_str(), 0777), 0);
+  tree.MakeFile("listing.txt", 3);
+  ASSERT_EQ(chmod((tree / "listing.txt").c_str(), 0444), 0);
+  const TArboResult readOnly = RunArbo({"-o", tree / "listing.txt", tree.Path()}, kFrench, "", {},
+                                       testing::TChildSetup{65534});
+  EXPECT_EQ(readOnly.Status, 2) << readOnly.Err;
+  EXPECT_NE(readOnly.Err.find("listing.txt"), std::string::npos) << readOnly.Err;
+  EXPECT_EQ(testing::ReadFile(tree / "listing.txt"), std::string(3, '\0'));
+  const TArboResult badSize = RunArbo({"--max-size", "x", tree.Path()}, kFrench);
+  EXPECT_EQ(badSize.Status, 2);
+  EXPECT_EQ(badSize.Out, "");
+}
+#endif
 
 TEST(ArboHelp, PrintsTheUsageAndSucceeds) {
   const TArboResult result = RunArbo({"--help"}, {{"LC_ALL", "en_US.UTF-8"}});

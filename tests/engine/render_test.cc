@@ -70,6 +70,56 @@ TEST(EmitLines, ConnectorExampleWithBothColumns) {
   EXPECT_EQ(f.Window.View.substr(f.Window.View.size() - 2), "\r\n");
 }
 
+// Names as the lines show them: control characters and, in UTF-8, bytes that are no valid
+// UTF-8 never reach the view as they are; the exact form after a NUL is never shown.
+TEST(EmitLines, NamesThatCannotBeShownAsTheyAre) {
+  struct TRow {
+    const char* Case;
+    TEncoding Encoding;
+    std::string Name, Shown;
+  };
+  const TRow rows[] = {
+      {"newline", TEncoding::Utf8, "a\nb", "a?b"},
+      {"tab and DEL", TEncoding::Ansi, "a\tb\x7F", "a?b?"},
+      {"valid UTF-8", TEncoding::Utf8, "\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\xB3" "d\xC5\xBA"},
+      {"stray byte", TEncoding::Utf8, "a\xFF" "z", "a\xEF\xBF\xBD" "z"},
+      {"cut sequence", TEncoding::Utf8, "a\xC3", "a\xEF\xBF\xBD"},
+      {"overlong", TEncoding::Utf8, "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"surrogate", TEncoding::Utf8, "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+      {"ANSI high bytes", TEncoding::Ansi, "\xE9t\xE9", "\xE9t\xE9"},
+      {"exact form", TEncoding::Ansi, std::string("L\xF3" "dz\0\xC5\x81\xC3\xB3" "d\xC5\xBA", 11), "L\xF3" "dz"},
+  };
+  for (const TRow& row : rows) {
+    TFakeListing f;
+    f.Text.TextEncoding = row.Encoding;
+    f.Files.AddFolder(row.Name);
+    f.Listing.SbnRefreshClick();
+    EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC0\xC4 " + row.Shown))
+        << row.Case;
+  }
+}
+
+// The mark of an unread folder closes its line, after the date column; an empty folder
+// gets none.
+TEST(EmitLines, UnreadFoldersCarryTheirMarkAfterTheDate) {
+  for (TEncoding encoding : {TEncoding::Ansi, TEncoding::Utf8}) {
+    TFakeListing f;
+    f.Text.TextEncoding = encoding;
+    f.Files.AddFolder("a", Packed(2003, 1, 2, 0, 0, 0)).Unsearchable = true;
+    f.Files.AddFolder("b").Unreadable = true;
+    f.Files.AddFolder("c");
+    f.Files.AddFile("f", kUnknownSize, Packed(2003, 1, 2, 0, 0, 0));
+    f.Window.Files = f.Window.Size = f.Window.DateTime = true;
+    f.Listing.SbnRefreshClick();
+    const std::string denied =
+        encoding == TEncoding::Ansi ? "[acc\xE8s refus\xE9]" : "[acc\u00E8s refus\u00E9]";
+    EXPECT_THAT(f.Window.ViewLines(),
+                ElementsAre(::testing::_, " ", "\xC3\xC4 f  02/01/2003",
+                            "\xC3\xC4 a  02/01/2003  " + denied, "\xC3\xC4 b  [illisible]",
+                            "\xC0\xC4 c"));
+  }
+}
+
 TEST(EmitLines, ColumnsOnlyWhenFilesAreListed) {
   TFakeListing f;
   MakeExampleTree(f);

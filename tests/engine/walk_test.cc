@@ -10,6 +10,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::TFakeListing;
+using testing::TFakeNode;
 
 // root: a.txt, B.HTM, docs\ (plan.htm, old\ (x.htm)), .hid (hidden file), sys\ (system
 // folder), src\ (empty)
@@ -125,6 +126,81 @@ TEST(Walk, UnsearchableFolderIsListedEmptyAndTheWalkGoesOn) {
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("locked", "next", "visible"));
+}
+
+// A folder that cannot be read is listed, marked on its entry and recorded once; an empty
+// folder is not. With or without the file pass, the mark is the same.
+TEST(Walk, UnreadFoldersAreMarkedAndRecordedOnce) {
+  struct TRow {
+    const char* Case;
+    void (*Break)(TFakeNode&, TFakeListing&);
+    uint32_t Mark;
+    TSearchFailure Failure;
+  };
+  const TRow rows[] = {
+      {"denied", [](TFakeNode& n, TFakeListing&) { n.Unsearchable = true; }, kAttrUnreadDenied,
+       TSearchFailure::AccessDenied},
+      {"I/O error", [](TFakeNode& n, TFakeListing&) { n.Unreadable = true; }, kAttrUnreadOther,
+       TSearchFailure::Unreadable},
+      // Removed once the root's folder pass has found it, before the walk enters it.
+      {"removed", [](TFakeNode& n, TFakeListing& f) {
+         f.Window.OnProcessMessages = [&n, &f](int) {
+           if (f.Window.Labels.back().ends_with("locked\\")) n.Attr &= ~kAttrDirectory;
+         };
+       }, kAttrUnreadOther, TSearchFailure::Unreadable},
+      {"empty", [](TFakeNode& n, TFakeListing&) { n.Children.clear(); }, 0u,
+       TSearchFailure::None},
+  };
+  for (const TRow& row : rows) {
+    for (bool withFiles : {true, false}) {
+      TFakeListing f;
+      f.Files.AddFile("locked\\secret", 1);
+      f.Files.AddFile("next\\visible", 1);
+      TFakeNode& locked = f.Files.AddFolder("locked");
+      row.Break(locked, f);
+      f.Listing.BuildMaskList("");
+      f.Listing.ScanTree(f.Files.Root(), withFiles);
+      SCOPED_TRACE(std::string(row.Case) + (withFiles ? " with files" : " folders only"));
+      ASSERT_GE(f.Listing.FEntries.size(), 2u);
+      EXPECT_EQ(f.Listing.FEntries[0].Name, "locked");
+      EXPECT_EQ(f.Listing.FEntries[0].Attr & kAttrWalkMarks, row.Mark);
+      EXPECT_EQ(f.Listing.FEntries[1].Attr & kAttrWalkMarks, 0u);
+      if (row.Mark == 0) {
+        EXPECT_TRUE(f.Listing.FUnread.empty());
+      } else {
+        ASSERT_EQ(f.Listing.FUnread.size(), 1u);
+        EXPECT_EQ(f.Listing.FUnread[0].Path, "C:\\root\\locked\\");
+        EXPECT_EQ(f.Listing.FUnread[0].Failure, row.Failure);
+        EXPECT_FALSE(f.Listing.FUnread[0].Reason.empty());
+      }
+    }
+  }
+}
+
+TEST(Walk, UnreadRootIsRecordedWithoutAnEntry) {
+  TFakeListing f;
+  f.Files.Resolve(f.Files.Root(), true)->Unsearchable = true;
+  f.Listing.BuildMaskList("");
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_TRUE(f.Listing.FEntries.empty());
+  ASSERT_EQ(f.Listing.FUnread.size(), 1u);
+  EXPECT_EQ(f.Listing.FUnread[0].Path, "C:\\root\\");
+}
+
+// A file whose size cannot be read is listed, whatever the size filter, and never counts
+// as empty: "only empty files" does not take it for one.
+TEST(Walk, FileOfUnknownSizeIsListedAndNotEmpty) {
+  TFakeListing f;
+  f.Files.AddFile("unknown", kUnknownSize);
+  f.Files.AddFile("empty", 0);
+  f.Files.AddFile("full", 10);
+  f.Listing.BuildMaskList("");
+  f.Listing.SetMinSize("0");
+  f.Window.Higher = false;
+  f.Listing.ScanTree(f.Files.Root(), true);
+  EXPECT_THAT(f.Names(), ElementsAre("unknown", "empty"));
+  EXPECT_NE(f.Listing.FEntries[0].Attr & kAttrSizeUnknown, 0u);
+  EXPECT_NE(f.Listing.FEntries[0].Size, 0);
 }
 
 TEST(Walk, LinkBackToAnAncestorIsListedButNotEntered) {

@@ -132,12 +132,23 @@ TEST_F(PosixSearch, LinkToFolderIsAFileAsLstatSeesIt) {
   EXPECT_FALSE(files_->IsLinkToAncestor(tree_ / "link/", link.Attr));
 }
 
-TEST_F(PosixSearch, FolderThatCannotBeOpenedFindsNothing) {
+TEST_F(PosixSearch, FolderThatCannotBeOpenedFindsNothingAndSaysWhy) {
   auto search = files_->NewSearch();
   EXPECT_FALSE(search->FindFirst(tree_ / "missing/*.*", kFilePassAttr));
   EXPECT_FALSE(search->FindNext());
+  EXPECT_EQ(search->Failure(), TSearchFailure::Unreadable);
+  EXPECT_FALSE(search->FailureText().empty());
   search->Close();
   search->Close();  // closing twice is harmless
+  // An empty folder is no failure, and a failure does not outlive its search.
+  tree_.MakeFolder("empty");
+  EXPECT_TRUE(search->FindFirst(tree_ / "empty/*.*", kFilePassAttr));
+  while (search->FindNext()) {
+  }
+  EXPECT_EQ(search->Failure(), TSearchFailure::None);
+  // A file in place of a folder cannot be searched either.
+  EXPECT_FALSE(search->FindFirst(tree_ / "plain.txt/*.*", kFilePassAttr));
+  EXPECT_EQ(search->Failure(), TSearchFailure::Unreadable);
 
   ASSERT_EQ(chmod((tree_ / "sub").c_str(), 0), 0);
   if (DIR* probe = opendir((tree_ / "sub").c_str())) {
@@ -151,6 +162,7 @@ TEST_F(PosixSearch, FolderThatCannotBeOpenedFindsNothing) {
     return;
   }
   EXPECT_FALSE(search->FindFirst(tree_ / "sub/*.*", kFilePassAttr));
+  EXPECT_EQ(search->Failure(), TSearchFailure::AccessDenied);
 }
 
 TEST_F(PosixSearch, SizesAre64BitAndFoldersHaveNone) {

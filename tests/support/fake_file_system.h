@@ -21,6 +21,7 @@ struct TFakeNode {
   int64_t Size = 0;
   uint32_t Time = 0;
   bool Unsearchable = false;                         // find-first fails in it (access denied)
+  bool Unreadable = false;                           // find-first fails in it (I/O error)
   TFakeNode* LinkTarget = nullptr;                   // a folder link: its contents are the target's
   std::vector<std::unique_ptr<TFakeNode>> Children;  // in search order
 
@@ -40,8 +41,15 @@ class TFakeSearch : public TFileSearch {
   uint32_t Attr() const override { return current_.Attr; }
   uint32_t Time() override;
   int64_t Size() override;
+  TSearchFailure Failure() const override { return failure_; }
+  std::string FailureText() const override { return failureText_; }
 
  private:
+  bool Fail(TSearchFailure failure, std::string text) {
+    failure_ = failure;
+    failureText_ = std::move(text);
+    return false;
+  }
   bool Deliver();  // moves to the next entry not excluded; closes when none is left
 
   TFakeFileSystem& fs_;
@@ -50,6 +58,8 @@ class TFakeSearch : public TFileSearch {
   uint32_t exclusion_ = 0;
   bool open_ = false;
   TFakeNode current_;
+  TSearchFailure failure_ = TSearchFailure::None;
+  std::string failureText_;
 };
 
 class TFakeFileSystem : public TFileSystem {
@@ -164,9 +174,13 @@ class TFakeFileSystem : public TFileSystem {
 inline bool TFakeSearch::FindFirst(const std::string& pattern, uint32_t attrValue) {
   Close();
   fs_.FindFirstPatterns.push_back(pattern);
+  failure_ = TSearchFailure::None;
   if (pattern.size() < 3 || pattern.compare(pattern.size() - 3, 3, "*.*") != 0) return false;
   TFakeNode* folder = fs_.Resolve(pattern.substr(0, pattern.size() - 3), true);
-  if (folder == nullptr || !folder->IsFolder() || folder->Unsearchable) return false;
+  // A folder removed since its parent was read is gone, as a real search finds it.
+  if (folder == nullptr || !folder->IsFolder()) return Fail(TSearchFailure::Unreadable, "gone");
+  if (folder->Unsearchable) return Fail(TSearchFailure::AccessDenied, "denied");
+  if (folder->Unreadable) return Fail(TSearchFailure::Unreadable, "I/O error");
   entries_.clear();
   for (const char* dots : {".", ".."}) {
     if (!fs_.DotEntries) break;

@@ -153,7 +153,7 @@ TEST_F(FileSearchTest, FindFirstFailsWhenEveryMatchIsExcluded) {
   EXPECT_FALSE(search->FindNext());
 }
 
-TEST_F(FileSearchTest, FoldersThatCannotBeSearchedFindNothing) {
+TEST_F(FileSearchTest, FoldersThatCannotBeSearchedSayWhy) {
   tree_.Folder("gone");
   std::string deep = "d";
   tree_.Folder(deep);
@@ -162,20 +162,29 @@ TEST_F(FileSearchTest, FoldersThatCannotBeSearchedFindNothing) {
     tree_.Folder(deep);  // made through the long-path form, so it really exists
   }
   ASSERT_TRUE(RemoveDirectoryA(tree_.Path("gone").c_str()));
+  tree_.Folder("empty");
+  // A folder beyond MAX_PATH is searched like any other; one that is gone is unreadable,
+  // and an empty one is no failure.
   const struct {
     const char* Why;
     std::string Pattern;
+    bool Found;
+    TSearchFailure Failure;
   } rows[] = {
-      {"removed", tree_.Path("gone\\*.*")},
-      {"longer than MAX_PATH", tree_.Path(deep + "\\*.*")},
-      {"never existed", tree_.Path("nowhere\\deeper\\*.*")},
+      {"removed", tree_.Path("gone\\*.*"), false, TSearchFailure::Unreadable},
+      {"longer than MAX_PATH", tree_.Path(deep + "\\*.*"), true, TSearchFailure::None},
+      {"never existed", tree_.Path("nowhere\\deeper\\*.*"), false, TSearchFailure::Unreadable},
+      {"empty", tree_.Path("empty\\*.*"), true, TSearchFailure::None},  // its dots
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.Why);
     for (uint32_t attrValue : {kFilePassAttr, kFolderPassAttr}) {
       std::unique_ptr<TFileSearch> search = NewPlatformFileSystem()->NewSearch();
-      EXPECT_FALSE(search->FindFirst(row.Pattern, attrValue));
-      EXPECT_FALSE(search->FindNext());
+      EXPECT_EQ(search->FindFirst(row.Pattern, attrValue), row.Found);
+      while (search->FindNext()) {
+      }
+      EXPECT_EQ(search->Failure(), row.Failure);
+      EXPECT_EQ(search->FailureText().empty(), row.Failure == TSearchFailure::None);
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,7 @@ class Win32ListingTest : public ::testing::Test {
   std::vector<std::string> Run() {
     TListing listing(TListingPorts{*files_, *text_, window_});
     listing.SetRoot(tree_.Root());
+    window_.View.clear();
     listing.SbnRefreshClick();
     std::vector<std::string> lines = window_.ViewLines();
     EXPECT_GE(lines.size(), 2u);
@@ -124,6 +126,65 @@ TEST_F(Win32ListingTest, HiddenEntriesLoopLinksAndLargeFiles) {
   const std::vector<std::string> lines = Run();
   ASSERT_EQ(lines.size(), expected.size());
   EXPECT_EQ(lines[3], expected[3]);
+}
+
+// Names the ANSI code page cannot hold: entered and listed with their files, shown as
+// Windows shows them to ANSI programs in the window and exactly in UTF-8. "Lódz" beside
+// "Łódź" shows alike but keeps its own contents.
+TEST_F(Win32ListingTest, NamesOutsideTheCodePageAreEntered) {
+  window_.Size = window_.DateTime = false;
+  const std::wstring names[] = {L"\u0141\u00F3d\u017A", L"\u0391\u03B8\u03AE\u03BD\u03B1",
+                                L"\u6771\u4EAC", L"\U0001F600"};
+  for (const std::wstring& name : names) {
+    tree_.Folder(name);
+    tree_.File(name + L"\\plan.txt", "p");
+  }
+  tree_.Folder("L\xF3" "dz");
+  tree_.File("L\xF3" "dz\\other.txt", "o");
+
+  const std::vector<std::string> ansi = Run();
+  EXPECT_EQ(ansi.size(), 10u);
+  for (size_t i = 0; i + 1 < ansi.size(); i += 2) {
+    const bool lodz = ansi[i].ends_with("L\xF3" "dz") && ansi[i + 1].ends_with("other.txt");
+    EXPECT_TRUE(lodz || ansi[i + 1].ends_with("plan.txt")) << ansi[i] << " / " << ansi[i + 1];
+  }
+  auto count = [&](std::string_view end) {
+    return std::count_if(ansi.begin(), ansi.end(), [&](auto& line) { return line.ends_with(end); });
+  };
+  EXPECT_EQ(count("\xC4 L\xF3" "dz"), 2);  // Łódź as its best fit, and Lódz
+  EXPECT_EQ(count("\xC4 plan.txt"), 4);
+
+  files_ = NewPlatformFileSystem(TEncoding::Utf8);
+  text_ = NewPlatformTextServices(TEncoding::Utf8);
+  std::vector<std::string> utf8 = Run();
+  std::sort(utf8.begin(), utf8.end());
+  const std::vector<std::string> expected = {
+      "   \xC0\xC4 plan.txt",
+      "\xB3  \xC0\xC4 other.txt",
+      "\xB3  \xC0\xC4 plan.txt",
+      "\xB3  \xC0\xC4 plan.txt",
+      "\xB3  \xC0\xC4 plan.txt",
+      "\xC0\xC4 \xE6\x9D\xB1\xE4\xBA\xAC",
+      "\xC3\xC4 L\xC3\xB3" "dz",
+      "\xC3\xC4 \xC5\x81\xC3\xB3" "d\xC5\xBA",
+      "\xC3\xC4 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
+      "\xC3\xC4 \xF0\x9F\x98\x80"};
+  EXPECT_EQ(utf8, expected);
+}
+
+// A file 40 folders down, at a path of more than 300 characters, is listed.
+TEST_F(Win32ListingTest, FilesBeyondTheOldPathLimitAreListed) {
+  window_.Size = window_.DateTime = false;
+  std::string deep;
+  for (int level = 0; level < 40; ++level) {
+    deep += (level ? "\\" : "") + std::string("dossier") + char('A' + level % 26);
+    tree_.Folder(deep);
+  }
+  tree_.File(std::wstring(deep.begin(), deep.end()) + L"\\fond.txt", "f");
+  ASSERT_GT(tree_.Path(deep + "\\fond.txt").size(), 300u);
+  const std::vector<std::string> lines = Run();
+  ASSERT_EQ(lines.size(), 41u);
+  EXPECT_EQ(lines.back(), std::string(3 * 40, ' ') + "\xC0\xC4 fond.txt");
 }
 
 }  // namespace

@@ -163,6 +163,19 @@ void TTempTree::File(const std::string& relative, const std::string& content) co
         "WriteFile " + relative);
 }
 
+void TTempTree::Folder(const std::wstring& relative) const {
+  Check(CreateDirectoryW((LongPath(root_) + relative).c_str(), nullptr), "CreateDirectoryW");
+}
+
+void TTempTree::File(const std::wstring& relative, const std::string& content) const {
+  THandle file(CreateFileW((LongPath(root_) + relative).c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  Check(bool(file), "CreateFileW");
+  DWORD written = 0;
+  Check(WriteFile(file.Get(), content.data(), DWORD(content.size()), &written, nullptr),
+        "WriteFile");
+}
+
 void TTempTree::FileOfSize(const std::string& relative, int64_t size) const {
   THandle file(CreateFileA(Path(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -22,6 +22,9 @@ class TTempTree {
 
   void Folder(const std::string& relative) const;
   void File(const std::string& relative, const std::string& content = "") const;
+  // The same for names the ANSI code page cannot hold.
+  void Folder(const std::wstring& relative) const;
+  void File(const std::wstring& relative, const std::string& content = "") const;
   // A file of `size` bytes made by moving its end: sparse where the file system allows.
   void FileOfSize(const std::string& relative, int64_t size) const;
   void Attributes(const std::string& relative, DWORD attributes) const;

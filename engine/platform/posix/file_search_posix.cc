@@ -1,9 +1,12 @@
-// The file search on POSIX: readdir over one folder, with the attribute bits the walk
-// expects (hidden for dot-names, directory) and the time and size read lazily by fstatat.
+// The file search on POSIX: each folder opened relative to its parent and read whole,
+// with the attribute bits the walk expects (hidden for dot-names, directory), the time
+// and size read lazily by fstatat, and the reason a folder could not be read.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -43,69 +46,172 @@ uint32_t PackLocalTime(time_t when) {
   return (date << 16) | time;
 }
 
-// A folder's entries as one search read them to its end, kept for the next search of the
-// same folder: the walk searches every folder twice in a row (its files, then its
-// sub-folders), and reading it again would cost an open, two getdents and a close. The
-// folder stays open, so the status of an entry is still read relative to it.
+// The open folders along the path of the folder last asked for, each opened relative to
+// its parent (openat), so that no path length limits the depth of the walk. Only the
+// deepest levels and every kSpacing-th level keep their descriptor: a chain 10,000 folders
+// deep holds about 350 descriptors, and a level whose descriptor was let go is opened
+// again from the nearest open level above it.
+class TFolderChain {
+ public:
+  TFolderChain() = default;
+  TFolderChain(const TFolderChain&) = delete;
+  TFolderChain& operator=(const TFolderChain&) = delete;
+  ~TFolderChain() { Truncate(0); }
+
+  // A descriptor of the folder `folder` (ending in '/'), owned by the chain and valid
+  // until the next call; -1 with errno set when the folder cannot be opened.
+  int Open(const std::string& folder) {
+    if (!levels_.empty() && folder == path_) return FdOf(levels_.size() - 1);
+    // The levels whose path both share stay; the walk mostly goes one level down or up.
+    const size_t common =
+        std::mismatch(folder.begin(), folder.end(), path_.begin(), path_.end()).first -
+        folder.begin();
+    size_t shared = levels_.size();
+    while (shared > 0 && levels_[shared - 1].End > common) --shared;
+    Truncate(shared);
+    path_ = folder;
+    if (levels_.empty()) {
+      // The first level is the folder as given, opened by its path.
+      const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      if (fd < 0) return Failed();
+      levels_.push_back({folder.size(), fd});
+    }
+    while (levels_.back().End < folder.size()) {
+      const size_t begin = levels_.back().End;
+      size_t end = folder.find('/', begin);
+      if (end == std::string::npos) end = folder.size() - 1;
+      const int parent = FdOf(levels_.size() - 1);
+      if (parent < 0) return Failed();
+      // Never through a link: a folder that became a link since its parent was read is
+      // not followed.
+      const std::string name = folder.substr(begin, end - begin);
+      const int fd = name.empty() ? dup(parent)
+                                  : openat(parent, name.c_str(),
+                                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0) return Failed();
+      levels_.push_back({end + 1, fd});
+      LetGo(levels_.size() - 1 - kSpacing);
+    }
+    return FdOf(levels_.size() - 1);
+  }
+
+ private:
+  static constexpr size_t kSpacing = 32;
+  struct TLevel {
+    size_t End;  // length of the path of this level, its '/' included
+    int Fd;      // -1 when let go
+  };
+
+  // The levels open so far stay, the path up to the last of them too; errno is kept.
+  int Failed() {
+    const int error = errno;
+    path_.resize(levels_.empty() ? 0 : levels_.back().End);
+    errno = error;
+    return -1;
+  }
+
+  void LetGo(size_t level) {
+    if (level == 0 || level >= levels_.size() || level % kSpacing == 0) return;
+    if (levels_[level].Fd >= 0) close(levels_[level].Fd);
+    levels_[level].Fd = -1;
+  }
+
+  int FdOf(size_t level) {
+    if (levels_[level].Fd >= 0) return levels_[level].Fd;
+    const int parent = FdOf(level - 1);  // at most kSpacing levels up
+    if (parent < 0) return -1;
+    const size_t begin = levels_[level - 1].End;
+    const std::string name = path_.substr(begin, levels_[level].End - 1 - begin);
+    levels_[level].Fd =
+        openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return levels_[level].Fd;
+  }
+
+  void Truncate(size_t count) {
+    while (levels_.size() > count) {
+      if (levels_.back().Fd >= 0) close(levels_.back().Fd);
+      levels_.pop_back();
+    }
+  }
+
+  std::string path_;
+  std::vector<TLevel> levels_;
+};
+
+// A folder's entries, read whole when its search starts: the folder is closed before the
+// walk goes down into a sub-folder, so a deep walk holds no open folder per level. A
+// reading delivered to its end is kept for the next search of the same folder: the walk
+// searches every folder twice in a row (its files, then its sub-folders).
 struct TFolderListing {
   struct TItem {
     uint32_t Offset;  // of the name in Names
     unsigned char Type;
   };
   std::string Folder;
-  TDirHandle Dir;
   std::string Names;  // each followed by a NUL
   std::vector<TItem> Items;
 };
 
-// The one listing kept between two searches.
+// The one listing kept between two searches. Any search's start takes it or drops it.
 class TListingCache {
  public:
-  void Keep(TFolderListing&& listing) { kept_ = std::move(listing); }
+  void Keep(TFolderListing&& listing) {
+    kept_ = std::move(listing);
+    valid_ = true;
+  }
   bool Take(const std::string& folder, TFolderListing& into) {
-    if (!kept_.Dir || kept_.Folder != folder) return false;
-    into = std::move(kept_);
-    kept_.Dir.reset();
+    if (!valid_) return false;
+    valid_ = false;
+    if (kept_.Folder != folder) return false;
+    std::swap(into, kept_);
     return true;
   }
 
  private:
   TFolderListing kept_;
+  bool valid_ = false;
+};
+
+struct TShared {
+  TFolderChain Chain;
+  TListingCache Cache;
 };
 
 class TPosixSearch final : public TFileSearch {
  public:
-  explicit TPosixSearch(std::shared_ptr<TListingCache> cache) : cache_(std::move(cache)) {}
+  explicit TPosixSearch(std::shared_ptr<TShared> shared) : shared_(std::move(shared)) {}
 
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
     Close();
+    failure_ = TSearchFailure::None;
     std::string folder = pattern;
     if (folder.ends_with(kAllEntries)) folder.resize(folder.size() - kAllEntries.size());
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder = "./";
+    if (!folder.ends_with('/')) folder += '/';
     exclusion_ = ExclusionMask(attrValue);
-    if (cache_->Take(folder, listing_)) {
-      replaying_ = true;
-      next_ = 0;
-    } else {
-      listing_.Dir.reset(opendir(folder.c_str()));
-      if (!listing_.Dir) return false;
-      // Only a search that delivers everything can answer any later search.
-      recording_ = exclusion_ == 0;
+    if (!shared_->Cache.Take(folder, listing_)) {
       listing_.Folder = std::move(folder);
-      listing_.Names.clear();
-      listing_.Items.clear();
+      if (!ReadAll()) return false;
     }
+    open_ = true;
+    next_ = 0;
     return FindNext();
   }
 
   bool FindNext() override {
-    if (!listing_.Dir) return false;
-    return replaying_ ? NextKept() : NextRead();
+    if (!open_) return false;
+    while (next_ < listing_.Items.size()) {
+      const TFolderListing::TItem item = listing_.Items[next_++];
+      Take(listing_.Names.data() + item.Offset, item.Type);
+      if ((attr_ & exclusion_) == 0) return true;
+    }
+    shared_->Cache.Keep(std::move(listing_));
+    Close();
+    return false;
   }
 
   void Close() override {
-    listing_.Dir.reset();
-    replaying_ = recording_ = false;
+    open_ = false;
     name_ = {};
   }
 
@@ -120,64 +226,73 @@ class TPosixSearch final : public TFileSearch {
   int64_t Size() override {
     if (attr_ & kAttrDirectory) return 0;
     const struct stat* status = Status();
-    return status ? int64_t(status->st_size) : 0;
+    return status ? int64_t(status->st_size) : kUnknownSize;
   }
+
+  TSearchFailure Failure() const override { return failure_; }
+  std::string FailureText() const override { return failureText_; }
 
  private:
-  bool NextRead() {
+  // Reads the folder's entries to the end and closes it again.
+  bool ReadAll() {
+    listing_.Names.clear();
+    listing_.Items.clear();
+    const int folder = shared_->Chain.Open(listing_.Folder);
+    if (folder < 0) return Failed(errno);
+    // A descriptor of its own for the reading: the chain keeps the folder's.
+    const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return Failed(errno);
+    TDirHandle dir(fdopendir(copy));
+    if (!dir) {
+      const int error = errno;
+      close(copy);
+      return Failed(error);
+    }
+    rewinddir(dir.get());  // the copy shares its offset with the chain's descriptor
     for (;;) {
       errno = 0;
-      const dirent* entry = readdir(listing_.Dir.get());
+      const dirent* entry = readdir(dir.get());
       if (entry == nullptr) break;
-      Take(entry->d_name, entry->d_type);
-      if (recording_) {
-        // The type as Take found it, so that an unknown type is not stat'ed again.
-        unsigned char type = entry->d_type;
-        if (type == DT_UNKNOWN) type = (attr_ & kAttrDirectory) ? DT_DIR : DT_REG;
-        listing_.Items.push_back({uint32_t(listing_.Names.size()), type});
-        listing_.Names.append(entry->d_name, std::strlen(entry->d_name) + 1);
+      unsigned char type = entry->d_type;
+      if (type == DT_UNKNOWN) {
+        struct stat status;
+        type = fstatat(dirfd(dir.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       S_ISDIR(status.st_mode)
+                   ? DT_DIR
+                   : DT_REG;
       }
-      if ((attr_ & exclusion_) == 0) return true;
+      listing_.Items.push_back({uint32_t(listing_.Names.size()), type});
+      listing_.Names.append(entry->d_name, std::strlen(entry->d_name) + 1);
     }
-    if (recording_ && errno == 0) cache_->Keep(std::move(listing_));
-    Close();
+    if (errno != 0) return Failed(errno);
+    return true;
+  }
+
+  bool Failed(int error) {
+    failure_ = error == EACCES || error == EPERM ? TSearchFailure::AccessDenied
+                                                 : TSearchFailure::Unreadable;
+    failureText_ = std::strerror(error);
     return false;
   }
 
-  bool NextKept() {
-    while (next_ < listing_.Items.size()) {
-      const TFolderListing::TItem item = listing_.Items[next_++];
-      Take(listing_.Names.data() + item.Offset, item.Type);
-      if ((attr_ & exclusion_) == 0) return true;
-    }
-    Close();
-    return false;
-  }
-
-  // Makes the entry `name` the current one. The directory bit comes from the entry's
-  // type when the file system gives it, so a folder pass costs no stat per file. A
-  // symbolic link is what lstat says it is: a link to a folder is a file entry, never
-  // walked.
+  // Makes the entry `name` the current one. A symbolic link is what lstat says it is: a
+  // link to a folder is a file entry, never walked.
   void Take(const char* name, unsigned char type) {
     name_ = name;
     statState_ = TStatState::NotRead;
-    bool isFolder = type == DT_DIR;
-    if (type == DT_UNKNOWN) {
-      const struct stat* status = Status();
-      isFolder = status && S_ISDIR(status->st_mode);
-    }
-    attr_ = isFolder ? kAttrDirectory : 0;
+    attr_ = type == DT_DIR ? kAttrDirectory : 0;
     // "." and ".." are delivered as the Windows search delivers them, without the
     // hidden bit, so the walk sees and skips them itself.
     if (name[0] == '.' && !IsDotOrDotDot(name)) attr_ |= kAttrHidden;
   }
 
   // The current entry's status, read once and only when asked; null when it could not
-  // be read (the entry may have been removed meanwhile).
+  // be read (the entry may have been removed meanwhile, or the folder is not searchable).
   const struct stat* Status() {
     if (statState_ == TStatState::NotRead) {
-      const int folder = dirfd(listing_.Dir.get());
-      const bool ok = fstatat(folder, name_.data(), &status_, AT_SYMLINK_NOFOLLOW) == 0;
+      const int folder = shared_->Chain.Open(listing_.Folder);
+      const bool ok =
+          folder >= 0 && fstatat(folder, name_.data(), &status_, AT_SYMLINK_NOFOLLOW) == 0;
       statState_ = ok ? TStatState::Read : TStatState::Failed;
     }
     return statState_ == TStatState::Read ? &status_ : nullptr;
@@ -185,13 +300,14 @@ class TPosixSearch final : public TFileSearch {
 
   enum class TStatState { NotRead, Read, Failed };
 
-  std::shared_ptr<TListingCache> cache_;
+  std::shared_ptr<TShared> shared_;
   TFolderListing listing_;
-  bool recording_ = false;
-  bool replaying_ = false;
+  bool open_ = false;
   size_t next_ = 0;
   uint32_t exclusion_ = 0;
-  std::string_view name_;  // into the current dirent or the kept names
+  TSearchFailure failure_ = TSearchFailure::None;
+  std::string failureText_;
+  std::string_view name_;  // into the listing's names
   uint32_t attr_ = 0;
   TStatState statState_ = TStatState::NotRead;
   struct stat status_ {};
@@ -201,7 +317,7 @@ class TPosixFileSystem final : public TFileSystem {
  public:
   char Separator() const override { return '/'; }
   std::unique_ptr<TFileSearch> NewSearch() override {
-    return std::make_unique<TPosixSearch>(cache_);
+    return std::make_unique<TPosixSearch>(shared_);
   }
 
   // Symbolic links are never followed here: the search reports a link to a folder as a
@@ -209,12 +325,16 @@ class TPosixFileSystem final : public TFileSystem {
   bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
 
  private:
-  std::shared_ptr<TListingCache> cache_ = std::make_shared<TListingCache>();
+  std::shared_ptr<TShared> shared_ = std::make_shared<TShared>();
 };
 
 }  // namespace
 
-std::unique_ptr<TFileSystem> NewPlatformFileSystem() {
+TEncoding PlatformEncoding() {
+  return TEncoding::Utf8;
+}
+
+std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding) {
   return std::make_unique<TPosixFileSystem>();
 }
 

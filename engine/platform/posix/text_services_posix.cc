@@ -145,7 +145,7 @@ class TPosixTextServices final : public TTextServices {
 
 }  // namespace
 
-std::unique_ptr<TTextServices> NewPlatformTextServices() {
+std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding) {
   return std::make_unique<TPosixTextServices>();
 }
 

@@ -1,9 +1,11 @@
-// The file search on Win32: FindFirstFileA / FindNextFileA with the attribute value's
-// exclusion rule (the second search of a folder replays the first's reading), packed
-// local DOS times, 64-bit sizes, and the test for folder links that lead back to an
+// The file search on Win32: FindFirstFileExW / FindNextFileW on "\\?\" paths with the
+// attribute value's exclusion rule (the second search of a folder replays the first's
+// reading), names in the run's encoding, packed local DOS times, 64-bit sizes, the reason
+// a folder could not be read, and the test for folder links that lead back to an
 // ancestor (junctions and directory symbolic links).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "wide_text.h"
 
 namespace ramilux {
 namespace {
@@ -36,7 +39,7 @@ class TFindHandle {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 };
 
-// Owns a file or folder handle opened by CreateFileA.
+// Owns a file or folder handle opened by CreateFileW.
 class TFileHandle {
  public:
   explicit TFileHandle(HANDLE handle) : handle_(handle) {}
@@ -65,10 +68,54 @@ uint32_t PackLocalTime(const FILETIME& utc) {
   return (uint32_t(date) << 16) | time;
 }
 
+// Absolute paths in the form without the 260-character limit: "\\?\C:\..." and
+// "\\?\UNC\server\share\...".
+std::wstring LongForm(std::wstring path) {
+  if (path.starts_with(L"\\\\?\\")) return path;
+  if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') return L"\\\\?\\" + path;
+  if (path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
+  return path;
+}
+
+// The wide path of a path the walk built. A name that the ANSI code page cannot hold
+// carries its exact form (UTF-8) after a NUL: that form is the one searched.
+std::wstring WidePath(std::string_view path, UINT codePage) {
+  if (path.find('\0') == std::string_view::npos) return LongForm(ToWide(path, codePage));
+  std::wstring wide;
+  for (size_t begin = 0;;) {
+    size_t end = path.find('\\', begin);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(begin, end - begin);
+    const size_t exact = name.find('\0');
+    wide += exact == std::string_view::npos ? ToWide(name, codePage)
+                                            : ToWide(name.substr(exact + 1), CP_UTF8);
+    if (end == path.size()) break;
+    wide += L'\\';
+    begin = end + 1;
+  }
+  return LongForm(std::move(wide));
+}
+
+// The system's words for an error, in the run's encoding, without the final period.
+std::string ErrorText(DWORD code, UINT codePage) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string message = length > 0 ? FromWide({text, length}, codePage)
+                                   : "error " + std::to_string(code);
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
+
 // A folder's entries as a search that delivered everything read them to the end, kept for
 // the next search of the same pattern: the walk searches every folder twice in a row (its
-// files, then its sub-folders), and under Wine each FindFirstFileA reads and stats the
-// whole folder again.
+// files, then its sub-folders), and under Wine each find-first reads and stats the whole
+// folder again.
 struct TFolderListing {
   struct TItem {
     DWORD Attr;
@@ -104,10 +151,12 @@ class TListingCache {
 
 class TWin32Search final : public TFileSearch {
  public:
-  explicit TWin32Search(std::shared_ptr<TListingCache> cache) : cache_(std::move(cache)) {}
+  TWin32Search(std::shared_ptr<TListingCache> cache, UINT codePage)
+      : cache_(std::move(cache)), codePage_(codePage) {}
 
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
     Close();
+    failure_ = TSearchFailure::None;
     exclude_ = ExclusionMask(attrValue);
     if (cache_->Take(pattern, listing_)) {
       replaying_ = true;
@@ -115,19 +164,20 @@ class TWin32Search final : public TFileSearch {
       if (NextKept()) return true;
     } else {
       // The basic level leaves out the short names, which Wine makes up for every entry.
-      handle_.Reset(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data_,
+      handle_.Reset(FindFirstFileExW(WidePath(pattern, codePage_).c_str(), FindExInfoBasic, &data_,
                                      FindExSearchNameMatch, nullptr, 0));
-      if (handle_) {
-        // Only a search that delivers everything can answer the next one.
-        recording_ = exclude_ == 0;
-        if (recording_) {
-          listing_.Pattern = pattern;
-          listing_.Names.clear();
-          listing_.Items.clear();
-          Record();
-        }
-        if (SkipExcluded()) return true;
+      if (!handle_) {
+        Failed(GetLastError());
+        return false;
       }
+      // Only a search that delivers everything can answer the next one.
+      recording_ = exclude_ == 0;
+      if (recording_) {
+        listing_.Pattern = pattern;
+        listing_.Names.clear();
+        listing_.Items.clear();
+      }
+      if (Arrived()) return true;
     }
     Close();
     return false;
@@ -140,9 +190,8 @@ class TWin32Search final : public TFileSearch {
       return false;
     }
     if (!handle_) return false;
-    if (!FindNextFileA(handle_.Get(), &data_)) return Finished();
-    if (recording_) Record();
-    return SkipExcluded();
+    if (!FindNextFileW(handle_.Get(), &data_)) return Finished();
+    return Arrived();
   }
 
   void Close() override {
@@ -157,35 +206,71 @@ class TWin32Search final : public TFileSearch {
     if (attr_ & FILE_ATTRIBUTE_DIRECTORY) return 0;
     return size_;
   }
+  TSearchFailure Failure() const override { return failure_; }
+  std::string FailureText() const override { return failureText_; }
 
  private:
-  // Moves on past the entries that share an attribute bit with the exclusion mask.
-  // False when the folder holds no further entry.
-  bool SkipExcluded() {
-    while (data_.dwFileAttributes & exclude_) {
-      if (!FindNextFileA(handle_.Get(), &data_)) return Finished();
+  // An entry has arrived in data_: recorded, then passed over while it shares an
+  // attribute bit with the exclusion mask. False when the folder holds no further entry.
+  bool Arrived() {
+    for (;;) {
+      const bool excluded = (data_.dwFileAttributes & exclude_) != 0;
+      if (recording_ || !excluded) ShownName(data_.cFileName, current_);
       if (recording_) Record();
+      if (!excluded) break;
+      if (!FindNextFileW(handle_.Get(), &data_)) return Finished();
     }
-    name_ = {data_.cFileName, strnlen(data_.cFileName, MAX_PATH)};
+    name_ = current_;
     attr_ = data_.dwFileAttributes;
     written_ = data_.ftLastWriteTime;
     size_ = int64_t((uint64_t(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow);
     return true;
   }
 
-  void Record() {
-    const size_t length = strnlen(data_.cFileName, MAX_PATH);
-    listing_.Items.push_back({data_.dwFileAttributes, data_.ftLastWriteTime, data_.nFileSizeHigh,
-                              data_.nFileSizeLow, uint32_t(listing_.Names.size()),
-                              uint32_t(length)});
-    listing_.Names.append(data_.cFileName, length);
+  // The name as this run shows it. Under ANSI a name the code page cannot hold exactly is
+  // shown as Windows shows it to ANSI programs ("Łódź" as "Lódz") and keeps its exact form
+  // after a NUL, so that the walk enters that very folder and two names that show alike
+  // stay apart.
+  void ShownName(const wchar_t* name, std::string& out) const {
+    const std::wstring_view wide(name, wcsnlen(name, MAX_PATH));
+    out.clear();
+    if (std::all_of(wide.begin(), wide.end(), [](wchar_t c) { return c < 0x80; })) {
+      for (wchar_t c : wide) out += char(c);
+      return;
+    }
+    out = FromWide(wide, codePage_);
+    if (codePage_ == CP_UTF8 || ToWide(out, codePage_) == wide) return;
+    out += '\0';
+    out += FromWide(wide, CP_UTF8);
   }
 
-  // The end of a read search: a complete reading is kept for the next search.
+  void Record() {
+    listing_.Items.push_back({data_.dwFileAttributes, data_.ftLastWriteTime, data_.nFileSizeHigh,
+                              data_.nFileSizeLow, uint32_t(listing_.Names.size()),
+                              uint32_t(current_.size())});
+    listing_.Names += current_;
+  }
+
+  // The end of a read search: a complete reading is kept for the next search, anything
+  // else is a folder that could not be read to its end.
   bool Finished() {
-    if (recording_ && GetLastError() == ERROR_NO_MORE_FILES) cache_->Keep(std::move(listing_));
+    const DWORD code = GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+      Failed(code);
+    } else if (recording_) {
+      cache_->Keep(std::move(listing_));
+    }
     Close();
     return false;
+  }
+
+  // "Nothing found" is an empty folder (a drive's root has no "." to find); anything else
+  // is a folder whose contents stay unknown.
+  void Failed(DWORD code) {
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return;
+    failure_ = code == ERROR_ACCESS_DENIED ? TSearchFailure::AccessDenied
+                                           : TSearchFailure::Unreadable;
+    failureText_ = ErrorText(code, codePage_);
   }
 
   bool NextKept() {
@@ -202,13 +287,17 @@ class TWin32Search final : public TFileSearch {
   }
 
   std::shared_ptr<TListingCache> cache_;
+  UINT codePage_;
   TFindHandle handle_;
-  WIN32_FIND_DATAA data_{};
+  WIN32_FIND_DATAW data_{};
   TFolderListing listing_;
   bool recording_ = false;
   bool replaying_ = false;
   size_t next_ = 0;
   uint32_t exclude_ = 0;
+  TSearchFailure failure_ = TSearchFailure::None;
+  std::string failureText_;
+  std::string current_;  // the shown name of the entry in data_
   // The current entry, from data_ or from the kept listing.
   std::string_view name_;
   uint32_t attr_ = 0;
@@ -225,8 +314,8 @@ struct TFolderIdentity {
 
 // The identity of the folder at `path`, links followed; none when it can't be opened
 // (removed, access denied, a link whose target is gone).
-std::optional<TFolderIdentity> IdentityOf(const std::string& path) {
-  TFileHandle folder(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+std::optional<TFolderIdentity> IdentityOf(const std::string& path, UINT codePage) {
+  TFileHandle folder(CreateFileW(WidePath(path, codePage).c_str(), FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info;
@@ -248,18 +337,19 @@ size_t RootLength(std::string_view path) {
 
 class TWin32FileSystem final : public TFileSystem {
  public:
+  explicit TWin32FileSystem(TEncoding encoding) : codePage_(CodePageOf(encoding)) {}
   char Separator() const override { return '\\'; }
   std::unique_ptr<TFileSearch> NewSearch() override {
-    return std::make_unique<TWin32Search>(cache_);
+    return std::make_unique<TWin32Search>(cache_, codePage_);
   }
 
   // A junction or directory link under a folder that points back at that folder (or at
-  // any folder above it) would make the walk go round until the path outgrows MAX_PATH,
-  // repeating the same subtree at every level. Only reparse points can do that, so a
+  // any folder above it) would make the walk go round, repeating the same subtree at
+  // every level. Only reparse points can do that, so a
   // plain folder costs nothing here.
   bool IsLinkToAncestor(const std::string& path, uint32_t attr) override {
     if (!(attr & kAttrReparsePoint)) return false;
-    const std::optional<TFolderIdentity> target = IdentityOf(path);
+    const std::optional<TFolderIdentity> target = IdentityOf(path, codePage_);
     if (!target) return false;
     const size_t root = RootLength(path);
     std::string ancestor = path;
@@ -269,19 +359,24 @@ class TWin32FileSystem final : public TFileSystem {
       if (cut == std::string::npos || cut + 1 < root) return false;
       // The root keeps its backslash ("C:\"); other folders are opened without it.
       ancestor.resize(cut + 1 == root ? root : cut);
-      if (IdentityOf(ancestor) == target) return true;
+      if (IdentityOf(ancestor, codePage_) == target) return true;
       if (ancestor.size() <= root) return false;
     }
   }
 
  private:
+  UINT codePage_;
   std::shared_ptr<TListingCache> cache_ = std::make_shared<TListingCache>();
 };
 
 }  // namespace
 
-std::unique_ptr<TFileSystem> NewPlatformFileSystem() {
-  return std::make_unique<TWin32FileSystem>();
+TEncoding PlatformEncoding() {
+  return TEncoding::Ansi;
+}
+
+std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding encoding) {
+  return std::make_unique<TWin32FileSystem>(encoding);
 }
 
 }  // namespace ramilux

@@ -1,6 +1,7 @@
-// The text services on Win32: ANSI lower-casing, the locale's collation and its number,
-// date and time formats, read afresh at every call so that a change the user makes in
-// the regional settings shows in the next line.
+// The text services on Win32: lower-casing, the locale's collation and its number, date
+// and time formats, read afresh at every call so that a change the user makes in the
+// regional settings shows in the next line. ANSI texts go through the "A" functions as
+// the window always did; UTF-8 texts through the wide ones.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "platform.h"
+#include "wide_text.h"
 #include "win32_platform.h"
 
 namespace ramilux {
@@ -57,10 +59,7 @@ class TWin32TextServices final : public TTextServices {
   int Compare(std::string_view a, std::string_view b) const override {
     const int result =
         CompareStringA(locale_, 0, a.data(), ClampedLength(a), b.data(), ClampedLength(b));
-    if (result != 0) return result - 2;
-    // Only a broken locale gets here; byte order still gives the sort a consistent order.
-    const int bytes = a.compare(b);
-    return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+    return ResultOf(result, a, b);
   }
 
   std::string DecimalSeparator() const override {
@@ -84,8 +83,55 @@ class TWin32TextServices final : public TTextServices {
     });
   }
 
+  static int ResultOf(int result, std::string_view a, std::string_view b) {
+    if (result != 0) return result - 2;
+    // Only a broken locale gets here; byte order still gives the sort a consistent order.
+    const int bytes = a.compare(b);
+    return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+  }
+
  private:
   LCID locale_;
+};
+
+// The same services on UTF-8 texts: exact names, lower-cased and collated as characters.
+class TWin32Utf8TextServices final : public TTextServices {
+ public:
+  explicit TWin32Utf8TextServices(LCID locale) : locale_(locale), ansi_(locale) {}
+
+  TEncoding Encoding() const override { return TEncoding::Utf8; }
+
+  void Lower(std::string& text) const override {
+    if (text.empty()) return;
+    std::wstring wide = ToWide(text, CP_UTF8);
+    CharLowerBuffW(wide.data(), DWORD(wide.size()));
+    text = FromWide(wide, CP_UTF8);
+  }
+
+  int Compare(std::string_view a, std::string_view b) const override {
+    const std::wstring wa = ToWide(a, CP_UTF8), wb = ToWide(b, CP_UTF8);
+    const int result =
+        CompareStringW(locale_, 0, wa.data(), int(wa.size()), wb.data(), int(wb.size()));
+    return TWin32TextServices::ResultOf(result, a, b);
+  }
+
+  // The locale's texts are ASCII or letters of its own code page: read in ANSI, shown in
+  // UTF-8.
+  std::string DecimalSeparator() const override { return Utf8(ansi_.DecimalSeparator()); }
+  std::string FormatShortDate(const TDateTime& when) const override {
+    return Utf8(ansi_.FormatShortDate(when));
+  }
+  std::string FormatLongTime(const TDateTime& when) const override {
+    return Utf8(ansi_.FormatLongTime(when));
+  }
+
+ private:
+  static std::string Utf8(const std::string& ansi) {
+    return FromWide(ToWide(ansi, CP_ACP), CP_UTF8);
+  }
+
+  LCID locale_;
+  TWin32TextServices ansi_;
 };
 
 }  // namespace
@@ -94,7 +140,10 @@ std::unique_ptr<TTextServices> NewWin32TextServices(unsigned long locale) {
   return std::make_unique<TWin32TextServices>(LCID(locale));
 }
 
-std::unique_ptr<TTextServices> NewPlatformTextServices() {
+std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding encoding) {
+  if (encoding == TEncoding::Utf8) {
+    return std::make_unique<TWin32Utf8TextServices>(LOCALE_USER_DEFAULT);
+  }
   return NewWin32TextServices(LOCALE_USER_DEFAULT);
 }
 
