@@ -157,7 +157,7 @@ TEST_F(PosixSearch, FolderThatCannotBeOpenedFindsNothingAndSaysWhy) {
     // of this suite without any capability, where root meets the mode bits like anyone.
     ASSERT_EQ(std::getenv(kWithoutCapabilities), nullptr) << "setpriv left a capability";
     const std::string out =
-        RunWithoutCapabilities("PosixSearch.FolderThatCannotBeOpenedFindsNothing");
+        RunWithoutCapabilities("PosixSearch.FolderThatCannotBeOpenedFindsNothingAndSaysWhy");
     EXPECT_NE(out.find("[  PASSED  ] 1 test."), std::string::npos) << out;
     return;
   }
