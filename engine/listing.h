@@ -22,6 +22,8 @@ inline constexpr char kCorner = '\xC0';
 inline constexpr char kBar = '\xB3';
 inline constexpr char kHorizontal = '\xC4';
 
+class TColumnTexts;
+
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
@@ -84,7 +86,7 @@ class TListing {
   void FolderPass(std::string& path, size_t length);
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  void AppendEntryLine(std::string& block, const TFileObject& entry);
+  void AppendEntryLine(std::string& block, const TFileObject& entry, TColumnTexts& columns);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
@@ -119,7 +121,10 @@ int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 
 enum class TSortKind { Name, Size, Date };
-// Sorts the list in place into the order of the comparator of `kind`.
-void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind);
+// Sorts the list in place into the order of the comparator of `kind`. The folders are
+// sorted on `threads` threads; 0 chooses by the size of the list and the machine, so
+// the text services must allow comparisons from several threads at once.
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
+                   unsigned threads = 0);
 
 }  // namespace ramilux

@@ -2,8 +2,11 @@
 // the tree in pre-order, each folder's entries among themselves by the comparator, so the
 // sort orders each folder's entries alone and rebuilds the pre-order from them.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -107,6 +110,16 @@ struct TFolderGroups {
   std::unordered_map<std::string_view, uint32_t> byPath;
 };
 
+// An entry of a folder being sorted: its address, for the comparisons, and its index.
+struct TMember {
+  const TFileObject* Entry;
+  uint32_t Index;
+};
+
+// Below this many entries a sort is over before threads would have started.
+constexpr size_t kParallelSortEntries = 20000;
+constexpr unsigned kMaxSortThreads = 8;
+
 TFolderGroups GroupByFolder(const TEntryList& entries) {
   TFolderGroups groups;
   std::vector<uint32_t> groupOf(entries.size());
@@ -178,6 +191,76 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
   return order;
 }
 
+// One folder's entries among themselves: its non-empty files first, then everything of
+// size 0. Only names, sizes and times are compared, mostly through the collation, so the
+// sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses.
+void SortGroup(const TEntryList& entries, uint32_t* begin, uint32_t* end,
+               const TOrderContext& ctx, TSortKind kind, std::vector<TMember>& work) {
+  work.clear();
+  for (uint32_t* m = begin; m != end; ++m) work.push_back({&entries[*m], *m});
+  auto zero = std::partition(work.begin(), work.end(),
+                             [](const TMember& m) { return m.Entry->Size != 0; });
+  std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
+    return CompareFiles(ctx, kind, *a.Entry, *b.Entry) < 0;
+  });
+  std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
+    return CompareComponent(ctx, a.Entry->Name, b.Entry->Name) < 0;
+  });
+  for (const TMember& m : work) *begin++ = m.Index;
+}
+
+// The folders' sorts are independent of each other: with many entries they are shared
+// among threads, the largest folders handed out first so that no thread is left with a
+// big one at the end.
+void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderContext& ctx,
+                TSortKind kind, unsigned threads) {
+  const size_t groupCount = groups.start.size() - 1;
+  if (threads == 0) {
+    threads = entries.size() < kParallelSortEntries
+                  ? 1
+                  : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxSortThreads);
+  }
+  std::vector<uint32_t> bySize(groupCount);
+  for (size_t g = 0; g < groupCount; ++g) bySize[g] = static_cast<uint32_t>(g);
+  auto sizeOf = [&](uint32_t g) { return groups.start[g + 1] - groups.start[g]; };
+  if (threads > 1) {
+    std::sort(bySize.begin(), bySize.end(),
+              [&](uint32_t a, uint32_t b) { return sizeOf(a) > sizeOf(b); });
+  }
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    std::vector<TMember> members;
+    for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
+      uint32_t g = bySize[k];
+      if (sizeOf(g) < 2) continue;
+      SortGroup(entries, groups.members.data() + groups.start[g],
+                groups.members.data() + groups.start[g + 1], ctx, kind, members);
+    }
+  };
+  std::vector<std::thread> helpers;
+  std::vector<std::exception_ptr> failures(threads);
+  for (unsigned t = 1; t < threads; ++t) {
+    helpers.emplace_back([&, t] {
+      try {
+        work();
+      } catch (...) {
+        failures[t] = std::current_exception();
+        next = groupCount;
+      }
+    });
+  }
+  try {
+    work();
+  } catch (...) {
+    failures[0] = std::current_exception();
+    next = groupCount;
+  }
+  for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
 }  // namespace
 
 int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
@@ -193,16 +276,11 @@ int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
   return CompareByKind(ctx, TSortKind::Date, e1, e2);
 }
 
-void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind) {
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
+                   unsigned threads) {
   if (entries.size() < 2) return;
   TFolderGroups groups = GroupByFolder(entries);
-  // Each folder's entries among themselves: only names, sizes and times are compared.
-  for (size_t g = 0; g + 1 < groups.start.size(); ++g) {
-    std::sort(groups.members.begin() + groups.start[g],
-              groups.members.begin() + groups.start[g + 1], [&](uint32_t a, uint32_t b) {
-                return CompareSiblings(ctx, kind, entries[a], entries[b]) < 0;
-              });
-  }
+  SortGroups(entries, groups, ctx, kind, threads);
   std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
   if (order.empty()) {
     // Not a tree (entries put together by hand): the comparator alone decides.

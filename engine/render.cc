@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "columns.h"
 #include "listing.h"
 
 namespace ramilux {
@@ -13,15 +14,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 // Lines go to the view in blocks of about this size: each insertion is costly in the
 // window, and the text, the progress bar and the handling of input stay the same.
 constexpr size_t kBlockBytes = 64 * 1024;
-
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Hides the progress bar however EmitLines ends.
 class TProgressGuard {
@@ -82,62 +74,31 @@ void TListing::FixConnectors() {
 }
 
 std::string TListing::SizeText(int64_t size) const {
-  // Kilobytes with two decimals rounded half away from zero, in exact integer arithmetic:
-  // 128 bytes (0.125 Ko) give 0,13, which a binary double would round down.
-  uint64_t bytes = size < 0 ? 0 - static_cast<uint64_t>(size) : static_cast<uint64_t>(size);
-  uint64_t whole = bytes / 1024;
-  uint64_t hundredths = ((bytes % 1024) * 100 + 512) / 1024;
-  if (hundredths == 100) {
-    ++whole;
-    hundredths = 0;
-  }
   std::string text;
-  if (size < 0 && (whole != 0 || hundredths != 0)) text += '-';
-  text += std::to_string(whole);
-  text += text_.DecimalSeparator();
-  text += static_cast<char>('0' + hundredths / 10);
-  text += static_cast<char>('0' + hundredths % 10);
+  AppendSizeText(text, size, text_.DecimalSeparator());
   return text;
 }
 
 std::string TListing::DateTimeText(uint32_t time) const {
-  TDateTime when;
-  when.Year = 1980 + static_cast<int>(time >> 25);
-  when.Month = static_cast<int>((time >> 21) & 0x0F);
-  when.Day = static_cast<int>((time >> 16) & 0x1F);
-  when.Hour = static_cast<int>((time >> 11) & 0x1F);
-  when.Minute = static_cast<int>((time >> 5) & 0x3F);
-  when.Second = static_cast<int>(time & 0x1F) * 2;
-  // A value that is no real date and time gets no column rather than ending the run.
-  if (when.Month < 1 || when.Month > 12 || when.Day < 1 ||
-      when.Day > DaysInMonth(when.Year, when.Month) || when.Hour > 23 || when.Minute > 59 ||
-      when.Second > 59) {
-    return {};
-  }
-  std::string text = text_.FormatShortDate(when);
-  if (when.Hour != 0 || when.Minute != 0 || when.Second != 0) {
-    text += ' ';
-    text += text_.FormatLongTime(when);
-  }
+  std::string text;
+  TColumnTexts(text_).AppendDateTime(text, time);
   return text;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry) {
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
+                               TColumnTexts& columns) {
   block.append(entry.PrefixText());
   block.append(entry.Name);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();
   if (files && window_.SizeChecked() && entry.Size != 0) {
     block += "  ";
-    block += SizeText(entry.Size);
+    columns.AppendSize(block, entry.Size);
     block += " Ko";
   }
   if (files && window_.DateTimeChecked() && entry.Time != 0) {
-    std::string when = DateTimeText(entry.Time);
-    if (!when.empty()) {
-      block += "  ";
-      block += when;
-    }
+    block += "  ";
+    if (!columns.AppendDateTime(block, entry.Time)) block.resize(block.size() - 2);
   }
   block += kLineEnd;
 }
@@ -172,10 +133,11 @@ void TListing::EmitLines() {
   std::string block;
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
+  TColumnTexts columns(text_);
   for (size_t i = 0; i < FEntries.size(); ++i) {
     window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     window_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i]);
+    AppendEntryLine(block, FEntries[i], columns);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;
