@@ -1,6 +1,7 @@
 // The string arena of the entry list.
 #include "file_object.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace ramilux {
@@ -24,6 +25,47 @@ std::string_view TStringArena::Store(std::string_view text) {
   std::span<char> place = Allocate(text.size());
   std::memcpy(place.data(), text.data(), text.size());
   return {place.data(), place.size()};
+}
+
+TPrefix::TPrefix(size_t groups, TStringArena& arena) {
+  if (groups <= kInlineGroups) {
+    word_ = uint64_t{groups} << 57;
+  } else {
+    std::span<char> place = arena.Allocate(groups + 5);
+    char* start = place.data() + (reinterpret_cast<uintptr_t>(place.data()) & 1);
+    const uint32_t count = static_cast<uint32_t>(groups);
+    std::memcpy(start, &count, 4);
+    std::memset(start + 4, Blank, groups);
+    word_ = reinterpret_cast<uintptr_t>(start) | 1;
+  }
+  if (groups > 0) SetGroup(groups - 1, Corner);
+}
+
+size_t TPrefix::Groups() const {
+  if (IsInline()) return static_cast<size_t>(word_ >> 57);
+  uint32_t count;
+  std::memcpy(&count, Outside(), 4);
+  return count;
+}
+
+TPrefix::TGroup TPrefix::Group(size_t g) const {
+  if (IsInline()) return static_cast<TGroup>((word_ >> (2 * g + 1)) & 3);
+  return static_cast<TGroup>(Outside()[4 + g]);
+}
+
+void TPrefix::SetGroup(size_t g, TGroup group) {
+  if (IsInline()) {
+    word_ = (word_ & ~(uint64_t{3} << (2 * g + 1))) | uint64_t{group} << (2 * g + 1);
+  } else {
+    Outside()[4 + g] = group;
+  }
+}
+
+void TPrefix::AppendText(std::string& out) const {
+  static constexpr char kTexts[4][3] = {
+      {' ', ' ', ' '}, {'\xB3', ' ', ' '}, {'\xC3', '\xC4', ' '}, {'\xC0', '\xC4', ' '}};
+  const size_t groups = Groups();
+  for (size_t g = 0; g < groups; ++g) out.append(kTexts[Group(g)], 3);
 }
 
 void TStringArena::Clear() {

@@ -13,23 +13,58 @@
 
 namespace ramilux {
 
+class TStringArena;
+
+// The connector groups that open an entry's line, one per level from the root down to the
+// entry's own: three bytes each, "   " or "\xB3  " above the entry, "\xC3\xC4 " or
+// "\xC0\xC4 " at its own level. Kept as two bits a group, in the object itself for up to
+// 28 levels and in the arena below that, rather than as three bytes a group in the arena:
+// a million entries save some 20 MB.
+class TPrefix {
+ public:
+  enum TGroup : uint8_t { Blank, Bar, Branch, Corner };
+
+  TPrefix() = default;
+  // `groups` groups, all blank but the last, a corner: the base prefix.
+  TPrefix(size_t groups, TStringArena& arena);
+
+  size_t Groups() const;
+  size_t size() const { return 3 * Groups(); }  // bytes of its text
+  TGroup Group(size_t g) const;
+  void SetGroup(size_t g, TGroup group);
+  void AppendText(std::string& out) const;
+
+ private:
+  static constexpr size_t kInlineGroups = 28;
+  // Inline: bit 0 clear, the group count in bits 57-63, group g in bits 2g+1 and 2g+2.
+  // Outside: the address (even) of a 32-bit group count followed by a byte per group,
+  // with bit 0 set.
+  bool IsInline() const { return (word_ & 1) == 0; }
+  uint8_t* Outside() const { return reinterpret_cast<uint8_t*>(word_ & ~uint64_t{1}); }
+  uint64_t word_ = 0;
+};
+
 // Sizes are kept in 64 bits (a 3 GiB file is not negative, a 4 GiB file is not empty);
 // times are packed local DOS date-times, ordered as unsigned numbers (correct to 2107),
 // 0 when the packed format cannot hold the time.
-// The fields are laid out so that an entry takes 64 bytes (a million entries, 64 MB).
+// The fields are laid out so that an entry takes 56 bytes (a million entries, 56 MB).
 struct TFileObject {
   std::string_view Name;       // as the search returned it
   std::string_view Directory;  // relative to the root, ends in the separator, "" at the root
   int64_t Size = 0;
   uint32_t Time = 0;
   uint32_t Attr = 0;
-  std::span<char> Prefix;  // 3·depth + 3 bytes: blanks and the connector bytes
+  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors
 
-  std::string_view PrefixText() const { return {Prefix.data(), Prefix.size()}; }
+  std::string PrefixText() const {
+    std::string text;
+    Prefix.AppendText(text);
+    return text;
+  }
   // The entry list's key: Directory followed by Name.
   std::string Key() const { return std::string(Directory) + std::string(Name); }
 };
-static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 64);
+static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 56);
 
 // The strings of the entries live in one arena: a walk of a million entries makes a
 // handful of large allocations instead of millions of small ones, and the folder path

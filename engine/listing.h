@@ -61,7 +61,7 @@ class TListing {
   void SortEntries(int sortIndex);
 
   // Rendering.
-  std::span<char> MakeBasePrefix(std::string_view directory);
+  TPrefix MakeBasePrefix(std::string_view directory);
   void FixConnectors();
   void EmitLines();
   // Appends `text` and a line end at the caret; throws TLineError when the view refuses.

@@ -85,20 +85,21 @@ int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e
 }
 
 // Puts the entries into the order `order` gives (order[k] = old index of the k-th
-// entry), following the permutation's cycles so that no second list is needed.
-void ApplyOrder(TEntryList& entries, const std::vector<uint32_t>& order) {
-  std::vector<bool> placed(order.size(), false);
+// entry), following the permutation's cycles so that no second list is needed; a place
+// filled is marked in `order` itself (order[k] = k).
+void ApplyOrder(TEntryList& entries, std::vector<uint32_t>& order) {
   for (size_t start = 0; start < order.size(); ++start) {
-    if (placed[start] || order[start] == start) continue;
+    if (order[start] == start) continue;
     TFileObject held = entries[start];
     size_t k = start;
     while (order[k] != start) {
-      entries[k] = entries[order[k]];
-      placed[k] = true;
-      k = order[k];
+      const size_t from = order[k];
+      entries[k] = entries[from];
+      order[k] = static_cast<uint32_t>(k);
+      k = from;
     }
     entries[k] = held;
-    placed[k] = true;
+    order[k] = static_cast<uint32_t>(k);
   }
 }
 

@@ -1,7 +1,6 @@
 // The rendering: base prefixes, the connector pass, and the lines of the listing with
 // their size and date columns, written to the view.
 #include <algorithm>
-#include <cstring>
 
 #include "columns.h"
 #include "listing.h"
@@ -9,7 +8,6 @@
 namespace ramilux {
 namespace {
 
-constexpr char kBlank = ' ';
 constexpr std::string_view kLineEnd = "\r\n";
 // Lines go to the view in blocks of about this size: each insertion is costly in the
 // window, and the text, the progress bar and the handling of input stay the same.
@@ -29,47 +27,36 @@ class TProgressGuard {
 
 }  // namespace
 
-std::span<char> TListing::MakeBasePrefix(std::string_view directory) {
+TPrefix TListing::MakeBasePrefix(std::string_view directory) {
   size_t depth = std::count(directory.begin(), directory.end(), separator_);
-  std::span<char> prefix = FEntries.Strings.Allocate(3 * depth + 3);
-  std::memset(prefix.data(), kBlank, 3 * depth);
-  prefix[3 * depth] = kCorner;
-  prefix[3 * depth + 1] = kHorizontal;
-  prefix[3 * depth + 2] = kBlank;
-  return prefix;
+  return TPrefix(depth + 1, FEntries.Strings);
 }
 
 void TListing::FixConnectors() {
   if (FEntries.empty() || FStopRequested) return;
   // Bottom-up: each prefix is made from the one below it, the last keeps its base form.
-  std::span<const char> next = FEntries[FEntries.size() - 1].Prefix;
+  using TGroup = TPrefix::TGroup;
+  const TPrefix* next = &FEntries[FEntries.size() - 1].Prefix;
   for (size_t k = FEntries.size() - 1; k-- > 0;) {
-    std::span<char> cur = FEntries[k].Prefix;
-    if (cur.size() > next.size()) {
-      // Deeper than the entry below: its columns continue; a connector there becomes a bar.
-      size_t n = next.size() - 2;
-      std::memcpy(cur.data(), next.data(), n);
-      if (cur[n - 1] == kCorner || cur[n - 1] == kBranch) cur[n - 1] = kBar;
-    } else if (cur.size() == next.size()) {
+    TPrefix& cur = FEntries[k].Prefix;
+    const size_t groups = cur.Groups(), nextGroups = next->Groups();
+    if (groups == 0 || nextGroups == 0) {  // an entry made without a prefix
+      next = &cur;
+      continue;
+    }
+    const size_t shared = std::min(groups, nextGroups) - 1;
+    for (size_t g = 0; g < shared; ++g) cur.SetGroup(g, next->Group(g));
+    if (groups > nextGroups) {
+      // Deeper than the entry below: its columns continue; the connector there is a bar.
+      cur.SetGroup(shared, TGroup::Bar);
+    } else if (groups == nextGroups) {
       // A sibling follows: a branch.
-      size_t n = cur.size() - 3;
-      std::memcpy(cur.data(), next.data(), n);
-      cur[n] = kBranch;
-      cur[n + 1] = kHorizontal;
-      cur[n + 2] = kBlank;
+      cur.SetGroup(shared, TGroup::Branch);
     } else {
       // Shallower: a bar below means a later sibling (branch), a blank means none (corner).
-      size_t n = cur.size() - 2;
-      std::memcpy(cur.data(), next.data(), n);
-      cur[n] = kHorizontal;
-      cur[n + 1] = kBlank;
-      if (cur[n - 1] == kBar) {
-        cur[n - 1] = kBranch;
-      } else if (cur[n - 1] == kBlank) {
-        cur[n - 1] = kCorner;
-      }
+      cur.SetGroup(shared, next->Group(shared) == TGroup::Bar ? TGroup::Branch : TGroup::Corner);
     }
-    next = cur;
+    next = &cur;
   }
 }
 
@@ -87,7 +74,7 @@ std::string TListing::DateTimeText(uint32_t time) const {
 
 void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
                                TColumnTexts& columns) {
-  block.append(entry.PrefixText());
+  entry.Prefix.AppendText(block);
   block.append(entry.Name);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();

@@ -19,12 +19,16 @@ using testing::Packed;
 TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
   TFakeListing f;
   auto text = [&](std::string_view dir) {
-    std::span<char> p = f.Listing.MakeBasePrefix(dir);
-    return std::string(p.data(), p.size());
+    std::string p;
+    f.Listing.MakeBasePrefix(dir).AppendText(p);
+    return p;
   };
   EXPECT_EQ(text(""), "\xC0\xC4 ");
   EXPECT_EQ(text("Docs\\"), "   \xC0\xC4 ");
   EXPECT_EQ(text("Docs\\Old\\"), "      \xC0\xC4 ");
+  std::string deep;
+  for (int level = 0; level < 40; ++level) deep += "d\\";  // deeper than kept inline
+  EXPECT_EQ(text(deep), std::string(120, ' ') + "\xC0\xC4 ");
 }
 
 // The tree of the connector example: readme.txt, Docs (a.doc, Old (b.doc)), Src (main.c).
@@ -87,7 +91,7 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
   for (int round = 0; round < 50; ++round) {
     TFakeListing f;
     std::vector<size_t> depths;
-    size_t depth = 0;
+    size_t depth = round % 3 == 0 ? 30 : 0;  // also across the deepest level kept inline
     for (int i = 0; i < 60; ++i) {
       depths.push_back(depth);
       std::string dir;
@@ -98,7 +102,7 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
     }
     f.Listing.FixConnectors();
     for (size_t k = 0; k < depths.size(); ++k) {
-      std::string_view p = f.Listing.FEntries[k].PrefixText();
+      std::string p = f.Listing.FEntries[k].PrefixText();
       ASSERT_EQ(p.size(), 3 * depths[k] + 3);
       for (size_t g = 0; g <= depths[k]; ++g) {
         size_t j = k + 1;
