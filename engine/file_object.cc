@@ -21,10 +21,19 @@ std::span<char> TStringArena::Allocate(size_t length) {
   return {start, length};
 }
 
-std::string_view TStringArena::Store(std::string_view text) {
-  std::span<char> place = Allocate(text.size());
-  std::memcpy(place.data(), text.data(), text.size());
-  return {place.data(), place.size()};
+TArenaText TStringArena::Store(std::string_view text) {
+  const bool isLong = text.size() >= TArenaText::kLongMark;
+  const size_t header = isLong ? 5 : 1;
+  std::span<char> place = Allocate(header + text.size());
+  if (isLong) {
+    place[0] = static_cast<char>(TArenaText::kLongMark);
+    const uint32_t length = static_cast<uint32_t>(text.size());
+    std::memcpy(place.data() + 1, &length, 4);
+  } else {
+    place[0] = static_cast<char>(text.size());
+  }
+  std::memcpy(place.data() + header, text.data(), text.size());
+  return TArenaText(place.data());
 }
 
 TPrefix::TPrefix(size_t groups, TStringArena& arena) {

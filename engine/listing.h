@@ -96,7 +96,7 @@ class TListing {
   bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
   bool sizeFilterOn_ = false;   // the size option of this run
   std::string lowerName_;       // the walk's lower-cased copy of a file name
-  std::string_view directory_;  // the Directory of the last entry added, shared by its folder
+  TArenaText directory_;  // the Directory of the last entry added, shared by its folder
 };
 
 // What the view answered when a line could not be put in.

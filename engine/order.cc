@@ -44,8 +44,8 @@ int CompareTexts(const TOrderContext& ctx, std::string_view a, std::string_view 
 // Entries of different folders: a non-empty file sorts under its folder's path, anything
 // of size 0 (folders, empty files) under its own path.
 int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : "");
-  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : "");
+  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : TArenaText());
+  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : TArenaText());
   return CompareTexts(ctx, t1, t2);
 }
 
