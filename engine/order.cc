@@ -7,7 +7,7 @@
 #include <exception>
 #include <string>
 #include <thread>
-#include <unordered_map>
+#include <functional>
 #include <vector>
 
 #include "listing.h"
@@ -103,12 +103,52 @@ void ApplyOrder(TEntryList& entries, std::vector<uint32_t>& order) {
   }
 }
 
+// Folder paths to group numbers: open addressing over the groups' own Directory records,
+// some 16 bytes a folder where a node-based map takes 60.
+class TPathIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  uint32_t Find(std::string_view path) const {
+    if (slots_.empty()) return kNone;
+    for (size_t s = Hash(path) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
+      if (slots_[s] == 0) return kNone;
+      if (paths_[slots_[s] - 1] == path) return slots_[s] - 1;
+    }
+  }
+  // The group of `path`, numbered in order of first sight.
+  uint32_t Add(TArenaText path) {
+    uint32_t g = Find(path);
+    if (g != kNone) return g;
+    g = static_cast<uint32_t>(paths_.size());
+    paths_.push_back(path);
+    if (2 * paths_.size() > slots_.size()) {
+      slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
+      for (uint32_t k = 0; k < paths_.size(); ++k) Place(k);
+    } else {
+      Place(g);
+    }
+    return g;
+  }
+  size_t size() const { return paths_.size(); }
+
+ private:
+  static size_t Hash(std::string_view path) { return std::hash<std::string_view>()(path); }
+  void Place(uint32_t g) {
+    size_t s = Hash(paths_[g]) & (slots_.size() - 1);
+    while (slots_[s] != 0) s = (s + 1) & (slots_.size() - 1);
+    slots_[s] = g + 1;
+  }
+  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
+  std::vector<TArenaText> paths_;
+};
+
 // The entries grouped by folder: the folder's path (its Directory value) and the
 // entries that lie directly in it.
 struct TFolderGroups {
   std::vector<uint32_t> members;  // entry indices, grouped by folder
   std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
-  std::unordered_map<std::string_view, uint32_t> byPath;
+  TPathIndex byPath;
 };
 
 // An entry of a folder being sorted: its address, for the comparisons, and its index.
@@ -123,28 +163,29 @@ constexpr unsigned kMaxSortThreads = 8;
 
 TFolderGroups GroupByFolder(const TEntryList& entries) {
   TFolderGroups groups;
-  std::vector<uint32_t> groupOf(entries.size());
-  std::vector<uint32_t> counts;
-  std::string_view last;
+  // The walk gives the entries of one folder one shared record: mostly no lookup.
+  const char* last = nullptr;
   uint32_t lastGroup = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    std::string_view dir = entries[i].Directory;
-    // The walk gives the entries of one folder one shared string: mostly no lookup.
-    if (i == 0 || dir.data() != last.data() || dir.size() != last.size()) {
-      auto [it, added] = groups.byPath.try_emplace(dir, static_cast<uint32_t>(counts.size()));
-      if (added) counts.push_back(0);
-      lastGroup = it->second;
-      last = dir;
+  auto groupOf = [&](const TFileObject& entry) {
+    if (last == nullptr || entry.Directory.data() != last) {
+      lastGroup = groups.byPath.Add(entry.Directory);
+      last = entry.Directory.data();
     }
-    groupOf[i] = lastGroup;
-    ++counts[lastGroup];
+    return lastGroup;
+  };
+  std::vector<uint32_t> counts;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    uint32_t g = groupOf(entries[i]);
+    if (g == counts.size()) counts.push_back(0);
+    ++counts[g];
   }
   groups.start.assign(counts.size() + 1, 0);
   for (size_t g = 0; g < counts.size(); ++g) groups.start[g + 1] = groups.start[g] + counts[g];
-  std::vector<uint32_t> fill(groups.start.begin(), groups.start.end() - 1);
+  counts.assign(groups.start.begin(), groups.start.end() - 1);  // where each group fills next
   groups.members.resize(entries.size());
+  last = nullptr;
   for (size_t i = 0; i < entries.size(); ++i) {
-    groups.members[fill[groupOf[i]]++] = static_cast<uint32_t>(i);
+    groups.members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
   }
   return groups;
 }
@@ -154,10 +195,10 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
 // reached twice): the caller then sorts with the comparator alone.
 std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
                                char separator) {
-  constexpr uint32_t kNone = UINT32_MAX;
+  constexpr uint32_t kNone = TPathIndex::kNone;
   const size_t groupCount = groups.start.size() - 1;
-  auto root = groups.byPath.find(std::string_view());
-  if (root == groups.byPath.end()) return {};
+  const uint32_t root = groups.byPath.Find(std::string_view());
+  if (root == kNone) return {};
   std::vector<bool> reached(groupCount, false);
   std::vector<uint32_t> order;
   order.reserve(entries.size());
@@ -168,7 +209,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
     reached[g] = true;
     stack.emplace_back(groups.start[g], groups.start[g + 1]);
   };
-  enter(root->second);
+  enter(root);
   while (!stack.empty()) {
     auto& [next, end] = stack.back();
     if (next == end) {
@@ -182,8 +223,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
     path.assign(entry.Directory);
     path += entry.Name;
     path += separator;
-    auto child = groups.byPath.find(path);
-    uint32_t g = child == groups.byPath.end() ? kNone : child->second;
+    const uint32_t g = groups.byPath.Find(path);
     if (g == kNone) continue;
     if (reached[g]) return {};
     enter(g);
