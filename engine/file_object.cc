@@ -74,7 +74,25 @@ void TPrefix::AppendText(std::string& out) const {
   static constexpr char kTexts[4][3] = {
       {' ', ' ', ' '}, {'\xB3', ' ', ' '}, {'\xC3', '\xC4', ' '}, {'\xC0', '\xC4', ' '}};
   const size_t groups = Groups();
-  for (size_t g = 0; g < groups; ++g) out.append(kTexts[Group(g)], 3);
+  const size_t start = out.size();
+  out.resize(start + 3 * groups);
+  char* text = out.data() + start;
+  if (IsInline()) {
+    // Every line's prefix passes here: the groups straight from the word.
+    uint64_t codes = word_ >> 1;
+    for (size_t g = 0; g < groups; ++g, codes >>= 2) std::memcpy(text + 3 * g, kTexts[codes & 3], 3);
+  } else {
+    for (size_t g = 0; g < groups; ++g) std::memcpy(text + 3 * g, kTexts[Group(g)], 3);
+  }
+}
+
+void TPrefix::CopyGroups(const TPrefix& from, size_t count) {
+  if (IsInline() && from.IsInline()) {
+    const uint64_t mask = ((uint64_t{1} << (2 * count)) - 1) << 1;
+    word_ = (word_ & ~mask) | (from.word_ & mask);
+    return;
+  }
+  for (size_t g = 0; g < count; ++g) SetGroup(g, from.Group(g));
 }
 
 void TStringArena::Clear() {

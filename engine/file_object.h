@@ -68,6 +68,8 @@ class TPrefix {
   size_t size() const { return 3 * Groups(); }  // bytes of its text
   TGroup Group(size_t g) const;
   void SetGroup(size_t g, TGroup group);
+  // Groups 0 to count - 1 as `from` has them.
+  void CopyGroups(const TPrefix& from, size_t count);
   void AppendText(std::string& out) const;
 
  private:

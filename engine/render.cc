@@ -45,7 +45,7 @@ void TListing::FixConnectors() {
       continue;
     }
     const size_t shared = std::min(groups, nextGroups) - 1;
-    for (size_t g = 0; g < shared; ++g) cur.SetGroup(g, next->Group(g));
+    cur.CopyGroups(*next, shared);
     if (groups > nextGroups) {
       // Deeper than the entry below: its columns continue; the connector there is a bar.
       cur.SetGroup(shared, TGroup::Bar);
