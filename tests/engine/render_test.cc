@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "columns.h"
 #include "fake_listing.h"
 #include "packed_time.h"
 
@@ -166,6 +167,24 @@ TEST(DateTimeText, LocaleFormatsAndMidnight) {
   f.Text.ShortDate = "M/d/yyyy";
   f.Text.LongTime = "h:mm:ss tt";
   EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 3, 14, 19, 5, 12)), "3/14/2003 7:05:12 PM");
+}
+
+// One output formats each date and each time of day once and keeps the texts: what it
+// appends for many values, repeated and not, valid and not, is what each alone gives.
+TEST(DateTimeText, KeptTextsMatchTextsMadeAfresh) {
+  TFakeListing f;
+  std::mt19937 random(3);
+  TColumnTexts kept(f.Text);
+  for (int i = 0; i < 3000; ++i) {
+    uint32_t time = static_cast<uint32_t>(random());
+    if (i % 3 == 0) time = (time & 0xFFFF0000u) | (random() % 2 ? 0 : time % 64);  // shared date
+    if (i % 5 == 0) time = Packed(1980 + random() % 128, 1 + random() % 12, 1 + random() % 28,
+                                  random() % 24, random() % 60, 2 * (random() % 30));
+    std::string text;
+    const bool appended = kept.AppendDateTime(text, time);
+    ASSERT_EQ(text, f.Listing.DateTimeText(time)) << "time " << std::hex << time;
+    ASSERT_EQ(appended, !text.empty());
+  }
 }
 
 TEST(DateTimeText, ValuesThatAreNoDateGiveNoText) {
