@@ -125,6 +125,8 @@ class TFrmMain final : public TListingWindow {
   void RecreateView();
   HWND ButtonHandle(TButton button) const;
   bool Checked(int id) const;
+  bool RunChecked(int slot, int id);
+  void ForgetRunChecks();
   // Puts a pending folder name in the label: now, or when its interval has passed.
   void FlushDirectoryLabel(bool now);
 
@@ -150,6 +152,10 @@ class TFrmMain final : public TListingWindow {
   std::string fontName_;  // FFontName
   std::string fontFile_;  // FFontFile
   bool running_ = false;
+  // The column boxes as a run last read them (-1: to be read again). In a run they can
+  // change only while the queue is looked at, so the output asks the boxes a few times a
+  // second rather than three messages a line.
+  int runChecks_[3] = {-1, -1, -1};
   bool waitCursor_ = false;
   bool closeRequested_ = false;  // a close asked for during a run, done when it ends
 };

@@ -105,6 +105,7 @@ void TFrmMain::SbnSelectDirectoryClick() {
 
 bool TFrmMain::SbnRefreshClick() {
   running_ = true;
+  ForgetRunChecks();
   lastLabelShown_ = 0;
   bool completed = listing_.SbnRefreshClick();
   running_ = false;

@@ -102,14 +102,23 @@ void TFrmMain::SetMinSizeText(const std::string& text) {
   SetWindowTextA(Control(IDC_EDT_MIN_SIZE), text.c_str());
 }
 
+bool TFrmMain::RunChecked(int slot, int id) {
+  if (!running_) return Checked(id);
+  if (runChecks_[slot] < 0) runChecks_[slot] = Checked(id) ? 1 : 0;
+  return runChecks_[slot] == 1;
+}
+void TFrmMain::ForgetRunChecks() {
+  for (int& check : runChecks_) check = -1;
+}
+
 bool TFrmMain::FileChecked() {
-  return Checked(IDC_CBX_FILE);
+  return RunChecked(0, IDC_CBX_FILE);
 }
 bool TFrmMain::SizeChecked() {
-  return Checked(IDC_CBX_SIZE);
+  return RunChecked(1, IDC_CBX_SIZE);
 }
 bool TFrmMain::DateTimeChecked() {
-  return Checked(IDC_CBX_DATE_TIME);
+  return RunChecked(2, IDC_CBX_DATE_TIME);
 }
 bool TFrmMain::HigherSelected() {
   return Checked(IDC_RBN_HIGHER);
@@ -143,12 +152,15 @@ void TFrmMain::ProcessMessages() {
     found = true;
     if (message.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      break;
     }
     if (PreTranslateMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  // Whatever was handled may have clicked a box.
+  ForgetRunChecks();
+  if (found && message.message == WM_QUIT) return;
   // Input often comes in a burst (a button's press, then its release): the next poll
   // looks again at once.
   if (found) lastQueueLook_ = 0;

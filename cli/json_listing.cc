@@ -109,7 +109,8 @@ class TEntryWriter {
     out += "\", \"name\": \"";
     out += name_;
     out += IsFolder(entry) ? "\", \"type\": \"folder\"" : "\", \"type\": \"file\"";
-    const auto depth = std::count(entry.Directory.begin(), entry.Directory.end(), separator_);
+    const std::string_view folder = entry.Directory;
+    const auto depth = std::count(folder.begin(), folder.end(), separator_);
     out += ", \"depth\": ";
     out += std::to_string(depth + 1);
     if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {

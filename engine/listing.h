@@ -42,6 +42,8 @@ struct TUnreadFolder {
   std::string Reason;
 };
 
+class TColumnTexts;
+
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
@@ -83,7 +85,7 @@ class TListing {
   void SortEntries(int sortIndex);
 
   // Rendering.
-  std::span<char> MakeBasePrefix(std::string_view directory);
+  TPrefix MakeBasePrefix(std::string_view directory);
   void FixConnectors();
   void EmitLines();
   // Appends `text` and a line end at the caret; throws TLineError when the view refuses.
@@ -120,7 +122,8 @@ class TListing {
   void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
   void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  void AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8);
+  void AppendEntryLine(std::string& block, const TFileObject& entry, TColumnTexts& columns,
+                       bool utf8);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
@@ -130,7 +133,7 @@ class TListing {
   bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
   bool sizeFilterOn_ = false;   // the size option of this run
   std::string lowerName_;       // the walk's lower-cased copy of a file name
-  std::string_view directory_;  // the Directory of the last entry added, shared by its folder
+  TArenaText directory_;  // the Directory of the last entry added, shared by its folder
   static constexpr size_t kNoEntry = SIZE_MAX;
 };
 
@@ -156,7 +159,10 @@ int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 
 enum class TSortKind { Name, Size, Date };
-// Sorts the list in place into the order of the comparator of `kind`.
-void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind);
+// Sorts the list in place into the order of the comparator of `kind`. The folders are
+// sorted on `threads` threads; 0 chooses by the size of the list and the machine, so
+// the text services must allow comparisons from several threads at once.
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
+                   unsigned threads = 0);
 
 }  // namespace ramilux

@@ -2,9 +2,12 @@
 // the tree in pre-order, each folder's entries among themselves by the comparator, so the
 // sort orders each folder's entries alone and rebuilds the pre-order from them.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <string>
-#include <unordered_map>
+#include <thread>
+#include <functional>
 #include <vector>
 
 #include "listing.h"
@@ -41,8 +44,8 @@ int CompareTexts(const TOrderContext& ctx, std::string_view a, std::string_view 
 // Entries of different folders: a non-empty file sorts under its folder's path, anything
 // of size 0 (folders, empty files) under its own path.
 int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : "");
-  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : "");
+  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : TArenaText());
+  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : TArenaText());
   return CompareTexts(ctx, t1, t2);
 }
 
@@ -83,55 +86,107 @@ int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e
 }
 
 // Puts the entries into the order `order` gives (order[k] = old index of the k-th
-// entry), following the permutation's cycles so that no second list is needed.
-void ApplyOrder(TEntryList& entries, const std::vector<uint32_t>& order) {
-  std::vector<bool> placed(order.size(), false);
+// entry), following the permutation's cycles so that no second list is needed; a place
+// filled is marked in `order` itself (order[k] = k).
+void ApplyOrder(TEntryList& entries, std::vector<uint32_t>& order) {
   for (size_t start = 0; start < order.size(); ++start) {
-    if (placed[start] || order[start] == start) continue;
+    if (order[start] == start) continue;
     TFileObject held = entries[start];
     size_t k = start;
     while (order[k] != start) {
-      entries[k] = entries[order[k]];
-      placed[k] = true;
-      k = order[k];
+      const size_t from = order[k];
+      entries[k] = entries[from];
+      order[k] = static_cast<uint32_t>(k);
+      k = from;
     }
     entries[k] = held;
-    placed[k] = true;
+    order[k] = static_cast<uint32_t>(k);
   }
 }
+
+// Folder paths to group numbers: open addressing over the groups' own Directory records,
+// some 16 bytes a folder where a node-based map takes 60.
+class TPathIndex {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
+  uint32_t Find(std::string_view path) const {
+    if (slots_.empty()) return kNone;
+    for (size_t s = Hash(path) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
+      if (slots_[s] == 0) return kNone;
+      if (paths_[slots_[s] - 1] == path) return slots_[s] - 1;
+    }
+  }
+  // The group of `path`, numbered in order of first sight.
+  uint32_t Add(TArenaText path) {
+    uint32_t g = Find(path);
+    if (g != kNone) return g;
+    g = static_cast<uint32_t>(paths_.size());
+    paths_.push_back(path);
+    if (2 * paths_.size() > slots_.size()) {
+      slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
+      for (uint32_t k = 0; k < paths_.size(); ++k) Place(k);
+    } else {
+      Place(g);
+    }
+    return g;
+  }
+  size_t size() const { return paths_.size(); }
+
+ private:
+  static size_t Hash(std::string_view path) { return std::hash<std::string_view>()(path); }
+  void Place(uint32_t g) {
+    size_t s = Hash(paths_[g]) & (slots_.size() - 1);
+    while (slots_[s] != 0) s = (s + 1) & (slots_.size() - 1);
+    slots_[s] = g + 1;
+  }
+  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
+  std::vector<TArenaText> paths_;
+};
 
 // The entries grouped by folder: the folder's path (its Directory value) and the
 // entries that lie directly in it.
 struct TFolderGroups {
   std::vector<uint32_t> members;  // entry indices, grouped by folder
   std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
-  std::unordered_map<std::string_view, uint32_t> byPath;
+  TPathIndex byPath;
 };
+
+// An entry of a folder being sorted: its address, for the comparisons, and its index.
+struct TMember {
+  const TFileObject* Entry;
+  uint32_t Index;
+};
+
+// Below this many entries a sort is over before threads would have started.
+constexpr size_t kParallelSortEntries = 20000;
+constexpr unsigned kMaxSortThreads = 8;
 
 TFolderGroups GroupByFolder(const TEntryList& entries) {
   TFolderGroups groups;
-  std::vector<uint32_t> groupOf(entries.size());
-  std::vector<uint32_t> counts;
-  std::string_view last;
+  // The walk gives the entries of one folder one shared record: mostly no lookup.
+  const char* last = nullptr;
   uint32_t lastGroup = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    std::string_view dir = entries[i].Directory;
-    // The walk gives the entries of one folder one shared string: mostly no lookup.
-    if (i == 0 || dir.data() != last.data() || dir.size() != last.size()) {
-      auto [it, added] = groups.byPath.try_emplace(dir, static_cast<uint32_t>(counts.size()));
-      if (added) counts.push_back(0);
-      lastGroup = it->second;
-      last = dir;
+  auto groupOf = [&](const TFileObject& entry) {
+    if (last == nullptr || entry.Directory.data() != last) {
+      lastGroup = groups.byPath.Add(entry.Directory);
+      last = entry.Directory.data();
     }
-    groupOf[i] = lastGroup;
-    ++counts[lastGroup];
+    return lastGroup;
+  };
+  std::vector<uint32_t> counts;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    uint32_t g = groupOf(entries[i]);
+    if (g == counts.size()) counts.push_back(0);
+    ++counts[g];
   }
   groups.start.assign(counts.size() + 1, 0);
   for (size_t g = 0; g < counts.size(); ++g) groups.start[g + 1] = groups.start[g] + counts[g];
-  std::vector<uint32_t> fill(groups.start.begin(), groups.start.end() - 1);
+  counts.assign(groups.start.begin(), groups.start.end() - 1);  // where each group fills next
   groups.members.resize(entries.size());
+  last = nullptr;
   for (size_t i = 0; i < entries.size(); ++i) {
-    groups.members[fill[groupOf[i]]++] = static_cast<uint32_t>(i);
+    groups.members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
   }
   return groups;
 }
@@ -141,10 +196,10 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
 // reached twice): the caller then sorts with the comparator alone.
 std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
                                char separator) {
-  constexpr uint32_t kNone = UINT32_MAX;
+  constexpr uint32_t kNone = TPathIndex::kNone;
   const size_t groupCount = groups.start.size() - 1;
-  auto root = groups.byPath.find(std::string_view());
-  if (root == groups.byPath.end()) return {};
+  const uint32_t root = groups.byPath.Find(std::string_view());
+  if (root == kNone) return {};
   std::vector<bool> reached(groupCount, false);
   std::vector<uint32_t> order;
   order.reserve(entries.size());
@@ -155,7 +210,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
     reached[g] = true;
     stack.emplace_back(groups.start[g], groups.start[g + 1]);
   };
-  enter(root->second);
+  enter(root);
   while (!stack.empty()) {
     auto& [next, end] = stack.back();
     if (next == end) {
@@ -169,14 +224,83 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
     path.assign(entry.Directory);
     path += entry.Name;
     path += separator;
-    auto child = groups.byPath.find(path);
-    uint32_t g = child == groups.byPath.end() ? kNone : child->second;
+    const uint32_t g = groups.byPath.Find(path);
     if (g == kNone) continue;
     if (reached[g]) return {};
     enter(g);
   }
   if (order.size() != entries.size()) return {};
   return order;
+}
+
+// One folder's entries among themselves: its non-empty files first, then everything of
+// size 0. Only names, sizes and times are compared, mostly through the collation, so the
+// sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses.
+void SortGroup(const TEntryList& entries, uint32_t* begin, uint32_t* end,
+               const TOrderContext& ctx, TSortKind kind, std::vector<TMember>& work) {
+  work.clear();
+  for (uint32_t* m = begin; m != end; ++m) work.push_back({&entries[*m], *m});
+  auto zero = std::partition(work.begin(), work.end(),
+                             [](const TMember& m) { return m.Entry->Size != 0; });
+  std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
+    return CompareFiles(ctx, kind, *a.Entry, *b.Entry) < 0;
+  });
+  std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
+    return CompareComponent(ctx, a.Entry->Name, b.Entry->Name) < 0;
+  });
+  for (const TMember& m : work) *begin++ = m.Index;
+}
+
+// The folders' sorts are independent of each other: with many entries they are shared
+// among threads, the largest folders handed out first so that no thread is left with a
+// big one at the end.
+void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderContext& ctx,
+                TSortKind kind, unsigned threads) {
+  const size_t groupCount = groups.start.size() - 1;
+  if (threads == 0) {
+    threads = entries.size() < kParallelSortEntries
+                  ? 1
+                  : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxSortThreads);
+  }
+  std::vector<uint32_t> bySize(groupCount);
+  for (size_t g = 0; g < groupCount; ++g) bySize[g] = static_cast<uint32_t>(g);
+  auto sizeOf = [&](uint32_t g) { return groups.start[g + 1] - groups.start[g]; };
+  if (threads > 1) {
+    std::sort(bySize.begin(), bySize.end(),
+              [&](uint32_t a, uint32_t b) { return sizeOf(a) > sizeOf(b); });
+  }
+  std::atomic<size_t> next{0};
+  auto work = [&] {
+    std::vector<TMember> members;
+    for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
+      uint32_t g = bySize[k];
+      if (sizeOf(g) < 2) continue;
+      SortGroup(entries, groups.members.data() + groups.start[g],
+                groups.members.data() + groups.start[g + 1], ctx, kind, members);
+    }
+  };
+  std::vector<std::thread> helpers;
+  std::vector<std::exception_ptr> failures(threads);
+  for (unsigned t = 1; t < threads; ++t) {
+    helpers.emplace_back([&, t] {
+      try {
+        work();
+      } catch (...) {
+        failures[t] = std::current_exception();
+        next = groupCount;
+      }
+    });
+  }
+  try {
+    work();
+  } catch (...) {
+    failures[0] = std::current_exception();
+    next = groupCount;
+  }
+  for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
 }
 
 }  // namespace
@@ -194,16 +318,11 @@ int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
   return CompareByKind(ctx, TSortKind::Date, e1, e2);
 }
 
-void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind) {
+void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
+                   unsigned threads) {
   if (entries.size() < 2) return;
   TFolderGroups groups = GroupByFolder(entries);
-  // Each folder's entries among themselves: only names, sizes and times are compared.
-  for (size_t g = 0; g + 1 < groups.start.size(); ++g) {
-    std::sort(groups.members.begin() + groups.start[g],
-              groups.members.begin() + groups.start[g + 1], [&](uint32_t a, uint32_t b) {
-                return CompareSiblings(ctx, kind, entries[a], entries[b]) < 0;
-              });
-  }
+  SortGroups(entries, groups, ctx, kind, threads);
   std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
   if (order.empty()) {
     // Not a tree (entries put together by hand): the comparator alone decides.

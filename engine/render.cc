@@ -1,27 +1,17 @@
 // The rendering: base prefixes, the connector pass, and the lines of the listing with
 // their size and date columns, written to the view.
 #include <algorithm>
-#include <cstring>
 
+#include "columns.h"
 #include "listing.h"
 
 namespace ramilux {
 namespace {
 
-constexpr char kBlank = ' ';
 constexpr std::string_view kLineEnd = "\r\n";
 // Lines go to the view in blocks of about this size: each insertion is costly in the
 // window, and the text, the progress bar and the handling of input stay the same.
 constexpr size_t kBlockBytes = 64 * 1024;
-
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Length of the valid UTF-8 sequence at the start of `text`, 0 when it starts with a byte
 // that is no part of one (a stray continuation, an overlong form, a surrogate, a cut).
@@ -70,88 +60,48 @@ class TProgressGuard {
 
 }  // namespace
 
-std::span<char> TListing::MakeBasePrefix(std::string_view directory) {
+TPrefix TListing::MakeBasePrefix(std::string_view directory) {
   size_t depth = std::count(directory.begin(), directory.end(), separator_);
-  std::span<char> prefix = FEntries.Strings.Allocate(3 * depth + 3);
-  std::memset(prefix.data(), kBlank, 3 * depth);
-  prefix[3 * depth] = kCorner;
-  prefix[3 * depth + 1] = kHorizontal;
-  prefix[3 * depth + 2] = kBlank;
-  return prefix;
+  return TPrefix(depth + 1, FEntries.Strings);
 }
 
 void TListing::FixConnectors() {
   if (FEntries.empty() || FStopRequested) return;
   // Bottom-up: each prefix is made from the one below it, the last keeps its base form.
-  std::span<const char> next = FEntries[FEntries.size() - 1].Prefix;
+  using TGroup = TPrefix::TGroup;
+  const TPrefix* next = &FEntries[FEntries.size() - 1].Prefix;
   for (size_t k = FEntries.size() - 1; k-- > 0;) {
-    std::span<char> cur = FEntries[k].Prefix;
-    if (cur.size() > next.size()) {
-      // Deeper than the entry below: its columns continue; a connector there becomes a bar.
-      size_t n = next.size() - 2;
-      std::memcpy(cur.data(), next.data(), n);
-      if (cur[n - 1] == kCorner || cur[n - 1] == kBranch) cur[n - 1] = kBar;
-    } else if (cur.size() == next.size()) {
+    TPrefix& cur = FEntries[k].Prefix;
+    const size_t groups = cur.Groups(), nextGroups = next->Groups();
+    if (groups == 0 || nextGroups == 0) {  // an entry made without a prefix
+      next = &cur;
+      continue;
+    }
+    const size_t shared = std::min(groups, nextGroups) - 1;
+    cur.CopyGroups(*next, shared);
+    if (groups > nextGroups) {
+      // Deeper than the entry below: its columns continue; the connector there is a bar.
+      cur.SetGroup(shared, TGroup::Bar);
+    } else if (groups == nextGroups) {
       // A sibling follows: a branch.
-      size_t n = cur.size() - 3;
-      std::memcpy(cur.data(), next.data(), n);
-      cur[n] = kBranch;
-      cur[n + 1] = kHorizontal;
-      cur[n + 2] = kBlank;
+      cur.SetGroup(shared, TGroup::Branch);
     } else {
       // Shallower: a bar below means a later sibling (branch), a blank means none (corner).
-      size_t n = cur.size() - 2;
-      std::memcpy(cur.data(), next.data(), n);
-      cur[n] = kHorizontal;
-      cur[n + 1] = kBlank;
-      if (cur[n - 1] == kBar) {
-        cur[n - 1] = kBranch;
-      } else if (cur[n - 1] == kBlank) {
-        cur[n - 1] = kCorner;
-      }
+      cur.SetGroup(shared, next->Group(shared) == TGroup::Bar ? TGroup::Branch : TGroup::Corner);
     }
-    next = cur;
+    next = &cur;
   }
 }
 
 std::string TListing::SizeText(int64_t size) const {
-  // Kilobytes with two decimals rounded half away from zero, in exact integer arithmetic:
-  // 128 bytes (0.125 Ko) give 0,13, which a binary double would round down.
-  uint64_t bytes = size < 0 ? 0 - static_cast<uint64_t>(size) : static_cast<uint64_t>(size);
-  uint64_t whole = bytes / 1024;
-  uint64_t hundredths = ((bytes % 1024) * 100 + 512) / 1024;
-  if (hundredths == 100) {
-    ++whole;
-    hundredths = 0;
-  }
   std::string text;
-  if (size < 0 && (whole != 0 || hundredths != 0)) text += '-';
-  text += std::to_string(whole);
-  text += text_.DecimalSeparator();
-  text += static_cast<char>('0' + hundredths / 10);
-  text += static_cast<char>('0' + hundredths % 10);
+  AppendSizeText(text, size, text_.DecimalSeparator());
   return text;
 }
 
 std::string TListing::DateTimeText(uint32_t time) const {
-  TDateTime when;
-  when.Year = 1980 + static_cast<int>(time >> 25);
-  when.Month = static_cast<int>((time >> 21) & 0x0F);
-  when.Day = static_cast<int>((time >> 16) & 0x1F);
-  when.Hour = static_cast<int>((time >> 11) & 0x1F);
-  when.Minute = static_cast<int>((time >> 5) & 0x3F);
-  when.Second = static_cast<int>(time & 0x1F) * 2;
-  // A value that is no real date and time gets no column rather than ending the run.
-  if (when.Month < 1 || when.Month > 12 || when.Day < 1 ||
-      when.Day > DaysInMonth(when.Year, when.Month) || when.Hour > 23 || when.Minute > 59 ||
-      when.Second > 59) {
-    return {};
-  }
-  std::string text = text_.FormatShortDate(when);
-  if (when.Hour != 0 || when.Minute != 0 || when.Second != 0) {
-    text += ' ';
-    text += text_.FormatLongTime(when);
-  }
+  std::string text;
+  TColumnTexts(text_).AppendDateTime(text, time);
   return text;
 }
 
@@ -189,22 +139,20 @@ std::string TListing::DisplayText(std::string_view text) const {
   return shown;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry, bool utf8) {
-  block.append(entry.PrefixText());
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
+                               TColumnTexts& columns, bool utf8) {
+  entry.Prefix.AppendText(block);
   AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = window_.FileChecked();
   if (files && window_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
     block += "  ";
-    block += SizeText(entry.Size);
+    columns.AppendSize(block, entry.Size);
     block += " Ko";
   }
   if (files && window_.DateTimeChecked() && entry.Time != 0) {
-    std::string when = DateTimeText(entry.Time);
-    if (!when.empty()) {
-      block += "  ";
-      block += when;
-    }
+    block += "  ";
+    if (!columns.AppendDateTime(block, entry.Time)) block.resize(block.size() - 2);
   }
   if (entry.Attr & (kAttrUnreadDenied | kAttrUnreadOther)) {
     block += "  ";
@@ -248,10 +196,11 @@ void TListing::EmitLines() {
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
   const bool utf8 = text_.Encoding() == TEncoding::Utf8;
+  TColumnTexts columns(text_);
   for (size_t i = 0; i < FEntries.size(); ++i) {
     window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     window_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i], utf8);
+    AppendEntryLine(block, FEntries[i], columns, utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;

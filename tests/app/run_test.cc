@@ -174,6 +174,35 @@ TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 4u);
 }
 
+// The boxes stay live during the output: CbxFile unchecked at the first step of the
+// progress bar takes the columns off every line after it, though the walk read it checked.
+TEST(ListingRun, FilesBoxClickedDuringTheOutputTakesTheColumnsOff) {
+  TExampleTree tree;
+  TFormHarness harness;
+  for (int id : {IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME}) harness.Click(id);
+  StartAt(harness, tree.Root());
+  static HWND files;
+  files = harness.Get(IDC_CBX_FILE);
+  bool clicked = false;
+  SetWindowSubclass(
+      harness.Get(IDC_PROGRESS_BAR),
+      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+         DWORD_PTR flag) -> LRESULT {
+        if (message == PBM_SETPOS && !*reinterpret_cast<bool*>(flag)) {
+          *reinterpret_cast<bool*>(flag) = true;
+          PostMessageA(files, BM_CLICK, 0, 0);
+        }
+        return DefSubclassProc(window, message, wParam, lParam);
+      },
+      2, reinterpret_cast<DWORD_PTR>(&clicked));
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_TRUE(clicked);
+  std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[2], "\xC3\xC4 notes.txt");
+  EXPECT_EQ(lines[8], "\xB3     \xC0\xC4 x.doc");
+}
+
 TEST(ListingRun, BeforeAnyFolderChangesNothing) {
   TFormHarness harness;
   std::string error;

@@ -185,7 +185,7 @@ TEST(Order, ListsThatAreNoTreeAreSortedByTheComparator) {
 }
 
 // Random trees whose names share stems and use the characters that sort before the
-// separator: the fast sort gives exactly the comparator's order.
+// separator: the fast sort gives exactly the comparator's order, on one thread or three.
 TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
   std::mt19937 random(12345);
   const std::vector<std::string> stems = {"a", "a.b", "a-b", "a b", "A", "b", "a!", "ab"};
@@ -218,8 +218,12 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
       std::stable_sort(
           plain.Items.begin(), plain.Items.end(),
           [&](const TFileObject& a, const TFileObject& b) { return compare(ctx, a, b) < 0; });
+      // The folders shared among threads give the same list.
+      TEntryList threaded = MakeList(rows);
+      SortEntryList(threaded, ctx, kind, 3);
       for (size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(fast[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
+        ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
       }
     }
   }

@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "columns.h"
 #include "fake_listing.h"
 #include "packed_time.h"
 
@@ -19,12 +20,16 @@ using testing::Packed;
 TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
   TFakeListing f;
   auto text = [&](std::string_view dir) {
-    std::span<char> p = f.Listing.MakeBasePrefix(dir);
-    return std::string(p.data(), p.size());
+    std::string p;
+    f.Listing.MakeBasePrefix(dir).AppendText(p);
+    return p;
   };
   EXPECT_EQ(text(""), "\xC0\xC4 ");
   EXPECT_EQ(text("Docs\\"), "   \xC0\xC4 ");
   EXPECT_EQ(text("Docs\\Old\\"), "      \xC0\xC4 ");
+  std::string deep;
+  for (int level = 0; level < 40; ++level) deep += "d\\";  // deeper than kept inline
+  EXPECT_EQ(text(deep), std::string(120, ' ') + "\xC0\xC4 ");
 }
 
 // The tree of the connector example: readme.txt, Docs (a.doc, Old (b.doc)), Src (main.c).
@@ -137,7 +142,7 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
   for (int round = 0; round < 50; ++round) {
     TFakeListing f;
     std::vector<size_t> depths;
-    size_t depth = 0;
+    size_t depth = round % 3 == 0 ? 30 : 0;  // also across the deepest level kept inline
     for (int i = 0; i < 60; ++i) {
       depths.push_back(depth);
       std::string dir;
@@ -148,7 +153,7 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
     }
     f.Listing.FixConnectors();
     for (size_t k = 0; k < depths.size(); ++k) {
-      std::string_view p = f.Listing.FEntries[k].PrefixText();
+      std::string p = f.Listing.FEntries[k].PrefixText();
       ASSERT_EQ(p.size(), 3 * depths[k] + 3);
       for (size_t g = 0; g <= depths[k]; ++g) {
         size_t j = k + 1;
@@ -212,6 +217,24 @@ TEST(DateTimeText, LocaleFormatsAndMidnight) {
   f.Text.ShortDate = "M/d/yyyy";
   f.Text.LongTime = "h:mm:ss tt";
   EXPECT_EQ(f.Listing.DateTimeText(Packed(2003, 3, 14, 19, 5, 12)), "3/14/2003 7:05:12 PM");
+}
+
+// One output formats each date and each time of day once and keeps the texts: what it
+// appends for many values, repeated and not, valid and not, is what each alone gives.
+TEST(DateTimeText, KeptTextsMatchTextsMadeAfresh) {
+  TFakeListing f;
+  std::mt19937 random(3);
+  TColumnTexts kept(f.Text);
+  for (int i = 0; i < 3000; ++i) {
+    uint32_t time = static_cast<uint32_t>(random());
+    if (i % 3 == 0) time = (time & 0xFFFF0000u) | (random() % 2 ? 0 : time % 64);  // shared date
+    if (i % 5 == 0) time = Packed(1980 + random() % 128, 1 + random() % 12, 1 + random() % 28,
+                                  random() % 24, random() % 60, 2 * (random() % 30));
+    std::string text;
+    const bool appended = kept.AppendDateTime(text, time);
+    ASSERT_EQ(text, f.Listing.DateTimeText(time)) << "time " << std::hex << time;
+    ASSERT_EQ(appended, !text.empty());
+  }
 }
 
 TEST(DateTimeText, ValuesThatAreNoDateGiveNoText) {

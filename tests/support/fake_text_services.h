@@ -3,6 +3,7 @@
 // ANSI or UTF-8). The default is the French locale of the listing: "," dd/MM/yyyy HH:mm:ss.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,8 @@ class TFakeTextServices : public TTextServices {
   std::string Decimal = ",";
   std::string ShortDate = "dd/MM/yyyy";
   std::string LongTime = "HH:mm:ss";
-  mutable long CompareCalls = 0;
+  // Atomic: a large list is sorted on several threads.
+  mutable std::atomic<long> CompareCalls{0};
 
   TEncoding Encoding() const override { return TextEncoding; }
 
