@@ -37,6 +37,21 @@ WORD GlyphOf(int buttonId) {
   return 0;
 }
 
+// The first argument names a font file beside the program: only a plain name is taken,
+// so that it can't register a file from another folder for the rest of the session.
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name.find_first_of("\\/:") == std::string::npos &&
+         name.find("..") == std::string::npos;
+}
+
+// Tells the other top-level windows that the fonts changed; one that hangs must hold
+// neither the start nor the end of the program.
+void BroadcastFontChange() {
+  constexpr UINT kPerWindowMs = 1000;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kPerWindowMs,
+                      nullptr);
+}
+
 void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSA windowClass{};
   if (GetClassInfoA(instance, kFrmMainClass, &windowClass)) return;
@@ -339,13 +354,13 @@ void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {
 
 void TFrmMain::FormCreate() {
   listing_.FDirectory.clear();
-  fontName_ = options_.FontArgument.empty() ? "Ramilux" : options_.FontArgument;
+  fontName_ = IsPlainFileName(options_.FontArgument) ? options_.FontArgument : "Ramilux";
   const std::string& exe = options_.ExecutablePath;
   fontFile_ = exe.substr(0, exe.find_last_of('\\') + 1) + fontName_ + ".ttf";
   DWORD attributes = GetFileAttributesA(fontFile_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     AddFontResourceA(fontFile_.c_str());
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    BroadcastFontChange();
   } else {
     fontName_ = "Terminal";
     fontFile_.clear();
@@ -385,7 +400,7 @@ void TFrmMain::FormDestroy() {
   listing_.FEntries.Clear();
   if (!fontFile_.empty()) {
     RemoveFontResourceA(fontFile_.c_str());
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    BroadcastFontChange();
   }
 }
 
