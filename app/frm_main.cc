@@ -421,13 +421,7 @@ bool TFrmMain::PreTranslateMessage(MSG& message) {
 }
 
 int TFrmMain::RunMessageLoop() {
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (PreTranslateMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return ramilux::RunMessageLoop();
 }
 
 void TFrmMain::OnSize() {

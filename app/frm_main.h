@@ -12,6 +12,7 @@
 #include "form_layout.h"
 #include "handles.h"
 #include "listing.h"
+#include "message_pump.h"
 #include "ports.h"
 
 namespace ramilux {
@@ -130,6 +131,9 @@ class TFrmMain final : public TListingWindow {
   void FlushDirectoryLabel(bool now);
 
   TStartOptions options_;
+  // Every pump of the thread gives the window its key preview while it exists.
+  MessageFilterScope messageFilter_{
+      [this](MSG& message) { return PreTranslateMessage(message); }};
   TListing listing_;
   HWND hwnd_ = nullptr;
   std::unordered_map<int, HWND> controls_;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "message_pump.h"
 #include "printer.h"
 #include "rich_edit.h"
 
@@ -13,19 +14,10 @@ namespace ramilux {
 
 namespace {
 
-// Lets the window go on while the job spools: the Stop button, repaints, a second
-// press of the print button (which is then refused).
+// Lets the window go on while the job spools: the Stop button, repaints, its keys (F1,
+// Tab), a second press of the print button (which is then refused).
 BOOL CALLBACK LetMessagesThrough(HDC, int) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return FALSE;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return TRUE;
+  return PumpPendingMessages() ? TRUE : FALSE;
 }
 
 // Lines of the text, split at CR LF (or a lone CR or LF); the empty line after a final

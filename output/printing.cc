@@ -56,6 +56,11 @@ int32_t GetPageCount(HWND view) {
   return MeasureOnPrinter([view](HDC dc) { return CountSheets(view, dc); });
 }
 
+DWORD PrintDialogFlags(bool selection, bool pageNums) {
+  return PD_HIDEPRINTTOFILE | PD_NOWARNING | (selection ? PD_SELECTION : PD_NOSELECTION) |
+         (pageNums ? 0 : PD_NOPAGENUMS);
+}
+
 namespace {
 
 // What the print dialog offers. Without a page range its page numbers are not shown,
@@ -84,8 +89,7 @@ bool ShowPrintDialog(HWND owner, const PrintDialogState& state, PrintChoice& cho
   dialog.hwndOwner = owner;
   dialog.hDevMode = devMode.get();
   dialog.hDevNames = devNames.get();
-  dialog.Flags = PD_HIDEPRINTTOFILE | PD_NOWARNING | (state.selection ? PD_SELECTION : PD_NOSELECTION) |
-                 (state.pageNums ? 0 : PD_NOPAGENUMS);
+  dialog.Flags = PrintDialogFlags(state.selection, state.pageNums);
   dialog.nFromPage = static_cast<WORD>(state.fromPage);
   dialog.nToPage = static_cast<WORD>(state.toPage);
   dialog.nMinPage = static_cast<WORD>(state.minPage);

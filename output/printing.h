@@ -31,6 +31,10 @@ struct PrintGeometry {
 // wrapped lines); at least 1, even for a font taller than the page.
 int LinesPerPage(const PrintGeometry& geometry);
 
+// The print dialog's flags: the selection offered (and chosen) or not, the page range
+// offered or not; never the print-to-file box nor a warning about the default printer.
+DWORD PrintDialogFlags(bool selection, bool pageNums);
+
 // Measured on the current printer, in a job started and aborted for it. Throws
 // PrintError (no printer, a printer without a device context, a print going on).
 int GetLinesPerPage(HWND view);
