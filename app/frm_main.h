@@ -25,6 +25,7 @@ struct TStartOptions {
   std::string FontArgument;    // the first command-line argument, "" when there is none
   std::string ExecutablePath;  // full path of the program; its folder holds the font file
   bool QuitOnDestroy = false;  // end the thread's message loop when the window goes
+  int Dpi = 0;                 // the density the window is built for; 0: the screen's
 };
 
 class TFrmMain final : public TListingWindow {
