@@ -48,8 +48,7 @@ bool IsPlainFileName(const std::string& name) {
 // neither the start nor the end of the program.
 void BroadcastFontChange() {
   constexpr UINT kPerWindowMs = 1000;
-  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kPerWindowMs,
-                      nullptr);
+  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kPerWindowMs, nullptr);
 }
 
 // A label that sizes itself takes the extent of its text in the font it is drawn with,
@@ -61,8 +60,7 @@ void SizeToText(HWND label, HGDIOBJ font, const std::string& text) {
   GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
-  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {

@@ -230,9 +230,11 @@ void PrintRichEditText(const PrintRequest& request) {
   std::vector<PrintedRow> rows = LayOut(dc, text, setup.width);
 
   size_t perSheet = static_cast<size_t>(setup.rowsPerSheet);
-  size_t sheets = static_cast<size_t>(PageCount(static_cast<int64_t>(rows.size()), setup.rowsPerSheet));
+  size_t sheets =
+      static_cast<size_t>(PageCount(static_cast<int64_t>(rows.size()), setup.rowsPerSheet));
   size_t first = request.firstSheet > 0 ? static_cast<size_t>(request.firstSheet) : 1;
-  size_t last = request.lastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.lastSheet)) : sheets;
+  size_t last =
+      request.lastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.lastSheet)) : sheets;
   Document document(dc, request.title);
   for (int copy = 0; copy < std::max(1, request.copies); ++copy) {
     size_t sheet = first;

@@ -93,9 +93,9 @@ PrinterDc Printer::CreateDc(bool singleCopy) const {
 
 PrinterDc Printer::CreateInfoContext() const {
   std::string name = CurrentName();
-  const auto* mode =
-      name == device_ && !devMode_.empty() ? reinterpret_cast<const DEVMODEA*>(devMode_.data())
-                                           : nullptr;
+  const auto* mode = name == device_ && !devMode_.empty()
+                         ? reinterpret_cast<const DEVMODEA*>(devMode_.data())
+                         : nullptr;
   HDC dc = CreateICA("WINSPOOL", name.c_str(), nullptr, mode);
   if (!dc) throw PrintError(kInvalidPrinter);
   return PrinterDc(dc);

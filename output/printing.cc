@@ -18,9 +18,9 @@
 namespace ramilux {
 
 int LinesPerPage(const PrintGeometry& geometry) {
-  return RowsPerSheet(geometry.pageHeight, std::abs(DeviceFontHeight(geometry.fontHeight,
-                                                                     geometry.screenDpi,
-                                                                     geometry.printerDpi)));
+  return RowsPerSheet(
+      geometry.pageHeight,
+      std::abs(DeviceFontHeight(geometry.fontHeight, geometry.screenDpi, geometry.printerDpi)));
 }
 
 namespace {

@@ -101,9 +101,10 @@ TEST(About, F1DuringAPrintOpensItAndThePrintGoesOn) {
   HWND view = harness.Get(IDC_RICH_EDIT);
   std::string lines;
   for (int i = 0; i < 300; ++i) {
-    lines += "\xC3\xC4\xC4"
-             "dossier " +
-             std::to_string(i) + "\r\n";
+    lines +=
+        "\xC3\xC4\xC4"
+        "dossier " +
+        std::to_string(i) + "\r\n";
   }
   rich_edit::ReplaceSelection(view, lines);
   static std::atomic<bool> answered, posted;

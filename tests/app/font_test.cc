@@ -105,7 +105,8 @@ TEST(DisplayFont, IsThePrivateFontBesideTheExecutableOrTerminal) {
       EXPECT_EQ(format.bCharSet, ANSI_CHARSET);
       EXPECT_EQ(format.yHeight, 180);  // 12 pixels at 96 dpi
       EXPECT_EQ(harness.Form().FontName(), test.Face);
-      EXPECT_EQ(harness.Form().FontFile(), test.Registered ? folder.Root() + test.Face + ".ttf" : "");
+      EXPECT_EQ(harness.Form().FontFile(),
+                test.Registered ? folder.Root() + test.Face + ".ttf" : "");
       EXPECT_EQ(broadcasts.Count(), test.Registered ? 1 : 0);
       if (test.Registered && std::string(test.Face) == "Ramilux") {
         EXPECT_TRUE(FaceIsInstalled("Ramilux"));

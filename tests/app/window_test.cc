@@ -139,8 +139,8 @@ TEST(MainWindow, AutoSizedLabelsShowTheirWholeText) {
       int length = GetWindowTextA(control, text, sizeof text);
       ASSERT_GT(length, 0);
       HDC dc = GetDC(control);
-      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT,
-                                                                            0, 0)));
+      HGDIOBJ old =
+          SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
       SIZE size{};
       GetTextExtentPoint32A(dc, text, length, &size);
       SelectObject(dc, old);

@@ -303,7 +303,8 @@ TEST_F(Print, EveryGlyphLiesWithinThePageAtAnySize) {
     for (const PrintedJobs::Page& page : pages) {
       for (const PrintedJobs::Word& word : page.words) {
         EXPECT_GE(word.xMin, -kNoise) << row.face << " " << row.points << " " << word.text;
-        EXPECT_LE(word.xMax, page.width + kNoise) << row.face << " " << row.points << " " << word.text;
+        EXPECT_LE(word.xMax, page.width + kNoise)
+            << row.face << " " << row.points << " " << word.text;
       }
     }
     for (const PrintedJobs::InkBox& ink : PrintedJobs::InkOf(files[0])) {
@@ -366,8 +367,7 @@ TEST_F(Print, PagesAreTheSheetsOfAWholePrint) {
     test::PressButton(dialog, IDOK);
   });
   ASSERT_EQ(range.size(), 1u);
-  EXPECT_EQ(PrintedJobs::PageTexts(range[0]),
-            (std::vector<std::string>{sheets[1], sheets[2]}));
+  EXPECT_EQ(PrintedJobs::PageTexts(range[0]), (std::vector<std::string>{sheets[1], sheets[2]}));
 }
 
 }  // namespace

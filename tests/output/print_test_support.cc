@@ -189,7 +189,8 @@ std::string RunOnJob(const std::string& psFile, const std::string& command) {
   for (auto [key, value] : {std::pair<std::string, std::string>{"{ps}", "'" + ps + "'"},
                             {"{pdf}", "'" + base + ".pdf'"},
                             {"{out}", "'" + base + ".tmp'"}}) {
-    for (size_t at; (at = line.find(key)) != std::string::npos;) line.replace(at, key.size(), value);
+    for (size_t at; (at = line.find(key)) != std::string::npos;)
+      line.replace(at, key.size(), value);
   }
   RunUnix(line + " && mv '" + base + ".tmp' '" + base + ".out'");
   for (int i = 0; i < 1000 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
