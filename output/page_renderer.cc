@@ -99,36 +99,29 @@ bool IsOutlineByte(char c) {
   return byte == ' ' || byte == 0xC3 || byte == 0xC0 || byte == 0xB3 || byte == 0xC4;
 }
 
-// The advance of each character of `row`: the differences of its measured extents.
-std::vector<INT> Advances(HDC dc, std::string_view row) {
-  std::vector<INT> extents(row.size());
-  SIZE size{};
-  GetTextExtentExPointA(dc, row.data(), static_cast<int>(row.size()), 0, nullptr, extents.data(),
-                        &size);
-  std::vector<INT> advances(row.size());
-  INT previous = 0;
-  for (size_t i = 0; i < row.size(); ++i) {
-    advances[i] = extents[i] - previous;
-    previous = extents[i];
-  }
-  return advances;
-}
-
-// Bytes of `text` for one row of `width`: all that fit, cut after the last blank among
-// them that lies at or after `firstBreak`; at least one.
-size_t RowLength(HDC dc, std::string_view text, int width, size_t firstBreak) {
+// The next row of `text` at `width`: all that fits, cut after the last blank among it
+// that lies at or after `firstBreak`; at least one character. One measure gives both
+// the cut and the advances the row is drawn with.
+PrintedRow NextRow(HDC dc, std::string_view text, int x, int width, size_t firstBreak) {
+  std::vector<INT> extents(text.size());
   int fit = 0;
   SIZE size{};
   // The measure rounds each advance to a whole pixel; the driver draws the last glyph at
   // its real advance, which may pass the rounded one by less than a pixel.
   GetTextExtentExPointA(dc, text.data(), static_cast<int>(text.size()), std::max(0, width - 1),
-                        &fit, nullptr, &size);
-  auto fitting = static_cast<size_t>(std::max(0, fit));
-  if (fitting >= text.size()) return text.size();
-  if (fitting == 0) return 1;
-  size_t blank = text.substr(0, fitting).find_last_of(' ');
-  if (blank != std::string_view::npos && blank >= firstBreak) return blank + 1;
-  return fitting;
+                        &fit, extents.data(), &size);
+  size_t take = std::min(static_cast<size_t>(std::max(0, fit)), text.size());
+  if (take == 0) {
+    // Not even one character fits: it goes on a row of its own all the same.
+    take = 1;
+    GetTextExtentExPointA(dc, text.data(), 1, 0, nullptr, extents.data(), &size);
+  } else if (take < text.size()) {
+    size_t blank = text.substr(0, take).find_last_of(' ');
+    if (blank != std::string_view::npos && blank >= firstBreak) take = blank + 1;
+  }
+  extents.resize(take);
+  for (size_t i = take; i-- > 1;) extents[i] -= extents[i - 1];
+  return {text.substr(0, take), x, std::move(extents)};
 }
 
 int Extent(HDC dc, std::string_view text) {
@@ -201,9 +194,8 @@ std::vector<PrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
   int x = 0;
   size_t firstBreak = outline;
   while (!line.empty()) {
-    std::string_view row = line.substr(0, RowLength(dc, line, width - x, firstBreak));
-    rows.push_back({row, x, Advances(dc, row)});
-    line.remove_prefix(row.size());
+    rows.push_back(NextRow(dc, line, x, width - x, firstBreak));
+    line.remove_prefix(rows.back().text.size());
     // Blanks at a break would only push the continuation off its column.
     while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
     x = indent;
