@@ -17,10 +17,26 @@ namespace {
 
 constexpr int kWidthMargin = 20;  // FormShow: RgpSort's right edge plus this
 
+// The first argument names a font file beside the program: only a plain name is taken,
+// so that it can't register a file from another folder for the rest of the session.
+bool IsPlainFileName(const std::string& name) {
+  return !name.empty() && name.find_first_of("\\/:") == std::string::npos &&
+         name.find("..") == std::string::npos;
+}
+
+// Tells the other top-level windows that the fonts changed; one that hangs must hold
+// neither the start nor the end of the program.
+void BroadcastFontChange() {
+  constexpr UINT kPerWindowMs = 1000;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, kPerWindowMs, nullptr);
+}
+
 }  // namespace
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
-    : options_(std::move(options)), listing_({files, text, *this}), scale_(ScreenDpi()) {
+    : options_(std::move(options)),
+      listing_({files, text, *this}),
+      scale_(options_.Dpi > 0 ? options_.Dpi : ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -68,13 +84,13 @@ void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {
 
 void TFrmMain::FormCreate() {
   listing_.FDirectory.clear();
-  fontName_ = options_.FontArgument.empty() ? "Ramilux" : options_.FontArgument;
+  fontName_ = IsPlainFileName(options_.FontArgument) ? options_.FontArgument : "Ramilux";
   const std::string& exe = options_.ExecutablePath;
   fontFile_ = exe.substr(0, exe.find_last_of('\\') + 1) + fontName_ + ".ttf";
   DWORD attributes = GetFileAttributesA(fontFile_.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     AddFontResourceA(fontFile_.c_str());
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    BroadcastFontChange();
   } else {
     fontName_ = "Terminal";
     fontFile_.clear();
@@ -92,7 +108,7 @@ void TFrmMain::FormShow() {
   MapWindowPoints(HWND_DESKTOP, Control(IDC_PNL_BOUTONS), reinterpret_cast<POINT*>(&group), 2);
   RECT outer;
   GetWindowRect(hwnd_, &outer);
-  int width = group.left + (group.right - group.left) + kWidthMargin;
+  int width = group.left + (group.right - group.left) + scale_(kWidthMargin);
   SetWindowPos(hwnd_, nullptr, 0, 0, width, outer.bottom - outer.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -114,7 +130,7 @@ void TFrmMain::FormDestroy() {
   listing_.FEntries.Clear();
   if (!fontFile_.empty()) {
     RemoveFontResourceA(fontFile_.c_str());
-    SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+    BroadcastFontChange();
   }
 }
 
@@ -135,13 +151,7 @@ bool TFrmMain::PreTranslateMessage(MSG& message) {
 }
 
 int TFrmMain::RunMessageLoop() {
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (PreTranslateMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return static_cast<int>(message.wParam);
+  return ramilux::RunMessageLoop();
 }
 
 void TFrmMain::OnSize() {

@@ -12,6 +12,7 @@
 #include "form_layout.h"
 #include "handles.h"
 #include "listing.h"
+#include "message_pump.h"
 #include "ports.h"
 
 namespace ramilux {
@@ -24,6 +25,7 @@ struct TStartOptions {
   std::string FontArgument;    // the first command-line argument, "" when there is none
   std::string ExecutablePath;  // full path of the program; its folder holds the font file
   bool QuitOnDestroy = false;  // end the thread's message loop when the window goes
+  int Dpi = 0;                 // the density the window is built for; 0: the screen's
 };
 
 class TFrmMain final : public TListingWindow {
@@ -131,6 +133,8 @@ class TFrmMain final : public TListingWindow {
   void FlushDirectoryLabel(bool now);
 
   TStartOptions options_;
+  // Every pump of the thread gives the window its key preview while it exists.
+  MessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
   TListing listing_;
   HWND hwnd_ = nullptr;
   std::unordered_map<int, HWND> controls_;

@@ -36,6 +36,18 @@ WORD GlyphOf(int buttonId) {
   return 0;
 }
 
+// A label that sizes itself takes the extent of its text in the font it is drawn with,
+// which need not be the one the layout's numbers were measured in.
+void SizeToText(HWND label, HGDIOBJ font, const std::string& text) {
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSA windowClass{};
   if (GetClassInfoA(instance, kFrmMainClass, &windowClass)) return;
@@ -172,6 +184,7 @@ HWND TFrmMain::CreateControl(const TControlRecord& record, const TControlRecord*
   if (record.Kind != KIND_RICH_EDIT) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
   }
+  if (record.Has(F_AUTO_SIZE)) SizeToText(control, formFont_.Get(), record.Text);
   if (record.Has(F_CHECKED)) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
   return control;
 }

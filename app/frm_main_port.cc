@@ -146,21 +146,11 @@ void TFrmMain::ProcessMessages() {
     lastQueueLook_ = now;
   }
   FlushDirectoryLabel(false);
-  MSG message;
   bool found = false;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    found = true;
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      break;
-    }
-    if (PreTranslateMessage(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  const bool goOn = PumpPendingMessages(&found);
   // Whatever was handled may have clicked a box.
   ForgetRunChecks();
-  if (found && message.message == WM_QUIT) return;
+  if (!goOn) return;
   // Input often comes in a burst (a button's press, then its release): the next poll
   // looks again at once.
   if (found) lastQueueLook_ = 0;

@@ -21,6 +21,7 @@
 #define F_DISABLED 2
 #define F_CHECKED 4
 #define F_SHOW_HINT 8
+#define F_AUTO_SIZE 16  // a label sized to its text in the font it is drawn with
 #define NO_TAB 0xFFFF
 
 // Controls of the window.

@@ -21,26 +21,24 @@ struct ApplyContext {
   HDC printer;
 };
 
-// The default printer's information context, deleted with this object; or why there is
-// none.
+// The current printer's information context (the one the print dialog chose, else the
+// default), deleted with this object; or why there is none.
 class PrinterInfoContext {
  public:
   PrinterInfoContext() {
-    std::string name = DefaultPrinterName();
-    if (name.empty()) {
-      error_ = kNoDefaultPrinter;
-      return;
+    try {
+      dc_ = ThePrinter().CreateInfoContext();
+    } catch (const PrintError& error) {
+      error_ = error.what();
     }
-    dc_.reset(CreateICA("WINSPOOL", name.c_str(), nullptr, nullptr));
-    if (!dc_) error_ = kInvalidPrinter;
   }
 
   HDC get() const { return dc_.get(); }
-  const char* error() const { return error_; }
+  const char* error() const { return error_.c_str(); }
 
  private:
   PrinterDc dc_;
-  const char* error_ = nullptr;
+  std::string error_;
 };
 
 bool FaceOnDevice(HDC dc, const char* face) {

@@ -4,7 +4,9 @@
 #include <richedit.h>
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "message_pump.h"
 #include "printer.h"
 #include "rich_edit.h"
 
@@ -12,19 +14,10 @@ namespace ramilux {
 
 namespace {
 
-// Lets the window go on while the job spools: the Stop button, repaints, a second
-// press of the print button (which is then refused).
+// Lets the window go on while the job spools: the Stop button, repaints, its keys (F1,
+// Tab), a second press of the print button (which is then refused).
 BOOL CALLBACK LetMessagesThrough(HDC, int) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return FALSE;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  return TRUE;
+  return PumpPendingMessages() ? TRUE : FALSE;
 }
 
 // Lines of the text, split at CR LF (or a lone CR or LF); the empty line after a final
@@ -101,57 +94,156 @@ class Document {
   bool open_ = true;
 };
 
-}  // namespace
+bool IsOutlineByte(char c) {
+  auto byte = static_cast<unsigned char>(c);
+  return byte == ' ' || byte == 0xC3 || byte == 0xC0 || byte == 0xB3 || byte == 0xC4;
+}
 
-std::vector<std::string_view> WrapLine(HDC dc, std::string_view line, int width) {
-  if (line.empty()) return {line};
-  std::vector<std::string_view> rows;
-  while (!line.empty()) {
-    int fit = 0;
-    SIZE size{};
-    GetTextExtentExPointA(dc, line.data(), static_cast<int>(line.size()), width, &fit, nullptr,
-                          &size);
-    size_t take = fit > 0 ? std::min(static_cast<size_t>(fit), line.size()) : 1;
-    rows.push_back(line.substr(0, take));
-    line.remove_prefix(take);
+// The next row of `text` at `width`: all that fits, cut after the last blank among it
+// that lies at or after `firstBreak`; at least one character. One measure gives both
+// the cut and the advances the row is drawn with.
+PrintedRow NextRow(HDC dc, std::string_view text, int x, int width, size_t firstBreak) {
+  std::vector<INT> extents(text.size());
+  int fit = 0;
+  SIZE size{};
+  // The measure rounds each advance to a whole pixel; the driver draws the last glyph at
+  // its real advance, which may pass the rounded one by less than a pixel.
+  GetTextExtentExPointA(dc, text.data(), static_cast<int>(text.size()), std::max(0, width - 1),
+                        &fit, extents.data(), &size);
+  size_t take = std::min(static_cast<size_t>(std::max(0, fit)), text.size());
+  if (take == 0) {
+    // Not even one character fits: it goes on a row of its own all the same.
+    take = 1;
+    GetTextExtentExPointA(dc, text.data(), 1, 0, nullptr, extents.data(), &size);
+  } else if (take < text.size()) {
+    size_t blank = text.substr(0, take).find_last_of(' ');
+    if (blank != std::string_view::npos && blank >= firstBreak) take = blank + 1;
+  }
+  extents.resize(take);
+  for (size_t i = take; i-- > 1;) extents[i] -= extents[i - 1];
+  return {text.substr(0, take), x, std::move(extents)};
+}
+
+int Extent(HDC dc, std::string_view text) {
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+HDC InTextMode(HDC dc) {
+  SetMapMode(dc, MM_TEXT);
+  return dc;
+}
+
+// The display font on the printer and where its rows go: one row every `pitch` pixels
+// (the font's size, as the page estimate counts them), from `top`.
+class PageSetup {
+ public:
+  PageSetup(HWND control, HDC dc)
+      : dc_(dc), logFont_(DisplayFontFor(control, dc)), font_(InTextMode(dc), logFont_) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    pitch = std::max<int>(1, std::abs(logFont_.lfHeight));
+    width = GetDeviceCaps(dc, HORZRES);
+    int height = GetDeviceCaps(dc, VERTRES);
+    rowsPerSheet = RowsPerSheet(height, pitch);
+    // The rows are closer than the font's cell, whose top is leading: when the last
+    // row's cell would pass the page's foot, the rows move up by at most that leading.
+    int overflow = (rowsPerSheet - 1) * pitch + metrics.tmHeight - height;
+    top = -std::clamp(overflow, 0, static_cast<int>(metrics.tmInternalLeading));
+  }
+
+  void Reselect() const { SelectObject(dc_, font_.font_); }
+
+  int pitch = 1, width = 0, rowsPerSheet = 1, top = 0;
+
+ private:
+  HDC dc_;
+  LOGFONTA logFont_;
+  SelectedFont font_;
+};
+
+std::vector<PrintedRow> LayOut(HDC dc, std::string_view text, int width) {
+  std::vector<PrintedRow> rows;
+  for (std::string_view line : SplitLines(text)) {
+    for (PrintedRow& row : WrapLine(dc, line, width)) rows.push_back(std::move(row));
   }
   return rows;
+}
+
+}  // namespace
+
+int RowsPerSheet(int pageHeight, int pitch) {
+  return std::max(1, pageHeight / std::max(1, pitch));
+}
+
+int32_t PageCount(int64_t rows, int rowsPerSheet) {
+  if (rows <= 0) return 0;
+  int64_t perSheet = std::max(1, rowsPerSheet);
+  return static_cast<int32_t>((rows + perSheet - 1) / perSheet);
+}
+
+std::vector<PrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
+  if (line.empty()) return {PrintedRow{line, 0, {}}};
+  size_t outline = 0;
+  while (outline < line.size() && IsOutlineByte(line[outline])) ++outline;
+  // Continuations sit under the line's text, unless that leaves them too narrow a column.
+  int indent = outline < line.size() ? Extent(dc, line.substr(0, outline)) : 0;
+  if (indent > width * 3 / 4) indent = 0;
+  std::vector<PrintedRow> rows;
+  int x = 0;
+  size_t firstBreak = outline;
+  while (!line.empty()) {
+    rows.push_back(NextRow(dc, line, x, width - x, firstBreak));
+    line.remove_prefix(rows.back().text.size());
+    // Blanks at a break would only push the continuation off its column.
+    while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
+    x = indent;
+    firstBreak = 1;
+  }
+  return rows;
+}
+
+int CountSheets(HWND control, HDC printer) {
+  std::string text = rich_edit::Text(control);
+  PageSetup setup(control, printer);
+  return PageCount(static_cast<int64_t>(LayOut(printer, text, setup.width).size()),
+                   setup.rowsPerSheet);
 }
 
 void PrintRichEditText(const PrintRequest& request) {
   HDC dc = request.printer;
   std::string text = rich_edit::Text(request.control);
-  std::vector<std::string_view> lines = SplitLines(text);
-
-  SetMapMode(dc, MM_TEXT);
-  SelectedFont font(dc, DisplayFontFor(request.control, dc));
+  PageSetup setup(request.control, dc);
   CHARFORMATA format = rich_edit::CharFormat(request.control);
   if (!(format.dwEffects & CFE_AUTOCOLOR)) SetTextColor(dc, format.crTextColor);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  int lineHeight = std::max<int>(1, metrics.tmHeight + metrics.tmExternalLeading);
-  int pageWidth = GetDeviceCaps(dc, HORZRES);
-  int rowsPerPage = std::max(1, GetDeviceCaps(dc, VERTRES) / lineHeight);
+  std::vector<PrintedRow> rows = LayOut(dc, text, setup.width);
 
-  std::vector<std::string_view> rows;
-  for (std::string_view line : lines) {
-    for (std::string_view row : WrapLine(dc, line, pageWidth)) rows.push_back(row);
-  }
-
+  size_t perSheet = static_cast<size_t>(setup.rowsPerSheet);
+  size_t sheets =
+      static_cast<size_t>(PageCount(static_cast<int64_t>(rows.size()), setup.rowsPerSheet));
+  size_t first = request.firstSheet > 0 ? static_cast<size_t>(request.firstSheet) : 1;
+  size_t last =
+      request.lastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.lastSheet)) : sheets;
   Document document(dc, request.title);
   for (int copy = 0; copy < std::max(1, request.copies); ++copy) {
-    size_t next = 0;
+    size_t sheet = first;
     do {
       document.StartNewPage();
       // A new page may come back with the device's default font.
-      SelectObject(dc, font.font_);
-      for (int y = 0; y < rowsPerPage && next < rows.size(); ++y, ++next) {
-        TextOutA(dc, 0, y * lineHeight, rows[next].data(), static_cast<int>(rows[next].size()));
+      setup.Reselect();
+      size_t begin = (sheet - 1) * perSheet;
+      for (size_t i = begin; i < begin + perSheet && i < rows.size() && sheet <= last; ++i) {
+        const PrintedRow& row = rows[i];
+        int y = setup.top + static_cast<int>(i - begin) * setup.pitch;
+        ExtTextOutA(dc, row.x, y, 0, nullptr, row.text.data(), static_cast<UINT>(row.text.size()),
+                    row.advances.empty() ? nullptr : row.advances.data());
       }
       document.EndThisPage();
-    } while (next < rows.size());
+      ++sheet;
+    } while (sheet <= last);
   }
   document.End();
 }

@@ -91,6 +91,16 @@ PrinterDc Printer::CreateDc(bool singleCopy) const {
   return PrinterDc(dc);
 }
 
+PrinterDc Printer::CreateInfoContext() const {
+  std::string name = CurrentName();
+  const auto* mode = name == device_ && !devMode_.empty()
+                         ? reinterpret_cast<const DEVMODEA*>(devMode_.data())
+                         : nullptr;
+  HDC dc = CreateICA("WINSPOOL", name.c_str(), nullptr, mode);
+  if (!dc) throw PrintError(kInvalidPrinter);
+  return PrinterDc(dc);
+}
+
 namespace {
 
 GlobalMemory CopyToGlobal(const void* data, size_t size) {

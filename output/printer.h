@@ -73,6 +73,10 @@ class Printer {
   // there is no printer, kInvalidPrinter when its device context can't be made.
   PrinterDc CreateDc(bool singleCopy = false) const;
 
+  // An information context on the current printer with its settings (for listing its
+  // fonts); throws like CreateDc.
+  PrinterDc CreateInfoContext() const;
+
   // Copies of the current printer's settings for the print dialog (null: the default).
   GlobalMemory DevNames() const;
   GlobalMemory DevMode() const;

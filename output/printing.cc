@@ -18,36 +18,47 @@
 namespace ramilux {
 
 int LinesPerPage(const PrintGeometry& geometry) {
-  int height =
-      std::abs(DeviceFontHeight(geometry.fontHeight, geometry.screenDpi, geometry.printerDpi));
-  return std::max(1, geometry.pageHeight / std::max(1, height));
+  return RowsPerSheet(
+      geometry.pageHeight,
+      std::abs(DeviceFontHeight(geometry.fontHeight, geometry.screenDpi, geometry.printerDpi)));
 }
 
-int32_t PageCount(int64_t lines, int linesPerPage) {
-  if (lines <= 0) return 0;
-  int64_t perPage = std::max(1, linesPerPage);
-  return static_cast<int32_t>((lines + perPage - 1) / perPage);
-}
+namespace {
 
-int GetLinesPerPage(HWND view) {
+// Runs `measure` on a device context of the current printer inside a started job, as
+// the page is when printing; nothing is drawn, and the job is aborted, which sends
+// nothing to the printer.
+template <typename Measure>
+auto MeasureOnPrinter(Measure measure) {
   Printer& printer = ThePrinter();
   Printer::Job job(printer);
   PrinterDc dc = printer.CreateDc();
-  // Measured inside a started job, as the page is when printing; nothing is drawn, and
-  // the job is aborted, which sends nothing to the printer.
   DOCINFOA info{};
   info.cbSize = sizeof info;
   info.lpszDocName = "";
   bool started = StartDocA(dc.get(), &info) > 0;
-  int screenDpi = ScreenDpi();
-  int lines = LinesPerPage({ScreenFontHeight(view, screenDpi), screenDpi,
-                            GetDeviceCaps(dc.get(), LOGPIXELSY), GetDeviceCaps(dc.get(), VERTRES)});
+  auto result = measure(dc.get());
   if (started) AbortDoc(dc.get());
-  return lines;
+  return result;
 }
 
-int32_t GetPageCount(HWND view, int linesPerPage) {
-  return PageCount(rich_edit::LineCount(view), linesPerPage);
+}  // namespace
+
+int GetLinesPerPage(HWND view) {
+  return MeasureOnPrinter([view](HDC dc) {
+    int screenDpi = ScreenDpi();
+    return LinesPerPage({ScreenFontHeight(view, screenDpi), screenDpi,
+                         GetDeviceCaps(dc, LOGPIXELSY), GetDeviceCaps(dc, VERTRES)});
+  });
+}
+
+int32_t GetPageCount(HWND view) {
+  return MeasureOnPrinter([view](HDC dc) { return CountSheets(view, dc); });
+}
+
+DWORD PrintDialogFlags(bool selection, bool pageNums) {
+  return PD_HIDEPRINTTOFILE | PD_NOWARNING | (selection ? PD_SELECTION : PD_NOSELECTION) |
+         (pageNums ? 0 : PD_NOPAGENUMS);
 }
 
 namespace {
@@ -78,8 +89,7 @@ bool ShowPrintDialog(HWND owner, const PrintDialogState& state, PrintChoice& cho
   dialog.hwndOwner = owner;
   dialog.hDevMode = devMode.get();
   dialog.hDevNames = devNames.get();
-  dialog.Flags = PD_HIDEPRINTTOFILE | (state.selection ? PD_SELECTION : PD_NOSELECTION) |
-                 (state.pageNums ? 0 : PD_NOPAGENUMS);
+  dialog.Flags = PrintDialogFlags(state.selection, state.pageNums);
   dialog.nFromPage = static_cast<WORD>(state.fromPage);
   dialog.nToPage = static_cast<WORD>(state.toPage);
   dialog.nMinPage = static_cast<WORD>(state.minPage);
@@ -126,18 +136,6 @@ TemporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
   return control;
 }
 
-// The view's lines first .. last - 1, each ending with a line break.
-std::string ViewLines(HWND view, int64_t first, int64_t last) {
-  int64_t count = rich_edit::LineCount(view);
-  last = std::min(last, count);
-  if (last <= first) return {};
-  int64_t begin = rich_edit::LineIndex(view, first);
-  int64_t end = last < count ? rich_edit::LineIndex(view, last) : rich_edit::TextLength(view);
-  std::string text = rich_edit::TextRange(view, begin, end);
-  if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) text += "\r\n";
-  return text;
-}
-
 class WaitCursor {
  public:
   explicit WaitCursor(const std::function<void(bool)>& hold) : hold_(hold) {
@@ -155,14 +153,15 @@ class WaitCursor {
   const std::function<void(bool)>& hold_;
 };
 
-void PrintControl(HWND control, int copies) {
+// Sheets `first` to `last` of the whole control's print; 0 and 0 for all of them.
+void PrintControl(HWND control, int copies, int first = 0, int last = 0) {
   Printer& printer = ThePrinter();
   Printer::Job job(printer);
   PrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
-  PrintRichEditText({control, dc.get(), copies, ""});
+  PrintRichEditText({control, dc.get(), copies, "", first, last});
 }
 
-void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerPage,
+void PrintChosen(HWND owner, HWND view, const PrintChoice& choice,
                  const std::function<void(bool)>& holdWaitCursor) {
   WaitCursor wait(holdWaitCursor);
   switch (choice.range) {
@@ -174,13 +173,10 @@ void PrintChosen(HWND owner, HWND view, const PrintChoice& choice, int linesPerP
       PrintControl(copy.get(), choice.copies);
       break;
     }
-    case PrintRange::kPageNums: {
-      int64_t first = static_cast<int64_t>(choice.fromPage - 1) * linesPerPage;
-      int64_t last = static_cast<int64_t>(choice.toPage) * linesPerPage;
-      TemporaryControl copy = MakePrintCopy(owner, view, ViewLines(view, first, last));
-      PrintControl(copy.get(), choice.copies);
+    case PrintRange::kPageNums:
+      // The pages are the sheets of a print of the whole view.
+      PrintControl(view, choice.copies, choice.fromPage, choice.toPage);
       break;
-    }
   }
 }
 
@@ -191,8 +187,7 @@ void SbnPrintClick(HWND owner, HWND view, const std::function<void(bool wait)>& 
     PrintDialogState state;
     CHARRANGE selection = rich_edit::Selection(view);
     state.selection = selection.cpMax > selection.cpMin;
-    int linesPerPage = GetLinesPerPage(view);
-    int32_t pages = GetPageCount(view, linesPerPage);
+    int32_t pages = GetPageCount(view);
     if (pages > 1) {
       state.pageNums = true;
       state.fromPage = state.minPage = 1;
@@ -201,7 +196,7 @@ void SbnPrintClick(HWND owner, HWND view, const std::function<void(bool wait)>& 
     }
     PrintChoice choice{};
     if (!ShowPrintDialog(owner, state, choice)) return;
-    PrintChosen(owner, view, choice, linesPerPage, holdWaitCursor);
+    PrintChosen(owner, view, choice, holdWaitCursor);
   } catch (const PrintCancelled&) {
     // The window is going away; the quit message is back in the queue for its loop.
   } catch (const PrintError& error) {

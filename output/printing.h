@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "page_renderer.h"
+
 namespace ramilux {
 
 // The print button: estimate, print dialog, then all / selection / page range.
@@ -25,18 +27,18 @@ struct PrintGeometry {
   int pageHeight;
 };
 
-// Printed lines a page holds at one font height per line; at least 1, even for a font
-// taller than the page.
+// Printed lines a page holds at one font height per line (the rows of a sheet without
+// wrapped lines); at least 1, even for a font taller than the page.
 int LinesPerPage(const PrintGeometry& geometry);
 
-// Pages that `lines` lines fill at `linesPerPage` a page: rounded up, 0 for no line.
-int32_t PageCount(int64_t lines, int linesPerPage);
+// The print dialog's flags: the selection offered (and chosen) or not, the page range
+// offered or not; never the print-to-file box nor a warning about the default printer.
+DWORD PrintDialogFlags(bool selection, bool pageNums);
 
-// The estimate on the current printer: a job is started and aborted to measure it.
-// Throws PrintError (no printer, a printer without a device context, a print going on).
+// Measured on the current printer, in a job started and aborted for it. Throws
+// PrintError (no printer, a printer without a device context, a print going on).
 int GetLinesPerPage(HWND view);
-
-// Pages of the view's lines (the empty line after the last line break not counted).
-int32_t GetPageCount(HWND view, int linesPerPage);
+// The sheets a print of the whole view fills: the pages the print dialog numbers.
+int32_t GetPageCount(HWND view);
 
 }  // namespace ramilux

@@ -21,13 +21,14 @@ std::string DialogFilter(const std::string& barSeparated) {
   return filter;
 }
 
-std::optional<std::string> AskSaveFileName(const SaveCommand& command) {
+std::optional<std::string> AskSaveFileName(const SaveCommand& command, HWND owner) {
   std::string filter = DialogFilter(command.filter);
   char name[MAX_PATH] = {};
   lstrcpynA(name, command.proposedName, MAX_PATH);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = nullptr;
+  // Owned, so modal: no run can replace the view while the dialog is open.
+  dialog.hwndOwner = owner;
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = name;
@@ -40,8 +41,13 @@ std::optional<std::string> AskSaveFileName(const SaveCommand& command) {
 }
 
 void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* faults) {
-  std::optional<std::string> fileName = AskSaveFileName(command);
+  HWND owner = GetAncestor(view, GA_ROOT);
+  int viewId = GetDlgCtrlID(view);
+  std::optional<std::string> fileName = AskSaveFileName(command, owner);
   if (!fileName) return;
+  // The view of the moment: a run clears a long listing by putting a fresh view, with the
+  // same id, in place of the old one.
+  if (HWND current = GetDlgItem(owner, viewId)) view = current;
   SaveResult result;
   {
     std::optional<PlainTextOn> plainText;
@@ -49,7 +55,7 @@ void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* fau
     result = SaveViewToFile(view, *fileName, faults);
   }
   if (result != SaveResult::kSaved) {
-    ShowErrorBox(GetAncestor(view, GA_ROOT), SaveErrorText(result, *fileName));
+    ShowErrorBox(owner, SaveErrorText(result, *fileName));
   }
 }
 

@@ -27,10 +27,13 @@ extern const SaveCommand kSaveText;
 // "a|b|c|d" in the form the common dialogs read: "a\0b\0c\0d\0\0".
 std::string DialogFilter(const std::string& barSeparated);
 
-// The save dialog: explorer style, no owner; the chosen name, or nothing on cancel.
-std::optional<std::string> AskSaveFileName(const SaveCommand& command);
+// The save dialog: explorer style, modal over `owner`; the chosen name, or nothing on
+// cancel.
+std::optional<std::string> AskSaveFileName(const SaveCommand& command, HWND owner);
 
-// One save command: dialog, save, error box. `faults` break the save in tests.
+// One save command: dialog, save, error box, over the window that holds `view`; the view
+// saved is the one with `view`'s id in that window when the dialog closes. `faults` break
+// the save in tests.
 void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* faults = nullptr);
 
 }  // namespace ramilux

@@ -3,6 +3,7 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "rich_edit.h"
@@ -101,14 +102,21 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
   return out == wanted ? 0 : 1;
 }
 
+// A control that is gone (or refuses) streams nothing and reports no error: the stream
+// counts only when it delivered at least the view's text, and an RTF document is never
+// empty.
 bool StreamInto(HWND view, HANDLE file, const SaveFaults* faults) {
+  if (!IsWindow(view)) return false;
   StreamSink sink{file, 0,
                   faults ? faults->streamFailsAfter : std::numeric_limits<uint64_t>::max()};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
   stream.pfnCallback = WriteChunk;
-  rich_edit::StreamOut(view, PlainText(view) ? SF_TEXT : SF_RTF, stream);
-  return stream.dwError == 0;
+  bool plain = PlainText(view);
+  rich_edit::StreamOut(view, plain ? SF_TEXT : SF_RTF, stream);
+  if (stream.dwError != 0) return false;
+  uint64_t held = static_cast<uint64_t>(std::max<int64_t>(0, rich_edit::TextLength(view)));
+  return sink.written >= held && (plain || sink.written > 0);
 }
 
 }  // namespace

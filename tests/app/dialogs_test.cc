@@ -8,9 +8,12 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <atomic>
+
 #include "app_test_support.h"
 #include "app_title.h"
 #include "error_box.h"
+#include "printer.h"
 #include "ramilux_version.h"
 #include "resource.h"
 #include "rich_edit.h"
@@ -90,6 +93,46 @@ TEST(About, F1WithAnyModifierOpensItAndTheKeyStillReachesTheFocusedControl) {
   }
   EXPECT_EQ(reached, 3);
   RemoveWindowSubclass(view, CountF1, 1);
+}
+
+// While a print spools, the window still previews its keys: F1 opens the About message,
+// and the print goes on when it is closed.
+TEST(About, F1DuringAPrintOpensItAndThePrintGoesOn) {
+  TFormHarness harness;
+  HWND view = harness.Get(IDC_RICH_EDIT);
+  std::string lines;
+  for (int i = 0; i < 300; ++i) {
+    lines +=
+        "\xC3\xC4\xC4"
+        "dossier " +
+        std::to_string(i) + "\r\n";
+  }
+  rich_edit::ReplaceSelection(view, lines);
+  static std::atomic<bool> answered, posted;
+  static HWND checkBox;
+  answered = posted = false;
+  checkBox = harness.Get(IDC_CBX_FILE);
+  std::string about;
+  TDialogDriver driver({[](HWND print) {
+                          answered = true;
+                          PressButton(print, IDOK);
+                        },
+                        [&](HWND box) {
+                          about = MessageBoxText(box);
+                          PressButton(box, IDOK);
+                        }});
+  UINT_PTR timer = SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (answered && !posted && ThePrinter().printing()) {
+      posted = true;
+      PostMessageA(checkBox, WM_KEYDOWN, VK_F1, 0);
+    }
+  });
+  harness.Form().SbnPrintClick();
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(posted);
+  EXPECT_EQ(about.substr(0, 15), "        Ramilux");
+  EXPECT_EQ(driver.Handled(), 2);
+  EXPECT_EQ(driver.Unexpected(), 0);
 }
 
 TEST(About, TheMenuItemOpensIt) {

@@ -78,6 +78,11 @@ const TFontCase kFontCases[] = {
      false},
     {"argument already ending in .ttf", "Ramilux.ttf", "Ramilux.ttf", "", "Terminal", false},
     {"a folder named like the font", "", "", "Ramilux.ttf", "Terminal", false},
+    // Only a plain name is taken; any other argument counts as none.
+    {"argument naming a file in a folder below", "sous\\Autre", "sous\\Autre.ttf", "sous",
+     "Terminal", false},
+    {"argument going up and back", "sous\\..\\Ramilux", "Ramilux.ttf", "", "Ramilux", true},
+    {"argument with a drive", "C:Ramilux", "Ramilux.ttf", "", "Ramilux", true},
 };
 
 TEST(DisplayFont, IsThePrivateFontBesideTheExecutableOrTerminal) {
@@ -86,12 +91,12 @@ TEST(DisplayFont, IsThePrivateFontBesideTheExecutableOrTerminal) {
   for (const TFontCase& test : kFontCases) {
     SCOPED_TRACE(test.Name);
     TTempTree folder;
+    if (*test.FolderBeside) folder.AddFolder(test.FolderBeside);
     std::string file;
     if (*test.FileBeside) {
       file = folder.Root() + test.FileBeside;
       CopyFileA(source.c_str(), file.c_str(), FALSE);
     }
-    if (*test.FolderBeside) folder.AddFolder(test.FolderBeside);
     TFontChangeCounter broadcasts;
     {
       TFormHarness harness({test.Argument, folder.Root() + "Ramilux.exe"});
@@ -100,7 +105,8 @@ TEST(DisplayFont, IsThePrivateFontBesideTheExecutableOrTerminal) {
       EXPECT_EQ(format.bCharSet, ANSI_CHARSET);
       EXPECT_EQ(format.yHeight, 180);  // 12 pixels at 96 dpi
       EXPECT_EQ(harness.Form().FontName(), test.Face);
-      EXPECT_EQ(harness.Form().FontFile(), test.Registered ? file : "");
+      EXPECT_EQ(harness.Form().FontFile(),
+                test.Registered ? folder.Root() + test.Face + ".ttf" : "");
       EXPECT_EQ(broadcasts.Count(), test.Registered ? 1 : 0);
       if (test.Registered && std::string(test.Face) == "Ramilux") {
         EXPECT_TRUE(FaceIsInstalled("Ramilux"));
@@ -112,6 +118,54 @@ TEST(DisplayFont, IsThePrivateFontBesideTheExecutableOrTerminal) {
       EXPECT_FALSE(RemoveFontResourceA(file.c_str()));
     }
   }
+}
+
+// A top-level window of a thread that has stopped answering, as a hung program's.
+class THungWindow {
+ public:
+  THungWindow() {
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    WaitForSingleObject(ready_, 10000);
+  }
+  ~THungWindow() {
+    Release();
+    for (HANDLE handle : {thread_, ready_, release_}) CloseHandle(handle);
+  }
+  // Lets it answer again; true when that came before it gave up waiting by itself.
+  bool Release() {
+    SetEvent(release_);
+    WaitForSingleObject(thread_, 40000);
+    return releasedWhileHung_;
+  }
+
+ private:
+  static DWORD WINAPI Run(void* self) {
+    auto* hung = static_cast<THungWindow*>(self);
+    HWND window = CreateWindowExA(0, "STATIC", "hung", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    SetEvent(hung->ready_);
+    hung->releasedWhileHung_ = WaitForSingleObject(hung->release_, 30000) == WAIT_OBJECT_0;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    DestroyWindow(window);
+    return 0;
+  }
+  HANDLE ready_, release_, thread_;
+  bool releasedWhileHung_ = false;
+};
+
+TEST(DisplayFont, AHungWindowHoldsNeitherTheStartNorTheEnd) {
+  std::string source = ExeDir() + "Ramilux.ttf";
+  TTempTree folder;
+  ASSERT_TRUE(CopyFileA(source.c_str(), (folder.Root() + "Ramilux.ttf").c_str(), FALSE));
+  THungWindow hung;
+  {
+    TFormHarness harness({"", folder.Root() + "Ramilux.exe"});
+    EXPECT_EQ(harness.Form().FontName(), "Ramilux");
+  }
+  EXPECT_TRUE(hung.Release()) << "the broadcasts waited for the hung window";
 }
 
 }  // namespace

@@ -122,6 +122,38 @@ TEST(MainWindow, PlacesControlsAtTheirPixelPositionsAt96Dpi) {
   }
 }
 
+// A label that sizes itself shows its whole text in the font it is drawn with, whatever
+// font that turns out to be and whatever the screen's density.
+TEST(MainWindow, AutoSizedLabelsShowTheirWholeText) {
+  const struct {
+    const char* Name;
+    int Id;
+  } labels[] = {{"LblDirectory", IDC_LBL_DIRECTORY}};
+  for (int dpi : {96, 120, 144, 192}) {
+    TStartOptions options;
+    options.Dpi = dpi;
+    TFormHarness harness(options);
+    for (const auto& label : labels) {
+      SCOPED_TRACE(std::string(label.Name) + " at " + std::to_string(dpi) + " dpi");
+      HWND control = harness.Get(label.Id);
+      char text[256] = {};
+      int length = GetWindowTextA(control, text, sizeof text);
+      ASSERT_GT(length, 0);
+      HDC dc = GetDC(control);
+      HGDIOBJ old =
+          SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+      SIZE size{};
+      GetTextExtentPoint32A(dc, text, length, &size);
+      SelectObject(dc, old);
+      ReleaseDC(control, dc);
+      RECT client;
+      GetClientRect(control, &client);
+      EXPECT_GE(client.right, size.cx);
+      EXPECT_GE(client.bottom, size.cy);
+    }
+  }
+}
+
 TEST(MainWindow, IsWidenedToTheSortGroupPlusTwentyAndCentredWhenShown) {
   TFormHarness harness;
   RECT outer;

@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "error_box.h"
 #include "font_choice.h"
 #include "font_printer.h"
+#include "printer.h"
 #include "rich_edit.h"
 #include "save_harness.h"
 
@@ -242,6 +244,42 @@ TEST_F(FontChoice, WithoutAPrinterTheDialogDoesNotOpen) {
             "e");
   EXPECT_EQ(caption, ApplicationTitle());
   EXPECT_EQ(ReadViewFont(view()), before);
+}
+
+// The print dialog's choice as the printer layer receives it; an empty name goes back
+// to the default printer.
+void ChoosePrinter(const std::string& device) {
+  std::vector<char> block(sizeof(DEVNAMES));
+  auto* names = reinterpret_cast<DEVNAMES*>(block.data());
+  names->wDriverOffset = names->wOutputOffset = static_cast<WORD>(block.size());
+  names->wDeviceOffset = static_cast<WORD>(block.size() + 1);
+  block.push_back('\0');
+  block.insert(block.end(), device.begin(), device.end());
+  block.push_back('\0');
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, block.size());
+  std::memcpy(GlobalLock(memory), block.data(), block.size());
+  GlobalUnlock(memory);
+  ThePrinter().Choose(memory, nullptr);
+  GlobalFree(memory);
+}
+
+// The dialog lists the fonts of the printer chosen for printing, which need not be the
+// default one, nor need there be a default at all.
+TEST_F(FontChoice, OpensOnTheChosenPrinterWhenThereIsNoDefault) {
+  ChoosePrinter(printer_);
+  NoDefaultPrinter noPrinter;
+  ASSERT_EQ(DefaultPrinterName(), "");
+  bool fontDialog = false;
+  DialogScript script([&](DWORD ui) {
+    HWND dialog = WaitForDialog(ui);
+    ASSERT_NE(dialog, nullptr);
+    fontDialog = GetDlgItem(dialog, cmb1) != nullptr;
+    PressButton(dialog, IDCANCEL);
+  });
+  Open();
+  script.Finish();
+  ChoosePrinter("");
+  EXPECT_TRUE(fontDialog);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -58,7 +61,7 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
   // Connectors print as lines in the display font; without it as the Latin-1 letters.
   bool boxGlyphs = window.UseRamiluxFont();
   window.SetLines(lines);
-  int pages = GetPageCount(window.view(), GetLinesPerPage(window.view()));
+  int pages = GetPageCount(window.view());
   bool pagesOffered = false, selectionOffered = true, printToFileShown = true;
   std::string from, to;
   auto files = PressPrint([&](HWND dialog) {
@@ -147,7 +150,7 @@ TEST_F(Print, EmptyViewOffersNoRangeAndPrintsOneBlankPage) {
     selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
     test::PressButton(dialog, IDOK);
   });
-  EXPECT_EQ(GetPageCount(window.view(), 60), 0);
+  EXPECT_EQ(GetPageCount(window.view()), 0);
   EXPECT_FALSE(pagesOffered);
   EXPECT_FALSE(selectionOffered);
   ASSERT_EQ(files.size(), 1u);
@@ -254,6 +257,117 @@ TEST_F(Print, MeasuresOnThePrinterAndSendsItNothing) {
   ASSERT_EQ(ScreenDpi(), 96);
   EXPECT_EQ(GetLinesPerPage(window.view()), 86);
   EXPECT_TRUE(jobs.NewJobFiles(0).empty());
+}
+
+// A listing line far wider than the page: connectors, then names, sizes and dates
+// separated by blanks.
+std::string WideListingLine(int words) {
+  std::string line = "\xB3   \xC3\xC4\xC4 ";
+  for (int i = 0; i < words; ++i) {
+    line += "dossier_" + std::to_string(i) + " 12,00 Ko 05/04/2003" + (i + 1 < words ? " " : "");
+  }
+  return line;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::istringstream in(test::AsPrinted(line));
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+// Nothing printed passes the page's edges: neither a character's advance (what the
+// driver places) nor any ink, at the display's size and at a larger one, including the
+// last row of a full sheet.
+TEST_F(Print, EveryGlyphLiesWithinThePageAtAnySize) {
+  const double kNoise = 0.001;  // points; a printer pixel is 0.24
+  std::vector<std::string> lines = test::ListingLines(60);
+  for (int i = 0; i < 6; ++i) {
+    lines.push_back(WideListingLine(8 + i));
+    lines.push_back(std::string(150 + 7 * i, 'm') + "W");
+  }
+  window.SetLines(lines);
+  struct Row {
+    const char* face;
+    int points;
+  } rows[] = {{"Courier New", 9}, {"Courier New", 12}, {"Ramilux", 9}, {"Ramilux", 12}};
+  // The program's font draws the connectors as lines that fill the whole cell.
+  bool ramilux = window.UseRamiluxFont();
+  for (const Row& row : rows) {
+    if (!ramilux && std::string(row.face) == "Ramilux") continue;
+    window.SetFont(row.face, row.points);
+    auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
+    ASSERT_EQ(files.size(), 1u) << row.face << " " << row.points;
+    std::vector<PrintedJobs::Page> pages = PrintedJobs::WordsOf(files[0]);
+    ASSERT_GE(pages.size(), 2u) << row.face << " " << row.points;
+    for (const PrintedJobs::Page& page : pages) {
+      for (const PrintedJobs::Word& word : page.words) {
+        EXPECT_GE(word.xMin, -kNoise) << row.face << " " << row.points << " " << word.text;
+        EXPECT_LE(word.xMax, page.width + kNoise)
+            << row.face << " " << row.points << " " << word.text;
+      }
+    }
+    for (const PrintedJobs::InkBox& ink : PrintedJobs::InkOf(files[0])) {
+      std::string where = std::string(row.face) + " " + std::to_string(row.points) + " pt";
+      EXPECT_GE(ink.x0, 0) << where;
+      EXPECT_GE(ink.y0, 0) << where;
+      EXPECT_LE(ink.x1, pages[0].width) << where;
+      EXPECT_LE(ink.y1, pages[0].height) << where;
+    }
+  }
+}
+
+// A wrapped line breaks between words, and its continuation rows start under the first
+// character of its text, so the outline's columns stay readable.
+TEST_F(Print, WrappedLineBreaksAtABlankAndContinuesUnderItsText) {
+  std::string wide = WideListingLine(14);
+  window.SetFont("Courier New", 12);
+  window.SetLines({wide});
+  auto files = PressPrint([](HWND dialog) { test::PressButton(dialog, IDOK); });
+  ASSERT_EQ(files.size(), 1u);
+  std::vector<PrintedJobs::Page> pages = PrintedJobs::WordsOf(files[0]);
+  ASSERT_EQ(pages.size(), 1u);
+  std::vector<std::string> printed;
+  std::map<double, double> rowStarts;  // row top -> left of its first word
+  for (const PrintedJobs::Word& word : pages[0].words) {
+    printed.push_back(word.text);
+    auto [at, added] = rowStarts.emplace(std::round(word.yMin), word.xMin);
+    if (!added) at->second = std::min(at->second, word.xMin);
+  }
+  EXPECT_EQ(printed, Words(wide)) << "no word is cut";
+  ASSERT_GE(rowStarts.size(), 3u);
+  const std::vector<PrintedJobs::Word>& words = pages[0].words;
+  double textLeft = words.size() > 2 ? words[2].xMin : -1;  // after "│" and "├──"
+  for (auto it = std::next(rowStarts.begin()); it != rowStarts.end(); ++it) {
+    EXPECT_NEAR(it->second, textLeft, 0.5) << "row at " << it->first;
+  }
+}
+
+// The dialog numbers the sheets of a print of the whole view, wrapped rows included, and
+// a page range prints exactly those sheets.
+TEST_F(Print, PagesAreTheSheetsOfAWholePrint) {
+  std::vector<std::string> lines = test::ListingLines(220);
+  for (size_t i = 10; i < lines.size(); i += 9) lines[i] = WideListingLine(6);
+  window.SetFont("Courier New", 12);
+  window.SetLines(lines);
+  int offered = 0;
+  auto whole = PressPrint([&](HWND dialog) {
+    offered = static_cast<int>(GetDlgItemInt(dialog, test::kToPage, nullptr, FALSE));
+    test::PressButton(dialog, IDOK);
+  });
+  ASSERT_EQ(whole.size(), 1u);
+  std::vector<std::string> sheets = PrintedJobs::PageTexts(whole[0]);
+  ASSERT_GE(sheets.size(), 4u);
+  EXPECT_EQ(offered, static_cast<int>(sheets.size()));
+  EXPECT_EQ(GetPageCount(window.view()), static_cast<int>(sheets.size()));
+  auto range = PressPrint([](HWND dialog) {
+    test::ChooseRange(dialog, test::kPageNums);
+    SetDlgItemInt(dialog, test::kFromPage, 2, FALSE);
+    SetDlgItemInt(dialog, test::kToPage, 3, FALSE);
+    test::PressButton(dialog, IDOK);
+  });
+  ASSERT_EQ(range.size(), 1u);
+  EXPECT_EQ(PrintedJobs::PageTexts(range[0]), (std::vector<std::string>{sheets[1], sheets[2]}));
 }
 
 }  // namespace

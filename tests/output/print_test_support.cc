@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -163,6 +165,80 @@ std::string PrintedJobs::TitleOf(const std::string& psFile) {
   if (start == std::string::npos) return "(no title)";
   start += 9;
   return ps.substr(start, ps.find('\n', start) - start);
+}
+
+std::vector<std::string> PrintedJobs::PageTexts(const std::string& psFile) {
+  std::vector<std::string> pages;
+  std::string text = ToText(psFile);
+  size_t start = 0;
+  for (size_t end; (end = text.find('\f', start)) != std::string::npos; start = end + 1) {
+    pages.push_back(text.substr(start, end - start));
+  }
+  return pages;
+}
+
+namespace {
+
+// Runs `command` with the job's Unix path for {ps} and returns what it wrote to {out}.
+std::string RunOnJob(const std::string& psFile, const std::string& command) {
+  std::string ps = UnixPath(psFile);
+  std::string base = ps.substr(0, ps.size() - 3);
+  std::string out = psFile.substr(0, psFile.size() - 3) + ".out";
+  DeleteFileA(out.c_str());
+  std::string line = command;
+  for (auto [key, value] : {std::pair<std::string, std::string>{"{ps}", "'" + ps + "'"},
+                            {"{pdf}", "'" + base + ".pdf'"},
+                            {"{out}", "'" + base + ".tmp'"}}) {
+    for (size_t at; (at = line.find(key)) != std::string::npos;)
+      line.replace(at, key.size(), value);
+  }
+  RunUnix(line + " && mv '" + base + ".tmp' '" + base + ".out'");
+  for (int i = 0; i < 1000 && GetFileAttributesA(out.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(10);
+  }
+  return ReadFile(out);
+}
+
+double Attribute(const std::string& tag, const std::string& name) {
+  size_t at = tag.find(" " + name + "=\"");
+  return at == std::string::npos ? 0 : std::atof(tag.c_str() + at + name.size() + 3);
+}
+
+}  // namespace
+
+std::vector<PrintedJobs::Page> PrintedJobs::WordsOf(const std::string& psFile) {
+  std::string html = RunOnJob(psFile, "ps2pdf {ps} {pdf} && pdftotext -bbox {pdf} {out}");
+  std::vector<Page> pages;
+  std::istringstream in(html);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.find("<page ") != std::string::npos) {
+      pages.push_back({Attribute(line, "width"), Attribute(line, "height"), {}});
+    } else if (line.find("<word ") != std::string::npos && !pages.empty()) {
+      size_t open = line.find('>'), close = line.find("</word>");
+      pages.back().words.push_back({Attribute(line, "xMin"), Attribute(line, "yMin"),
+                                    Attribute(line, "xMax"), Attribute(line, "yMax"),
+                                    line.substr(open + 1, close - open - 1)});
+    }
+  }
+  return pages;
+}
+
+std::vector<PrintedJobs::InkBox> PrintedJobs::InkOf(const std::string& psFile) {
+  std::string boxes =
+      RunOnJob(psFile, "gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=bbox {ps} 2> {out}");
+  std::vector<InkBox> ink;
+  std::istringstream in(boxes);
+  std::string line;
+  while (std::getline(in, line)) {
+    InkBox box{};
+    if (std::sscanf(line.c_str(), "%%%%HiResBoundingBox: %lf %lf %lf %lf", &box.x0, &box.y0,
+                    &box.x1, &box.y1) == 4 &&
+        box.x1 > box.x0) {
+      ink.push_back(box);
+    }
+  }
+  return ink;
 }
 
 std::vector<std::string> NonEmptyLines(const std::string& text) {

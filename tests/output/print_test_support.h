@@ -68,6 +68,26 @@ class PrintedJobs {
   static int PageCountOf(const std::string& psFile);
   // The document name the job carries.
   static std::string TitleOf(const std::string& psFile);
+  // The text of each page (pdftotext -layout), in order.
+  static std::vector<std::string> PageTexts(const std::string& psFile);
+
+  // Where pdftotext finds each word, in points from the page's top-left corner.
+  struct Word {
+    double xMin, yMin, xMax, yMax;
+    std::string text;  // UTF-8
+  };
+  struct Page {
+    double width, height;  // points
+    std::vector<Word> words;
+  };
+  static std::vector<Page> WordsOf(const std::string& psFile);
+
+  // The box around all the ink of each page as Ghostscript draws it, in points from the
+  // page's bottom-left corner; an empty page has none.
+  struct InkBox {
+    double x0, y0, x1, y1;
+  };
+  static std::vector<InkBox> InkOf(const std::string& psFile);
 
  private:
   std::vector<std::string> before_;

@@ -2,6 +2,7 @@
 // back byte for byte, and the RTF read by Debian's unrtf (started through Wine).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <sstream>
 
@@ -358,6 +359,82 @@ TEST(SaveErrors, StreamFailureMidwayLosesNothing) {
         << row.name;
     EXPECT_EQ(FilesIn(folder.path()).size(), row.existing ? 1u : 0u) << row.name;
     EXPECT_FALSE(PlainText(view.view())) << row.name;
+  }
+}
+
+bool ThreadHasDialog() {
+  bool found = false;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM flag) -> BOOL {
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (lstrcmpA(name, "#32770") == 0 && IsWindowVisible(window)) {
+          *reinterpret_cast<bool*>(flag) = true;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The dialog is modal over the window, and the save writes the view that is there when
+// the dialog closes: a run that cleared a long listing has put a fresh view in its place.
+// A view that is gone streams nothing, which is a failure, not an empty file.
+TEST(SaveErrors, SavesTheViewOfTheMomentAndNeverAnEmptyFileForOneGone) {
+  const std::string old = "ancienne liste\r\n";
+  const std::vector<std::string> fresh = {"nouvelle liste", "\xC0\xC4\xC4 dossier"};
+  struct Row {
+    const char* name;
+    bool freshView;
+  } rows[] = {
+      {"a fresh view in place of the old one", true},
+      {"the view gone, none in its place", false},
+  };
+  for (const Row& row : rows) {
+    ViewWindow window{kSampleFace};
+    window.AddLines(SampleListing());
+    TempFolder folder;
+    std::string name = folder.path() + "liste.txt";
+    ASSERT_TRUE(WriteFileBytes(name, old));
+    std::atomic<bool> replaced{false};
+    bool ownerDisabled = false;
+    HWND ownerSeen = nullptr;
+    window.onPrinting = [&] {
+      if (!replaced && ThreadHasDialog()) {
+        window.ReplaceView(fresh, row.freshView);
+        replaced = true;
+      }
+    };
+    std::string errorText;
+    DialogScript script([&](DWORD ui) {
+      HWND dialog = WaitForDialog(ui);
+      ASSERT_NE(dialog, nullptr);
+      ownerSeen = GetWindow(dialog, GW_OWNER);
+      ownerDisabled = !IsWindowEnabled(window.owner());
+      for (int i = 0; i < 500 && !replaced; ++i) Sleep(10);
+      ChooseFileName(dialog, name);
+      ASSERT_TRUE(WaitClosed(dialog));
+      if (row.freshView) return;
+      HWND box = WaitForDialog(ui, dialog);
+      ASSERT_NE(box, nullptr) << row.name << ": no error box";
+      errorText = MessageBoxText(box);
+      PressButton(box, IDOK);
+    });
+    HWND startView = window.view();
+    PopMnuSaveTxtClick(startView);
+    script.Finish();
+    window.onPrinting = nullptr;
+    EXPECT_TRUE(replaced) << row.name;
+    EXPECT_EQ(ownerSeen, window.owner()) << row.name;
+    EXPECT_TRUE(ownerDisabled) << row.name;
+    if (row.freshView) {
+      EXPECT_EQ(ReadFileBytes(name), JoinLines(fresh)) << row.name;
+    } else {
+      EXPECT_EQ(errorText, kStreamError) << row.name;
+      EXPECT_EQ(ReadFileBytes(name), old) << row.name;
+    }
+    EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"liste.txt"}) << row.name;
   }
 }
 

@@ -25,6 +25,16 @@ void RegisterWindowClass(WNDPROC proc) {
   (void)registered;
 }
 
+HWND CreateView(HWND owner) {
+  HWND view = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
+                                  ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | ES_NOHIDESEL,
+                              0, 0, 620, 440, owner, reinterpret_cast<HMENU>(kViewId),
+                              GetModuleHandleA(nullptr), nullptr);
+  rich_edit::SetTextLimit(view, 0x7FFFFFFD);
+  return view;
+}
+
 }  // namespace
 
 ViewWindow::ViewWindow(const char* face) {
@@ -34,11 +44,7 @@ ViewWindow::ViewWindow(const char* face) {
       CreateWindowExA(0, kWindowClass, "Listeur d'arborescence", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                       0, 0, 640, 480, nullptr, nullptr, instance, nullptr);
   SetWindowLongPtrA(owner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  view_ = CreateWindowExA(WS_EX_CLIENTEDGE, "RICHEDIT", "",
-                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
-                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY | ES_NOHIDESEL,
-                          0, 0, 620, 440, owner_, nullptr, instance, nullptr);
-  rich_edit::SetTextLimit(view_, 0x7FFFFFFD);
+  view_ = CreateView(owner_);
   SetFont(face, 9);
   SetTimer(owner_, kPrintingTimer, 10, nullptr);
 }
@@ -83,6 +89,17 @@ void ViewWindow::AddLines(const std::vector<std::string>& lines) {
 
 void ViewWindow::SelectLines(int first, int last) {
   rich_edit::Select(view_, rich_edit::LineIndex(view_, first), rich_edit::LineIndex(view_, last));
+}
+
+void ViewWindow::ReplaceView(const std::vector<std::string>& lines, bool keepOne) {
+  HWND old = view_;
+  if (keepOne) {
+    CHARFORMATA format = rich_edit::CharFormat(old);
+    view_ = CreateView(owner_);
+    rich_edit::SetCharFormat(view_, format);
+    SetLines(lines);
+  }
+  DestroyWindow(old);
 }
 
 LRESULT CALLBACK ViewWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

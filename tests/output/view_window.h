@@ -10,6 +10,8 @@
 
 namespace ramilux::test {
 
+inline constexpr int kViewId = 101;
+
 // Read-only, no word wrap, the raised text limit, `face` at 9 points.
 class ViewWindow {
  public:
@@ -30,6 +32,10 @@ class ViewWindow {
   void SetLines(const std::vector<std::string>& lines);
   void AddLines(const std::vector<std::string>& lines);
   void SelectLines(int first, int last);  // lines first .. last - 1
+  // What a run does to a long listing: a fresh view with the same id, font and limit
+  // in place of the old one, here holding `lines`; with `keepOne` false the old view
+  // just goes.
+  void ReplaceView(const std::vector<std::string>& lines, bool keepOne = true);
 
   // Called on the UI thread by a timer while a print is going on: a second press.
   std::function<void()> onPrinting;
