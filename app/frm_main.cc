@@ -67,7 +67,7 @@ void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {
 }
 
 void TFrmMain::FormCreate() {
-  listing_.FDirectory.clear();
+  listing_.Clear();
   fontName_ = options_.FontArgument.empty() ? "Ramilux" : options_.FontArgument;
   const std::string& exe = options_.ExecutablePath;
   fontFile_ = exe.substr(0, exe.find_last_of('\\') + 1) + fontName_ + ".ttf";
@@ -81,9 +81,6 @@ void TFrmMain::FormCreate() {
   }
   SetViewFont(fontName_, ANSI_CHARSET);
   rich_edit::SetTextLimit(Control(IDC_RICH_EDIT), 0x7FFFFFFD);
-  listing_.FMasks.clear();
-  listing_.FEntries.Clear();
-  listing_.FMinSize = 0;
 }
 
 void TFrmMain::FormShow() {
@@ -110,8 +107,7 @@ void TFrmMain::Show(int showCommand) {
 }
 
 void TFrmMain::FormDestroy() {
-  listing_.FMasks.clear();
-  listing_.FEntries.Clear();
+  listing_.Clear();
   if (!fontFile_.empty()) {
     RemoveFontResourceA(fontFile_.c_str());
     SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);

@@ -167,19 +167,19 @@ bool TListing::MatchesAnyMask(std::string_view lowerName) const {
 }
 
 void TListing::SetExcludeMasks(std::string text) {
-  WalkLimits.ExcludeMasks.clear();
+  FWalkLimits.ExcludeMasks.clear();
   text_.Lower(text);
   std::string_view rest = text;
   while (!rest.empty()) {
     const size_t semicolon = std::min(rest.find(';'), rest.size());
     std::string_view mask = TrimBlanks(rest.substr(0, semicolon));
-    if (!mask.empty()) WalkLimits.ExcludeMasks.emplace_back(mask);
+    if (!mask.empty()) FWalkLimits.ExcludeMasks.emplace_back(mask);
     rest.remove_prefix(std::min(semicolon + 1, rest.size()));
   }
 }
 
 bool TListing::Excluded(std::string_view lowerName) const {
-  for (const std::string& mask : WalkLimits.ExcludeMasks) {
+  for (const std::string& mask : FWalkLimits.ExcludeMasks) {
     if (MatchMask(lowerName, mask)) return true;
   }
   return false;

@@ -12,7 +12,7 @@ TListing::TListing(TListingPorts ports)
       window_(ports.Window),
       separator_(ports.Files.Separator()) {}
 
-bool TListing::SbnRefreshClick() {
+bool TListing::Run() {
   if (FDirectory.empty()) return true;
   window_.SetWaitCursor(true);
   window_.EnableButton(TButton::SelectDirectory, false);

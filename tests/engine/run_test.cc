@@ -40,7 +40,7 @@ TEST(Run, DoesNothingBeforeAFolderIsChosen) {
   TFakeListing f;
   f.Listing.SetRoot("");
   f.Window.View = "old text\r\n";
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_TRUE(f.Window.Calls.empty());
   EXPECT_EQ(f.Window.View, "old text\r\n");
 }
@@ -48,7 +48,7 @@ TEST(Run, DoesNothingBeforeAFolderIsChosen) {
 TEST(Run, RootWithoutFoldersGivesTheTwoHeaderLines) {
   TFakeListing f;
   f.Files.AddFile("ignored.txt", 5);
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre("Arborescence a partir de: C:\\root\\", " "));
   EXPECT_THAT(Head(f.Window.Calls, 8), ElementsAreArray(kLocking));
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(true)));
@@ -60,7 +60,7 @@ TEST(Run, RootWithoutFoldersGivesTheTwoHeaderLines) {
 TEST(Run, PhasesInTheirOrder) {
   TFakeListing f;
   f.Files.AddFolder("a");
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   std::vector<std::string> middle(f.Window.Calls.begin() + 8, f.Window.Calls.end() - 8);
   EXPECT_THAT(middle, ElementsAre("ClearView", "RepaintNow", "FocusView", "Redraw 0", "Caret 0",
                                   "ProgressMax 1", "Progress shown", "Progress hidden", "Caret 0",
@@ -79,14 +79,14 @@ TEST(Run, ReadsTheOptionsOfTheWindow) {
   f.Window.Sort = 1;
   // Mask and size edits hidden: every file, whatever the direction.
   f.Window.Higher = false;
-  f.Listing.SbnRefreshClick();
-  EXPECT_EQ(f.Listing.FMasks, std::vector<std::string>{"*"});
+  f.Listing.Run();
+  EXPECT_EQ(f.Listing.Masks(), std::vector<std::string>{"*"});
   EXPECT_EQ(f.Window.ViewLines().size(), 5u);
   // Shown: the masks and the threshold apply; by size the smaller file goes first.
   f.Window.MaskShown = f.Window.MinSizeShown = true;
   f.Window.Higher = true;
   f.Window.MinSize = "abc";
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_EQ(f.Window.MinSize, "0");
   EXPECT_THAT(f.Window.ViewLines(),
               ElementsAre(::testing::_, " ", "\xC3\xC4 b.jpg", "\xC0\xC4 a.htm"));
@@ -100,16 +100,16 @@ TEST(Run, StopDuringTheWalkLeavesTheViewEmpty) {
   f.Window.Files = true;
   f.Window.View = "previous listing\r\n";
   f.Window.OnProcessMessages = [&](int n) {
-    if (n == 3) f.Listing.SbnStopClick();  // as the walk enters "z"
+    if (n == 3) f.Listing.RequestStop();  // as the walk enters "z"
   };
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_EQ(f.Window.View, "");
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
   // What the walk found is sorted; the connectors are left in their base form.
   std::vector<std::string> names;
-  for (const TFileObject& e : f.Listing.FEntries.Items) names.emplace_back(e.Name);
+  for (const TFileObject& e : f.Listing.Entries().Items) names.emplace_back(e.Name);
   EXPECT_THAT(names, ElementsAre("a", "b", "c", "z"));
-  for (const TFileObject& e : f.Listing.FEntries.Items) EXPECT_EQ(e.PrefixText(), "\xC0\xC4 ");
+  for (const TFileObject& e : f.Listing.Entries().Items) EXPECT_EQ(e.PrefixText(), "\xC0\xC4 ");
   EXPECT_EQ(f.Files.OpenSearches, 0);
 }
 
@@ -119,16 +119,16 @@ TEST(Run, StopDuringTheOutputDoesNotShortenTheListing) {
   f.Window.Files = true;
   int walkCalls = 2 + 4 * 2;  // root and four folders, two each
   f.Window.OnProcessMessages = [&](int n) {
-    if (n == walkCalls + 2) f.Listing.SbnStopClick();  // before the second line
+    if (n == walkCalls + 2) f.Listing.RequestStop();  // before the second line
   };
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_EQ(f.Window.ViewLines().size(), 6u);
-  EXPECT_TRUE(f.Listing.FStopRequested);
+  EXPECT_TRUE(f.Listing.StopRequested());
   EXPECT_EQ(f.Window.Enabled[TButton::Print], true);
   // The next run starts with the flag cleared.
   f.Window.OnProcessMessages = nullptr;
-  f.Listing.SbnRefreshClick();
-  EXPECT_FALSE(f.Listing.FStopRequested);
+  f.Listing.Run();
+  EXPECT_FALSE(f.Listing.StopRequested());
   EXPECT_EQ(f.Window.ViewLines().size(), 6u);
 }
 
@@ -142,7 +142,7 @@ TEST(Run, LineThatCannotBeAppendedEndsTheOutput) {
     for (int i = 0; i < 3000; ++i) f.Files.AddFile(name(i), 1);
     f.Window.Files = true;
     f.Window.FailAtLine = 2 + k;
-    EXPECT_TRUE(f.Listing.SbnRefreshClick());
+    EXPECT_TRUE(f.Listing.Run());
     std::vector<std::string> lines = f.Window.ViewLines();
     ASSERT_EQ(lines.size(), static_cast<size_t>(2 + k - 1)) << "k = " << k;
     if (k > 1) {
@@ -165,7 +165,7 @@ TEST(Run, ErrorInsideTheRunIsShownAndTheWindowUnlocked) {
   f.Window.OnProcessMessages = [&](int n) {
     if (n == 3) throw std::runtime_error("Disque retire");
   };
-  EXPECT_FALSE(f.Listing.SbnRefreshClick());
+  EXPECT_FALSE(f.Listing.Run());
   EXPECT_THAT(f.Window.ErrorBoxes,
               ElementsAre(std::pair<std::string, std::string>("Erreur", "Disque retire")));
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
@@ -175,7 +175,7 @@ TEST(Run, ErrorInsideTheRunIsShownAndTheWindowUnlocked) {
 TEST(Run, HeaderThatCannotBeAppendedIsShownAndRedrawResumes) {
   TFakeListing f;
   f.Window.FailAtLine = 1;
-  EXPECT_FALSE(f.Listing.SbnRefreshClick());
+  EXPECT_FALSE(f.Listing.Run());
   EXPECT_EQ(f.Window.ErrorBoxes.size(), 1u);
   EXPECT_TRUE(f.Window.Redraw);
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
@@ -187,7 +187,7 @@ TEST(Run, NoSortItemSortsByName) {
   f.Files.AddFile("a", 2, 2);
   f.Window.Files = true;
   f.Window.Sort = -1;
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 a", "\xC0\xC4 b"));
 }
 

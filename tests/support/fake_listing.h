@@ -23,7 +23,7 @@ struct TFakeListing {
   // The Name of every entry, in list order.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const TFileObject& e : Listing.FEntries.Items) names.emplace_back(e.Name);
+    for (const TFileObject& e : Listing.Entries().Items) names.emplace_back(e.Name);
     return names;
   }
 };

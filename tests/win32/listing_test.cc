@@ -43,7 +43,7 @@ class Win32ListingTest : public ::testing::Test {
     TListing listing(TListingPorts{*files_, *text_, window_});
     listing.SetRoot(tree_.Root());
     window_.View.clear();
-    listing.SbnRefreshClick();
+    listing.Run();
     std::vector<std::string> lines = window_.ViewLines();
     EXPECT_GE(lines.size(), 2u);
     if (lines.size() < 2) return {};
