@@ -20,7 +20,7 @@ constexpr int kWidthMargin = 20;  // FormShow: RgpSort's right edge plus this
 }  // namespace
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
-    : options_(std::move(options)), listing_({files, text, *this}), scale_(ScreenDpi()) {
+    : options_(std::move(options)), listing_({files, text, ports_, ports_, ports_}), scale_(ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);

@@ -55,7 +55,7 @@ struct TBenchTree {
       }
     }
     text = NewPlatformTextServices();
-    listing = std::make_unique<TListing>(TListingPorts{files, *text, window});
+    listing = std::make_unique<TListing>(TListingPorts{files, *text, window, window, window});
     listing->SetRoot(files.Root());
     listing->BuildMaskList("");
     size_t before = mallinfo2().uordblks;

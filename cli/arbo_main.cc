@@ -70,7 +70,7 @@ int Run(const std::vector<std::string>& arguments) {
                         options.Json ? TEncodingChoice::Ansi : options.Encoding);
   TProgressLine progress(StderrIsTerminal());
   TConsoleWindow window(options, output, progress);
-  ramilux::TListing listing({*files, *text, window});
+  ramilux::TListing listing({*files, *text, window, window, window});
   window.Attach(listing);
   listing.SetRoot(EngineText(AbsoluteFolder(options.Folder), utf8));
   listing.SetMaxDepth(options.MaxDepth);

@@ -190,7 +190,7 @@ void TListing::SetMinSize(const std::string& text) {
   std::optional<int32_t> kilobytes = StrictToInt32(text);
   if (!kilobytes) {
     FMinSize = 0;
-    window_.SetMinSizeText("0");
+    options_.SetMinSizeText("0");
     return;
   }
   // In 64 bits: kilobyte counts beyond 2097151 stay exact instead of wrapping around.
@@ -205,7 +205,7 @@ void TListing::ClearMinSize() {
 bool TListing::PassesSizeFilter(int64_t size) {
   if (!sizeFilterOn_) return true;
   // The direction is read at every test: a change during the walk counts from then on.
-  return window_.HigherSelected() ? size >= FMinSize : size <= FMinSize;
+  return options_.HigherSelected() ? size >= FMinSize : size <= FMinSize;
 }
 
 }  // namespace ramilux

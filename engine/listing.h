@@ -47,7 +47,9 @@ class TColumnTexts;
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
-  TListingWindow& Window;
+  TListingOptions& Options;
+  TListingView& View;
+  TRunIndicators& Indicators;
 };
 
 class TListing {
@@ -143,7 +145,9 @@ class TListing {
 
   TFileSystem& files_;
   TTextServices& text_;
-  TListingWindow& window_;
+  TListingOptions& options_;
+  TListingView& view_;
+  TRunIndicators& indicators_;
   char separator_;
   bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
   bool sizeFilterOn_ = false;   // the size option of this run

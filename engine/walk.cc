@@ -64,14 +64,14 @@ void TListing::WalkDirectory(std::string& path, size_t entry) {
       DepthBelowRoot(path, FRootLength, separator_) >= FWalkLimits.MaxDepth) {
     return;
   }
-  window_.SetDirectoryLabel(DisplayText(path));
-  window_.ProcessMessages();
+  indicators_.SetDirectoryLabel(DisplayText(path));
+  indicators_.ProcessMessages();
   if (path.empty() || path.back() != separator_) path += separator_;
   const size_t length = path.size();
   // An empty first mask, or no mask at all, means that no file is wanted.
   if (withFiles_ && !FMasks.empty() && !FMasks.front().empty()) {
     if (!FilePass(path, entry)) return;
-    window_.ProcessMessages();
+    indicators_.ProcessMessages();
   }
   FolderPass(path, length, entry);
 }

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "fake_listing.h"
@@ -189,6 +190,55 @@ TEST(Run, NoSortItemSortsByName) {
   f.Window.Sort = -1;
   f.Listing.Run();
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 a", "\xC0\xC4 b"));
+}
+
+// A front end with no screen (an output stream) has only what every front end must have:
+// it gets the same lines, its polls and errors, and nothing else.
+class TStreamFrontEnd : public TListingView, public TRunIndicators {
+ public:
+  std::string Text, Error;
+  std::vector<std::string> Labels;
+  int Polls = 0;
+  size_t RefuseFrom = std::string::npos;  // an insertion that reaches this offset fails
+
+  void ClearView() override { Text.clear(); }
+  int64_t ViewTextLength() override { return static_cast<int64_t>(Text.size()); }
+  int64_t LineIndex(int64_t line) override { return line == 0 ? 0 : -1; }
+  int64_t ViewLineCount() override { return std::count(Text.begin(), Text.end(), '\n'); }
+  bool ReplaceSelection(std::string_view text, std::string& error) override {
+    if (Text.size() + text.size() > RefuseFrom) {
+      error = "Disque plein";
+      return false;
+    }
+    Text += text;
+    return true;
+  }
+  void SetDirectoryLabel(const std::string& text) override { Labels.push_back(text); }
+  void ProcessMessages() override { ++Polls; }
+  void ShowErrorBox(const std::string&, const std::string& message) override { Error = message; }
+};
+
+TEST(Run, AFrontEndWithoutAScreenGetsTheSameLines) {
+  for (bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "a line refused" : "all lines");
+    TFakeListing f;
+    f.Files.AddFile("b\\c.txt", 3000);
+    f.Files.AddFile("a.txt", 5);
+    f.Window.Files = true;
+    f.Window.Size = true;
+    if (refused) f.Window.FailAtLine = 4;
+    f.Listing.Run();
+
+    TStreamFrontEnd stream;
+    if (refused) stream.RefuseFrom = f.Window.View.size() + 1;
+    TListing listing(TListingPorts{f.Files, f.Text, f.Window, stream, stream});
+    listing.SetRoot(f.Files.Root());
+    EXPECT_TRUE(listing.Run());
+    EXPECT_EQ(stream.Text, f.Window.View);
+    EXPECT_EQ(stream.Labels, f.Window.Labels);
+    EXPECT_EQ(stream.Polls, f.Window.ProcessMessagesCalls);
+    EXPECT_EQ(stream.Error, refused ? "Disque plein" : "");
+  }
 }
 
 }  // namespace

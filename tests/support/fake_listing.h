@@ -18,7 +18,7 @@ struct TFakeListing {
   TFakeFileSystem Files;
   TFakeTextServices Text;
   TRecordingWindow Window;
-  TListing Listing{TListingPorts{Files, Text, Window}};
+  TListing Listing{TListingPorts{Files, Text, Window, Window, Window}};
 
   // The Name of every entry, in list order.
   std::vector<std::string> Names() const {
