@@ -35,7 +35,7 @@ void BroadcastFontChange() {
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
     : options_(std::move(options)),
-      listing_({files, text, *this}),
+      listing_({files, text, ports_, ports_, ports_}),
       scale_(options_.Dpi > 0 ? options_.Dpi : ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};
@@ -83,7 +83,7 @@ void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {
 }
 
 void TFrmMain::FormCreate() {
-  listing_.FDirectory.clear();
+  listing_.Clear();
   fontName_ = IsPlainFileName(options_.FontArgument) ? options_.FontArgument : "Ramilux";
   const std::string& exe = options_.ExecutablePath;
   fontFile_ = exe.substr(0, exe.find_last_of('\\') + 1) + fontName_ + ".ttf";
@@ -97,9 +97,6 @@ void TFrmMain::FormCreate() {
   }
   SetViewFont(fontName_, ANSI_CHARSET);
   rich_edit::SetTextLimit(Control(IDC_RICH_EDIT), 0x7FFFFFFD);
-  listing_.FMasks.clear();
-  listing_.FEntries.Clear();
-  listing_.FMinSize = 0;
 }
 
 void TFrmMain::FormShow() {
@@ -126,8 +123,7 @@ void TFrmMain::Show(int showCommand) {
 }
 
 void TFrmMain::FormDestroy() {
-  listing_.FMasks.clear();
-  listing_.FEntries.Clear();
+  listing_.Clear();
   if (!fontFile_.empty()) {
     RemoveFontResourceA(fontFile_.c_str());
     BroadcastFontChange();

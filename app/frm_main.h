@@ -1,6 +1,6 @@
 // The main window FrmMain (class TFrmMain): the panel of tool buttons and options above
-// the rich edit view, the handlers of its controls, and the window port through which
-// the listing engine drives those controls during a run.
+// the rich edit view, the handlers of its controls, and the controls' operations through
+// which the listing engine, by way of TFormPorts, drives them during a run.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "form_layout.h"
+#include "form_ports.h"
 #include "handles.h"
 #include "listing.h"
 #include "message_pump.h"
@@ -28,11 +29,11 @@ struct TStartOptions {
   int Dpi = 0;                 // the density the window is built for; 0: the screen's
 };
 
-class TFrmMain final : public TListingWindow {
+class TFrmMain final {
  public:
   // `files` and `text` serve the listing runs; they must outlive the window.
   TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text);
-  ~TFrmMain() override;
+  ~TFrmMain();
   TFrmMain(const TFrmMain&) = delete;
   TFrmMain& operator=(const TFrmMain&) = delete;
 
@@ -75,36 +76,36 @@ class TFrmMain final : public TListingWindow {
   // Opens the view's pop-up menu at a screen point.
   void ShowPopupMenu(POINT screen);
 
-  // The window port (engine/ports.h).
-  void SetWaitCursor(bool wait) override;
-  void EnableButton(TButton button, bool enabled) override;
-  void ShowButton(TButton button, bool shown) override;
-  void SetDirectoryLabel(const std::string& text) override;
-  bool MaskEditShown() override;
-  std::string MaskText() override;
-  bool MinSizeEditShown() override;
-  std::string MinSizeText() override;
-  void SetMinSizeText(const std::string& text) override;
-  bool FileChecked() override;
-  bool SizeChecked() override;
-  bool DateTimeChecked() override;
-  bool HigherSelected() override;
-  int SortIndex() override;
-  void ProcessMessages() override;
-  void ClearView() override;
-  void RepaintNow() override;
-  void FocusView() override;
-  void SetViewRedraw(bool on) override;
-  int64_t ViewTextLength() override;
-  void SetCaret(int64_t index) override;
-  int64_t LineIndex(int64_t line) override;
-  void ScrollCaret() override;
-  int64_t ViewLineCount() override;
-  bool ReplaceSelection(std::string_view text, std::string& error) override;
-  void SetProgressMax(int64_t max) override;
-  void ShowProgress(bool shown) override;
-  void SetProgressPosition(int64_t position) override;
-  void ShowErrorBox(const std::string& title, const std::string& message) override;
+  // What a run does to the controls (the engine reaches them through TFormPorts).
+  void SetWaitCursor(bool wait);
+  void EnableButton(TButton button, bool enabled);
+  void ShowButton(TButton button, bool shown);
+  void SetDirectoryLabel(const std::string& text);
+  bool MaskEditShown();
+  std::string MaskText();
+  bool MinSizeEditShown();
+  std::string MinSizeText();
+  void SetMinSizeText(const std::string& text);
+  bool FileChecked();
+  bool SizeChecked();
+  bool DateTimeChecked();
+  bool HigherSelected();
+  int SortIndex();
+  void ProcessMessages();
+  void ClearView();
+  void RepaintNow();
+  void FocusView();
+  void SetViewRedraw(bool on);
+  int64_t ViewTextLength();
+  void SetCaret(int64_t index);
+  int64_t LineIndex(int64_t line);
+  void ScrollCaret();
+  int64_t ViewLineCount();
+  bool ReplaceSelection(std::string_view text, std::string& error);
+  void SetProgressMax(int64_t max);
+  void ShowProgress(bool shown);
+  void SetProgressPosition(int64_t position);
+  void ShowErrorBox(const std::string& title, const std::string& message);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -135,6 +136,7 @@ class TFrmMain final : public TListingWindow {
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.
   MessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
+  TFormPorts ports_{*this};
   TListing listing_;
   HWND hwnd_ = nullptr;
   std::unordered_map<int, HWND> controls_;

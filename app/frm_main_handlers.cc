@@ -88,14 +88,12 @@ void TFrmMain::CbxMinSizeClick() {
 }
 
 void TFrmMain::SbnSelectDirectoryClick() {
-  std::string path = listing_.FDirectory;
+  std::string path = listing_.Directory();
   bool chosen = PickFolder(hwnd_, kPickerTitle, path);
-  listing_.FDirectory = path;  // emptied when the previous folder is gone
+  // A cancel keeps the previous folder, or none when it is gone.
+  listing_.SetRoot(path);
   // A confirmed choice always has a path; an empty one is taken as a cancel.
   if (!chosen || path.empty()) return;
-  if (path.back() != '\\') path += '\\';
-  listing_.FDirectory = path;
-  listing_.FRootLength = static_cast<int32_t>(path.size());
   // The run happens inside this call, even while SbnRefresh is still disabled. After an
   // error it has unlocked the window itself; the buttons then stay as it left them.
   if (!SbnRefreshClick()) return;
@@ -107,7 +105,7 @@ bool TFrmMain::SbnRefreshClick() {
   running_ = true;
   ForgetRunChecks();
   lastLabelShown_ = 0;
-  bool completed = listing_.SbnRefreshClick();
+  bool completed = listing_.Run();
   running_ = false;
   FlushDirectoryLabel(true);
   if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
@@ -115,7 +113,7 @@ bool TFrmMain::SbnRefreshClick() {
 }
 
 void TFrmMain::SbnStopClick() {
-  listing_.SbnStopClick();
+  listing_.RequestStop();
 }
 
 // Closing the window in the middle of a run would destroy the controls under it: the
@@ -123,7 +121,7 @@ void TFrmMain::SbnStopClick() {
 void TFrmMain::OnClose() {
   if (running_) {
     closeRequested_ = true;
-    listing_.SbnStopClick();
+    listing_.RequestStop();
     return;
   }
   closeRequested_ = false;

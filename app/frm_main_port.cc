@@ -1,5 +1,5 @@
-// TFrmMain as the listing engine's window port: the run reads the option controls and
-// writes the view, the label, the buttons and the progress bar through these.
+// What a run does to the form's controls, reached through TFormPorts: the run reads the
+// option controls and writes the view, the label, the buttons and the progress bar.
 // <windows.h> comes before the other system headers.
 // clang-format off
 #include <windows.h>

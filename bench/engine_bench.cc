@@ -55,13 +55,13 @@ struct TBenchTree {
       }
     }
     text = NewPlatformTextServices();
-    listing = std::make_unique<TListing>(TListingPorts{files, *text, window});
+    listing = std::make_unique<TListing>(TListingPorts{files, *text, window, window, window});
     listing->SetRoot(files.Root());
     listing->BuildMaskList("");
     size_t before = mallinfo2().uordblks;
     listing->ScanTree(files.Root(), true);
-    bytesPerEntry = double(mallinfo2().uordblks - before) / listing->FEntries.size();
-    walkOrder = listing->FEntries.Items;
+    bytesPerEntry = double(mallinfo2().uordblks - before) / listing->Entries().size();
+    walkOrder = listing->Entries().Items;
   }
 
   TFakeFileSystem files;
@@ -101,7 +101,7 @@ void BM_Sort(benchmark::State& state) {
   TBenchTree& tree = Tree();
   for (auto _ : state) {
     state.PauseTiming();
-    tree.listing->FEntries.Items = tree.walkOrder;
+    tree.listing->EntriesForTest().Items = tree.walkOrder;
     state.ResumeTiming();
     tree.listing->SortEntries(static_cast<int>(state.range(0)));
   }
@@ -114,7 +114,7 @@ BENCHMARK(BM_Sort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 void BM_SortByteOrder(benchmark::State& state) {
   TBenchTree& tree = Tree();
   testing::TFakeTextServices bytes;
-  TEntryList& entries = tree.listing->FEntries;
+  TEntryList& entries = tree.listing->EntriesForTest();
   for (auto _ : state) {
     state.PauseTiming();
     entries.Items = tree.walkOrder;
@@ -131,9 +131,9 @@ void BM_SortByComparatorAlone(benchmark::State& state) {
   TOrderContext ctx{*tree.text, '/'};
   for (auto _ : state) {
     state.PauseTiming();
-    tree.listing->FEntries.Items = tree.walkOrder;
+    tree.listing->EntriesForTest().Items = tree.walkOrder;
     state.ResumeTiming();
-    auto& items = tree.listing->FEntries.Items;
+    auto& items = tree.listing->EntriesForTest().Items;
     std::sort(items.begin(), items.end(), [&](const TFileObject& a, const TFileObject& b) {
       return CompareByName(ctx, a, b) < 0;
     });
@@ -143,7 +143,7 @@ BENCHMARK(BM_SortByComparatorAlone)->Iterations(1)->Unit(benchmark::kMillisecond
 
 void BM_FixConnectors(benchmark::State& state) {
   TBenchTree& tree = Tree();
-  tree.listing->FEntries.Items = tree.walkOrder;
+  tree.listing->EntriesForTest().Items = tree.walkOrder;
   tree.listing->SortEntries(0);
   for (auto _ : state) tree.listing->FixConnectors();
   state.counters["entries"] = double(tree.walkOrder.size());

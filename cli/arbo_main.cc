@@ -70,10 +70,10 @@ int Run(const std::vector<std::string>& arguments) {
                         options.Json ? TEncodingChoice::Ansi : options.Encoding);
   TProgressLine progress(StderrIsTerminal());
   TConsoleWindow window(options, output, progress);
-  ramilux::TListing listing({*files, *text, window});
+  ramilux::TListing listing({*files, *text, window, window, window});
   window.Attach(listing);
   listing.SetRoot(EngineText(AbsoluteFolder(options.Folder), utf8));
-  listing.WalkLimits.MaxDepth = options.MaxDepth;
+  listing.SetMaxDepth(options.MaxDepth);
   if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
 
   // The window would put "0" back into a size box that holds no number and go on; a
@@ -86,7 +86,7 @@ int Run(const std::vector<std::string>& arguments) {
   }
 
   CatchInterrupt();
-  const bool completed = listing.SbnRefreshClick();
+  const bool completed = listing.Run();
   progress.Clear();
   if (Interrupted()) return kInterrupted;  // nothing is committed: a file keeps its old text
   if (!completed || !window.Error().empty()) {
@@ -95,11 +95,11 @@ int Run(const std::vector<std::string>& arguments) {
   }
   if (options.Json) {
     const int status = WriteJson(listing, files->Separator(), options, *target);
-    return status != kSuccess ? status : ReportUnread(listing.FUnread, utf8);
+    return status != kSuccess ? status : ReportUnread(listing.Unread(), utf8);
   }
-  if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.FEntries)) + "\r\n");
+  if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.Entries())) + "\r\n");
   if (!output.Finish()) return Fail(output.Error());
-  return ReportUnread(listing.FUnread, utf8);
+  return ReportUnread(listing.Unread(), utf8);
 }
 
 // The listing is complete, or stderr says which folders it lacks and why.

@@ -77,7 +77,7 @@ bool TConsoleWindow::HigherSelected() {
 
 // The points where the window would handle its input are where Ctrl-C reaches the run.
 void TConsoleWindow::ProcessMessages() {
-  if (listing_ != nullptr && Interrupted()) listing_->FStopRequested = true;
+  if (listing_ != nullptr && Interrupted()) listing_->RequestStop();
 }
 
 void TConsoleWindow::ClearView() {

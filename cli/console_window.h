@@ -1,4 +1,4 @@
-// The window port on a console: the option controls answer from the command line, the
+// The listing's front end on a console: the option controls answer from the command line, the
 // view is the output, Ctrl-C plays the Stop button, and a progress line on a terminal
 // plays the folder label.
 #pragma once
@@ -33,7 +33,9 @@ class TProgressLine {
   TClock::time_point last_;
 };
 
-class TConsoleWindow final : public ramilux::TListingWindow {
+class TConsoleWindow final : public ramilux::TListingOptions,
+                             public ramilux::TListingView,
+                             public ramilux::TRunIndicators {
  public:
   TConsoleWindow(const TArboOptions& options, TConsoleOutput& output, TProgressLine& progress);
   // The listing whose stop flag Ctrl-C sets.
@@ -43,11 +45,6 @@ class TConsoleWindow final : public ramilux::TListingWindow {
   bool SizeTextRejected() const { return sizeTextRejected_; }
   // The message of the error box the run showed, if any.
   const std::string& Error() const { return error_; }
-
-  void SetWaitCursor(bool) override {}
-  void EnableButton(ramilux::TButton, bool) override {}
-  void ShowButton(ramilux::TButton, bool) override {}
-  void SetDirectoryLabel(const std::string& text) override;
 
   bool MaskEditShown() override;
   std::string MaskText() override;
@@ -60,23 +57,15 @@ class TConsoleWindow final : public ramilux::TListingWindow {
   bool HigherSelected() override;
   int SortIndex() override { return options_.SortIndex; }
 
-  void ProcessMessages() override;
-
+  // The output is the view: lines are only ever added at its end.
   void ClearView() override;
-  void RepaintNow() override {}
-  void FocusView() override {}
-  void SetViewRedraw(bool) override {}
   int64_t ViewTextLength() override { return textLength_; }
-  void SetCaret(int64_t) override {}
   int64_t LineIndex(int64_t line) override { return line == 0 ? 0 : -1; }
-  void ScrollCaret() override {}
   int64_t ViewLineCount() override { return lineCount_; }
   bool ReplaceSelection(std::string_view text, std::string& error) override;
 
-  void SetProgressMax(int64_t) override {}
-  void ShowProgress(bool) override {}
-  void SetProgressPosition(int64_t) override {}
-
+  void SetDirectoryLabel(const std::string& text) override;
+  void ProcessMessages() override;
   void ShowErrorBox(const std::string& title, const std::string& message) override;
 
  private:

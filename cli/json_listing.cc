@@ -208,10 +208,10 @@ std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& 
 bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
                       TConsoleOutput& output) {
   std::string block = "{\n  \"root\": ";
-  AppendQuoted(block, listing.FDirectory);
+  AppendQuoted(block, listing.Directory());
   block += ",\n  \"entries\": [";
   TEntryWriter writer(separator);
-  const ramilux::TEntryList& entries = listing.FEntries;
+  const ramilux::TEntryList& entries = listing.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (Interrupted()) return false;
     block += i == 0 ? "\n" : ",\n";

@@ -18,7 +18,7 @@
 namespace arbo {
 namespace {
 
-// Written by the signal handler, read by the walk through the window port: the one
+// Written by the signal handler, read by the walk at its polls for input: the one
 // global a signal leaves us.
 volatile sig_atomic_t g_interrupted = 0;
 

@@ -12,8 +12,8 @@
 namespace arbo {
 namespace {
 
-// Set by the console's control handler (another thread), read by the walk through the
-// window port.
+// Set by the console's control handler (another thread), read by the walk at its polls
+// for input.
 volatile LONG g_interrupted = 0;
 
 BOOL WINAPI OnControl(DWORD event) {

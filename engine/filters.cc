@@ -167,19 +167,19 @@ bool TListing::MatchesAnyMask(std::string_view lowerName) const {
 }
 
 void TListing::SetExcludeMasks(std::string text) {
-  WalkLimits.ExcludeMasks.clear();
+  FWalkLimits.ExcludeMasks.clear();
   text_.Lower(text);
   std::string_view rest = text;
   while (!rest.empty()) {
     const size_t semicolon = std::min(rest.find(';'), rest.size());
     std::string_view mask = TrimBlanks(rest.substr(0, semicolon));
-    if (!mask.empty()) WalkLimits.ExcludeMasks.emplace_back(mask);
+    if (!mask.empty()) FWalkLimits.ExcludeMasks.emplace_back(mask);
     rest.remove_prefix(std::min(semicolon + 1, rest.size()));
   }
 }
 
 bool TListing::Excluded(std::string_view lowerName) const {
-  for (const std::string& mask : WalkLimits.ExcludeMasks) {
+  for (const std::string& mask : FWalkLimits.ExcludeMasks) {
     if (MatchMask(lowerName, mask)) return true;
   }
   return false;
@@ -190,7 +190,7 @@ void TListing::SetMinSize(const std::string& text) {
   std::optional<int32_t> kilobytes = StrictToInt32(text);
   if (!kilobytes) {
     FMinSize = 0;
-    window_.SetMinSizeText("0");
+    options_.SetMinSizeText("0");
     return;
   }
   // In 64 bits: kilobyte counts beyond 2097151 stay exact instead of wrapping around.
@@ -205,7 +205,7 @@ void TListing::ClearMinSize() {
 bool TListing::PassesSizeFilter(int64_t size) {
   if (!sizeFilterOn_) return true;
   // The direction is read at every test: a change during the walk counts from then on.
-  return window_.HigherSelected() ? size >= FMinSize : size <= FMinSize;
+  return options_.HigherSelected() ? size >= FMinSize : size <= FMinSize;
 }
 
 }  // namespace ramilux

@@ -47,21 +47,37 @@ class TColumnTexts;
 struct TListingPorts {
   TFileSystem& Files;
   TTextServices& Text;
-  TListingWindow& Window;
+  TListingOptions& Options;
+  TListingView& View;
+  TRunIndicators& Indicators;
 };
 
 class TListing {
  public:
   explicit TListing(TListingPorts ports);
 
-  // The run of the Refresh button. Returns false when an error ended it early (it is
-  // then shown in a box and the buttons are unlocked all the same).
-  bool SbnRefreshClick();
-  void SbnStopClick() { FStopRequested = true; }
+  // A whole listing run, as the Refresh button starts it. Returns false when an error
+  // ended it early (it is then shown in a box and the buttons are unlocked all the same).
+  bool Run();
+  // The walk and the output stop at their next poll of the flag.
+  void RequestStop() { FStopRequested = true; }
 
-  // The root folder: FDirectory gets a trailing separator when it has none, and
-  // FRootLength its length. An empty folder leaves both empty (no run happens).
+  // The root folder: Directory() gets a trailing separator when it has none, and
+  // RootLength() its length. An empty folder leaves both empty (no run happens).
   void SetRoot(std::string folder);
+  // Forgets the root, the masks, the size threshold and the entries of the last run.
+  void Clear();
+
+  const std::string& Directory() const { return FDirectory; }
+  int32_t RootLength() const { return FRootLength; }
+  const std::vector<std::string>& Masks() const { return FMasks; }
+  const TEntryList& Entries() const { return FEntries; }
+  int64_t MinSize() const { return FMinSize; }
+  bool StopRequested() const { return FStopRequested; }
+  // The folders of the last walk whose contents could not be read, in walk order.
+  const std::vector<TUnreadFolder>& Unread() const { return FUnread; }
+  // For tests and benchmarks that run one phase over entries made by hand.
+  TEntryList& EntriesForTest() { return FEntries; }
 
   // File filters.
   void BuildMaskList(std::string text);
@@ -76,7 +92,9 @@ class TListing {
 
   // Walk.
   void ScanTree(const std::string& root, bool withFiles);
-  // Fills WalkLimits.ExcludeMasks from a text of masks separated by ";" (blanks around
+  // Levels below the root that are listed; 0 for no limit.
+  void SetMaxDepth(int levels) { FWalkLimits.MaxDepth = levels; }
+  // Fills the excluded names from a text of masks separated by ";" (blanks around
   // each mask and empty masks dropped).
   void SetExcludeMasks(std::string text);
   bool Excluded(std::string_view lowerName) const;
@@ -96,22 +114,21 @@ class TListing {
   std::string SizeText(int64_t size) const;
   std::string DateTimeText(uint32_t time) const;
 
-  std::string FDirectory;
-  int32_t FRootLength = 0;
-  std::vector<std::string> FMasks;
-  TEntryList FEntries;
-  int64_t FMinSize = 0;
-  bool FStopRequested = false;
-  TWalkLimits WalkLimits;
-  // The folders of the last walk whose contents could not be read, in walk order.
-  std::vector<TUnreadFolder> FUnread;
-
   // A name or path as the listing shows it: the exact form that a name outside the code
   // page carries after a NUL is left out, control characters become "?", and in UTF-8
   // every byte that is no part of a valid sequence becomes U+FFFD.
   std::string DisplayText(std::string_view text) const;
 
  private:
+  std::string FDirectory;
+  int32_t FRootLength = 0;
+  std::vector<std::string> FMasks;
+  TEntryList FEntries;
+  int64_t FMinSize = 0;
+  bool FStopRequested = false;
+  TWalkLimits FWalkLimits;
+  std::vector<TUnreadFolder> FUnread;
+
   void RunPhases(bool& redrawSuspended);
   // `entry` is the index of the folder's own entry, kNoEntry for the root.
   void WalkDirectory(std::string& path, size_t entry);
@@ -128,7 +145,9 @@ class TListing {
 
   TFileSystem& files_;
   TTextServices& text_;
-  TListingWindow& window_;
+  TListingOptions& options_;
+  TListingView& view_;
+  TRunIndicators& indicators_;
   char separator_;
   bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
   bool sizeFilterOn_ = false;   // the size option of this run

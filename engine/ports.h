@@ -1,6 +1,7 @@
 // The three ports through which the listing engine meets the outside world: the file
-// search, the text services of the user's locale, and the window. Each has a Win32 and a
-// POSIX implementation (engine/platform) and a recording fake for tests.
+// search, the text services of the user's locale, and the front end (its option controls,
+// its view and its run indicators). The first two have a Win32 and a POSIX implementation
+// (engine/platform); the front end is the window or arbo; each has a fake for tests.
 #pragma once
 
 #include <cstdint>
@@ -99,55 +100,66 @@ class TTextServices {
   virtual std::string FormatLongTime(const TDateTime& when) const = 0;
 };
 
-enum class TButton { SelectDirectory, Print, Refresh, Font, Stop };
-
-// Everything the run does to the window. The window implements it with its controls,
-// arbo with standard output, the tests with a recorder.
-class TListingWindow {
+// The option controls, read at the moments the run reads them: they stay live during the
+// run. The window reads its controls, arbo its command line, the tests a recorder.
+class TListingOptions {
  public:
-  virtual ~TListingWindow() = default;
-
-  virtual void SetWaitCursor(bool wait) = 0;
-  virtual void EnableButton(TButton button, bool enabled) = 0;
-  virtual void ShowButton(TButton button, bool shown) = 0;
-  virtual void SetDirectoryLabel(const std::string& text) = 0;
-
-  // The option controls, read at the moments the run reads them.
+  virtual ~TListingOptions() = default;
   virtual bool MaskEditShown() = 0;
   virtual std::string MaskText() = 0;
   virtual bool MinSizeEditShown() = 0;
   virtual std::string MinSizeText() = 0;
+  // A size text that is no number is put back as "0".
   virtual void SetMinSizeText(const std::string& text) = 0;
   virtual bool FileChecked() = 0;
   virtual bool SizeChecked() = 0;
   virtual bool DateTimeChecked() = 0;
   virtual bool HigherSelected() = 0;
   virtual int SortIndex() = 0;  // -1 when no item is selected
+};
 
-  // Dispatches every message waiting in the queue, then returns.
-  virtual void ProcessMessages() = 0;
-
-  // The view.
+// Where the lines go. A view that is not on a screen (an output stream) has no caret,
+// redraw or focus of its own: those default to nothing.
+class TListingView {
+ public:
+  virtual ~TListingView() = default;
   virtual void ClearView() = 0;
-  virtual void RepaintNow() = 0;
-  virtual void FocusView() = 0;
-  virtual void SetViewRedraw(bool on) = 0;
   virtual int64_t ViewTextLength() = 0;
-  virtual void SetCaret(int64_t index) = 0;
+  // Offset of the first character of `line`, -1 when there is no such line.
   virtual int64_t LineIndex(int64_t line) = 0;
-  virtual void ScrollCaret() = 0;
   // Lines of the view, not counting an empty last line.
   virtual int64_t ViewLineCount() = 0;
   // Puts `text` in place of the selection, without undo. On failure returns false and
   // sets `error` to the message to show; the view then holds none of `text`.
   virtual bool ReplaceSelection(std::string_view text, std::string& error) = 0;
 
-  virtual void SetProgressMax(int64_t max) = 0;
-  virtual void ShowProgress(bool shown) = 0;
-  virtual void SetProgressPosition(int64_t position) = 0;
+  virtual void SetCaret(int64_t /*index*/) {}
+  virtual void ScrollCaret() {}
+  virtual void SetViewRedraw(bool /*on*/) {}
+  virtual void RepaintNow() {}
+  virtual void FocusView() {}
+};
 
+enum class TButton { SelectDirectory, Print, Refresh, Font, Stop };
+
+// What the run shows while it works, and how it lets input in. Every front end names the
+// folder being walked, takes its input at the run's polls and reports an error; the
+// cursor, the buttons and the progress bar belong to a window and default to nothing.
+class TRunIndicators {
+ public:
+  virtual ~TRunIndicators() = default;
+  virtual void SetDirectoryLabel(const std::string& text) = 0;
+  // Dispatches every message waiting in the queue, then returns.
+  virtual void ProcessMessages() = 0;
   // A modal box with the error icon and one OK button, centred on the screen.
   virtual void ShowErrorBox(const std::string& title, const std::string& message) = 0;
+
+  virtual void SetWaitCursor(bool /*wait*/) {}
+  virtual void EnableButton(TButton /*button*/, bool /*enabled*/) {}
+  virtual void ShowButton(TButton /*button*/, bool /*shown*/) {}
+  virtual void SetProgressMax(int64_t /*max*/) {}
+  virtual void ShowProgress(bool /*shown*/) {}
+  virtual void SetProgressPosition(int64_t /*position*/) {}
 };
 
 }  // namespace ramilux

@@ -49,13 +49,15 @@ bool NeedsCare(unsigned char c, bool utf8) {
 // Hides the progress bar however EmitLines ends.
 class TProgressGuard {
  public:
-  explicit TProgressGuard(TListingWindow& window) : window_(window) { window_.ShowProgress(true); }
-  ~TProgressGuard() { window_.ShowProgress(false); }
+  explicit TProgressGuard(TRunIndicators& indicators) : indicators_(indicators) {
+    indicators_.ShowProgress(true);
+  }
+  ~TProgressGuard() { indicators_.ShowProgress(false); }
   TProgressGuard(const TProgressGuard&) = delete;
   TProgressGuard& operator=(const TProgressGuard&) = delete;
 
  private:
-  TListingWindow& window_;
+  TRunIndicators& indicators_;
 };
 
 }  // namespace
@@ -144,13 +146,13 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
   entry.Prefix.AppendText(block);
   AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
-  bool files = window_.FileChecked();
-  if (files && window_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
+  bool files = options_.FileChecked();
+  if (files && options_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
     block += "  ";
     columns.AppendSize(block, entry.Size);
     block += " Ko";
   }
-  if (files && window_.DateTimeChecked() && entry.Time != 0) {
+  if (files && options_.DateTimeChecked() && entry.Time != 0) {
     block += "  ";
     if (!columns.AppendDateTime(block, entry.Time)) block.resize(block.size() - 2);
   }
@@ -169,7 +171,7 @@ void TListing::AddLine(std::string_view text) {
   std::string line(text);
   line += kLineEnd;
   std::string error;
-  if (!window_.ReplaceSelection(line, error)) throw TLineError(error);
+  if (!view_.ReplaceSelection(line, error)) throw TLineError(error);
 }
 
 // Puts a block of whole lines into the view. When the view refuses the block, the lines
@@ -177,11 +179,11 @@ void TListing::AddLine(std::string_view text) {
 // failed; false (after the error box) when one did.
 bool TListing::InsertLines(std::string_view block, const std::vector<size_t>& lineEnds) {
   std::string error;
-  if (block.empty() || window_.ReplaceSelection(block, error)) return true;
+  if (block.empty() || view_.ReplaceSelection(block, error)) return true;
   size_t begin = 0;
   for (size_t end : lineEnds) {
-    if (!window_.ReplaceSelection(block.substr(begin, end - begin), error)) {
-      window_.ShowErrorBox("Erreur", error);
+    if (!view_.ReplaceSelection(block.substr(begin, end - begin), error)) {
+      indicators_.ShowErrorBox("Erreur", error);
       return false;
     }
     begin = end;
@@ -190,16 +192,16 @@ bool TListing::InsertLines(std::string_view block, const std::vector<size_t>& li
 }
 
 void TListing::EmitLines() {
-  window_.SetProgressMax(static_cast<int64_t>(FEntries.size()));
-  TProgressGuard progress(window_);
+  indicators_.SetProgressMax(static_cast<int64_t>(FEntries.size()));
+  TProgressGuard progress(indicators_);
   std::string block;
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
   const bool utf8 = text_.Encoding() == TEncoding::Utf8;
   TColumnTexts columns(text_);
   for (size_t i = 0; i < FEntries.size(); ++i) {
-    window_.SetProgressPosition(static_cast<int64_t>(i) + 1);
-    window_.ProcessMessages();
+    indicators_.SetProgressPosition(static_cast<int64_t>(i) + 1);
+    indicators_.ProcessMessages();
     AppendEntryLine(block, FEntries[i], columns, utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {

@@ -9,73 +9,75 @@ namespace ramilux {
 TListing::TListing(TListingPorts ports)
     : files_(ports.Files),
       text_(ports.Text),
-      window_(ports.Window),
+      options_(ports.Options),
+      view_(ports.View),
+      indicators_(ports.Indicators),
       separator_(ports.Files.Separator()) {}
 
-bool TListing::SbnRefreshClick() {
+bool TListing::Run() {
   if (FDirectory.empty()) return true;
-  window_.SetWaitCursor(true);
-  window_.EnableButton(TButton::SelectDirectory, false);
-  window_.EnableButton(TButton::Print, false);
-  window_.EnableButton(TButton::Refresh, false);
-  window_.EnableButton(TButton::Font, false);
+  indicators_.SetWaitCursor(true);
+  indicators_.EnableButton(TButton::SelectDirectory, false);
+  indicators_.EnableButton(TButton::Print, false);
+  indicators_.EnableButton(TButton::Refresh, false);
+  indicators_.EnableButton(TButton::Font, false);
   FStopRequested = false;
 
   // Whatever fails inside the run is shown, and the window is unlocked all the same.
   bool ok = true;
   bool redrawSuspended = false;
   try {
-    window_.ShowButton(TButton::Refresh, false);
-    window_.EnableButton(TButton::Stop, true);
-    window_.ShowButton(TButton::Stop, true);
+    indicators_.ShowButton(TButton::Refresh, false);
+    indicators_.EnableButton(TButton::Stop, true);
+    indicators_.ShowButton(TButton::Stop, true);
     RunPhases(redrawSuspended);
   } catch (const std::exception& error) {
     ok = false;
-    window_.ShowErrorBox("Erreur", error.what());
+    indicators_.ShowErrorBox("Erreur", error.what());
   } catch (...) {
     ok = false;
-    window_.ShowErrorBox("Erreur", "Erreur inattendue");
+    indicators_.ShowErrorBox("Erreur", "Erreur inattendue");
   }
-  if (redrawSuspended) window_.SetViewRedraw(true);
+  if (redrawSuspended) view_.SetViewRedraw(true);
 
-  window_.EnableButton(TButton::SelectDirectory, true);
-  window_.EnableButton(TButton::Print, window_.ViewLineCount() > 0);
-  window_.EnableButton(TButton::Refresh, true);
-  window_.EnableButton(TButton::Font, true);
-  window_.EnableButton(TButton::Stop, false);
-  window_.ShowButton(TButton::Stop, false);
-  window_.ShowButton(TButton::Refresh, true);
-  window_.SetWaitCursor(false);
+  indicators_.EnableButton(TButton::SelectDirectory, true);
+  indicators_.EnableButton(TButton::Print, view_.ViewLineCount() > 0);
+  indicators_.EnableButton(TButton::Refresh, true);
+  indicators_.EnableButton(TButton::Font, true);
+  indicators_.EnableButton(TButton::Stop, false);
+  indicators_.ShowButton(TButton::Stop, false);
+  indicators_.ShowButton(TButton::Refresh, true);
+  indicators_.SetWaitCursor(false);
   return ok;
 }
 
 void TListing::RunPhases(bool& redrawSuspended) {
-  window_.SetDirectoryLabel(FDirectory);
-  BuildMaskList(window_.MaskEditShown() ? window_.MaskText() : std::string());
-  if (window_.MinSizeEditShown()) {
-    SetMinSize(window_.MinSizeText());
+  indicators_.SetDirectoryLabel(FDirectory);
+  BuildMaskList(options_.MaskEditShown() ? options_.MaskText() : std::string());
+  if (options_.MinSizeEditShown()) {
+    SetMinSize(options_.MinSizeText());
   } else {
     ClearMinSize();
   }
-  ScanTree(FDirectory, window_.FileChecked());
+  ScanTree(FDirectory, options_.FileChecked());
   // Sorted even after a stop: the list then holds what the walk found so far.
-  SortEntries(window_.SortIndex());
-  window_.SetDirectoryLabel(FDirectory);
+  SortEntries(options_.SortIndex());
+  indicators_.SetDirectoryLabel(FDirectory);
   FixConnectors();
-  window_.ClearView();
-  window_.RepaintNow();
-  window_.FocusView();
+  view_.ClearView();
+  view_.RepaintNow();
+  view_.FocusView();
   if (FStopRequested) return;
 
-  window_.SetViewRedraw(false);
+  view_.SetViewRedraw(false);
   redrawSuspended = true;
-  window_.SetCaret(window_.ViewTextLength());
+  view_.SetCaret(view_.ViewTextLength());
   AddLine(std::string(kHeaderText) + FDirectory);
   AddLine(" ");
   EmitLines();
-  window_.SetCaret(window_.LineIndex(0));
-  window_.ScrollCaret();
-  window_.SetViewRedraw(true);
+  view_.SetCaret(view_.LineIndex(0));
+  view_.ScrollCaret();
+  view_.SetViewRedraw(true);
   redrawSuspended = false;
 }
 

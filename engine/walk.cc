@@ -40,6 +40,14 @@ void TListing::SetRoot(std::string folder) {
   FRootLength = static_cast<int32_t>(FDirectory.size());
 }
 
+void TListing::Clear() {
+  SetRoot({});
+  FMasks.clear();
+  FEntries.Clear();
+  FMinSize = 0;
+  FUnread.clear();
+}
+
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   FUnread.clear();
@@ -52,18 +60,18 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
 
 void TListing::WalkDirectory(std::string& path, size_t entry) {
   // A folder at the depth limit is listed but not entered.
-  if (WalkLimits.MaxDepth > 0 &&
-      DepthBelowRoot(path, FRootLength, separator_) >= WalkLimits.MaxDepth) {
+  if (FWalkLimits.MaxDepth > 0 &&
+      DepthBelowRoot(path, FRootLength, separator_) >= FWalkLimits.MaxDepth) {
     return;
   }
-  window_.SetDirectoryLabel(DisplayText(path));
-  window_.ProcessMessages();
+  indicators_.SetDirectoryLabel(DisplayText(path));
+  indicators_.ProcessMessages();
   if (path.empty() || path.back() != separator_) path += separator_;
   const size_t length = path.size();
   // An empty first mask, or no mask at all, means that no file is wanted.
   if (withFiles_ && !FMasks.empty() && !FMasks.front().empty()) {
     if (!FilePass(path, entry)) return;
-    window_.ProcessMessages();
+    indicators_.ProcessMessages();
   }
   FolderPass(path, length, entry);
 }
@@ -140,7 +148,7 @@ void TListing::FolderPass(std::string& path, size_t length, size_t entry) {
 }
 
 bool TListing::FolderExcluded(std::string_view name) {
-  if (WalkLimits.ExcludeMasks.empty()) return false;
+  if (FWalkLimits.ExcludeMasks.empty()) return false;
   lowerName_.assign(name);
   text_.Lower(lowerName_);
   return Excluded(lowerName_);

@@ -129,8 +129,7 @@ int main(int argc, char** argv) {
   for (int id : {IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME}) {
     SendMessageA(form.Control(id), BM_CLICK, 0, 0);
   }
-  form.Listing().FDirectory = root;
-  form.Listing().FRootLength = static_cast<int32_t>(root.size());
+  form.Listing().SetRoot(root);
   LARGE_INTEGER warm = Now();
   form.SbnRefreshClick();  // warms the file system's caches; enables Refresh
   std::printf("first run: %.3f s\n", Seconds(warm, Now()));
@@ -170,7 +169,7 @@ int main(int argc, char** argv) {
   if (rich_edit::Text(form.Control(IDC_RICH_EDIT)) != text)
     std::printf("warning: the floor's text differs\n");
   double runTime = Median(run), floorTime = Median(floor);
-  std::printf("entries: %zu  lines: %lld  text: %zu bytes\n", form.Listing().FEntries.size(),
+  std::printf("entries: %zu  lines: %lld  text: %zu bytes\n", form.Listing().Entries().size(),
               static_cast<long long>(form.ViewLineCount()), text.size());
   std::printf("run, click to end (median of %d): %.3f s\n", runs, runTime);
   std::printf("floor, same text in 64 KiB blocks: %.3f s\n", floorTime);

@@ -223,8 +223,8 @@ TEST(FolderChoice, RunsAListingOfTheChosenFolderAndEnablesPrintAndRefresh) {
   TDialogDriver driver({ChooseInPicker(WithoutBackslash(tree.Root()), seen)});
   harness.Form().SbnSelectDirectoryClick();
   ASSERT_TRUE(seen.Selected);
-  EXPECT_EQ(harness.Form().Listing().FDirectory, tree.Root());
-  EXPECT_EQ(harness.Form().Listing().FRootLength, static_cast<int32_t>(tree.Root().size()));
+  EXPECT_EQ(harness.Form().Listing().Directory(), tree.Root());
+  EXPECT_EQ(harness.Form().Listing().RootLength(), static_cast<int32_t>(tree.Root().size()));
   std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "Arborescence a partir de: " + tree.Root());
@@ -246,12 +246,13 @@ TEST(FolderChoice, PreselectsThePreviousFolderAndCancelChangesNothing) {
   std::string rootName = WithoutBackslash(tree.Root());
   rootName = rootName.substr(rootName.find_last_of('\\') + 1);
   EXPECT_EQ(again.Selection, rootName);
-  EXPECT_EQ(harness.Form().Listing().FDirectory, second + "\\");
+  EXPECT_EQ(harness.Form().Listing().Directory(), second + "\\");
 
   std::string text = rich_edit::Text(harness.Get(IDC_RICH_EDIT));
   harness.Form().SbnSelectDirectoryClick();
   EXPECT_EQ(cancelled.Selection, "second");
-  EXPECT_EQ(harness.Form().Listing().FDirectory, second + "\\");
+  EXPECT_EQ(harness.Form().Listing().Directory(), second + "\\");
+  EXPECT_EQ(harness.Form().Listing().RootLength(), static_cast<int32_t>(second.size() + 1));
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), text);
   EXPECT_EQ(driver.Unexpected(), 0);
 }
@@ -263,11 +264,12 @@ TEST(FolderChoice, ARemovedPreviousFolderIsForgottenAndRefreshThenDoesNothing) {
   TPickerSeen chosen, cancelled;
   TDialogDriver driver({ChooseInPicker(gone, chosen), CancelPicker(cancelled)});
   harness.Form().SbnSelectDirectoryClick();
-  ASSERT_EQ(harness.Form().Listing().FDirectory, gone + "\\");
+  ASSERT_EQ(harness.Form().Listing().Directory(), gone + "\\");
   RemoveDirectoryA(gone.c_str());
   harness.Form().SbnSelectDirectoryClick();
   EXPECT_NE(cancelled.Selection, "disparu");
-  EXPECT_TRUE(harness.Form().Listing().FDirectory.empty());
+  EXPECT_TRUE(harness.Form().Listing().Directory().empty());
+  EXPECT_EQ(harness.Form().Listing().RootLength(), 0);  // no stale length of the old root
   EXPECT_TRUE(IsEnabled(harness.Get(IDC_SBN_REFRESH)));
   std::string text = rich_edit::Text(harness.Get(IDC_RICH_EDIT));
   harness.Click(IDC_SBN_REFRESH);
@@ -293,7 +295,7 @@ TEST(FolderChoice, AStopDuringTheWalkStillEnablesPrint) {
   TDialogDriver driver({ChooseInPicker(WithoutBackslash(tree.Root()), seen)});
   harness.Form().SbnSelectDirectoryClick();
   RemoveWindowSubclass(label, StopOnLabel, 1);
-  EXPECT_TRUE(harness.Form().Listing().FStopRequested);
+  EXPECT_TRUE(harness.Form().Listing().StopRequested());
   EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
   EXPECT_TRUE(IsEnabled(harness.Get(IDC_SBN_PRINT)));
   EXPECT_TRUE(IsEnabled(harness.Get(IDC_SBN_REFRESH)));

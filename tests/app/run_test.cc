@@ -74,8 +74,7 @@ class TExampleTree : public TTempTree {
 };
 
 void StartAt(TFormHarness& harness, const std::string& root) {
-  harness.Form().Listing().FDirectory = root;
-  harness.Form().Listing().FRootLength = static_cast<int32_t>(root.size());
+  harness.Form().Listing().SetRoot(root);
 }
 
 TEST(ListingRun, WritesTheWholeListingWithConnectorsSizesAndDates) {
@@ -139,7 +138,7 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   });
   harness.Click(IDC_SBN_REFRESH);
   EXPECT_EQ(probe.Ran(), 1);
-  EXPECT_TRUE(harness.Form().Listing().FStopRequested);
+  EXPECT_TRUE(harness.Form().Listing().StopRequested());
   EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
   EXPECT_EQ(WindowText(harness.Get(IDC_LBL_DIRECTORY_NAME)), tree.Root());
   EXPECT_EQ(States(harness), kIdleEmptyView);
@@ -165,7 +164,7 @@ TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
       },
       1, reinterpret_cast<DWORD_PTR>(&pressed));
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  EXPECT_TRUE(harness.Form().Listing().FStopRequested);
+  EXPECT_TRUE(harness.Form().Listing().StopRequested());
   EXPECT_TRUE(pressed);
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 2u + 2u);  // header, docs, old
   EXPECT_EQ(States(harness), kIdleWithListing);

@@ -70,8 +70,8 @@ TEST(MainWindow, StartsWithEveryControlInItsInitialState) {
       EXPECT_EQ(IsChecked(control), state.Checked == 1);
     }
   }
-  EXPECT_TRUE(harness.Form().Listing().FDirectory.empty());
-  EXPECT_EQ(harness.Form().Listing().FRootLength, 0);
+  EXPECT_TRUE(harness.Form().Listing().Directory().empty());
+  EXPECT_EQ(harness.Form().Listing().RootLength(), 0);
 }
 
 struct TPlace {

@@ -65,7 +65,7 @@ class MaskTextTable : public ::testing::TestWithParam<MaskTextRow> {};
 TEST_P(MaskTextTable, BuildsTheList) {
   TFakeListing f;
   f.Listing.BuildMaskList(GetParam().text);
-  EXPECT_EQ(f.Listing.FMasks, GetParam().masks);
+  EXPECT_EQ(f.Listing.Masks(), GetParam().masks);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,9 +101,9 @@ class MinSizeTable : public ::testing::TestWithParam<MinSizeRow> {};
 TEST_P(MinSizeTable, SetsTheThreshold) {
   TFakeListing f;
   f.Window.MinSize = GetParam().text;
-  f.Listing.FMinSize = 777;
+  f.Listing.SetMinSize("777");  // a threshold left from before
   f.Listing.SetMinSize(GetParam().text);
-  EXPECT_EQ(f.Listing.FMinSize, GetParam().minSize);
+  EXPECT_EQ(f.Listing.MinSize(), GetParam().minSize);
   EXPECT_EQ(f.Window.MinSize, GetParam().reset ? std::string("0") : GetParam().text);
 }
 
@@ -147,7 +147,7 @@ TEST(PassesSizeFilter, OptionOffLetsEveryFilePass) {
   TFakeListing f;
   f.Listing.SetMinSize("100");
   f.Listing.ClearMinSize();
-  EXPECT_EQ(f.Listing.FMinSize, 0);
+  EXPECT_EQ(f.Listing.MinSize(), 0);
   for (bool higher : {true, false}) {
     f.Window.Higher = higher;
     EXPECT_TRUE(f.Listing.PassesSizeFilter(1));

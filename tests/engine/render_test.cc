@@ -51,7 +51,7 @@ TEST(FixConnectors, ConnectorExampleByteForByte) {
   f.Listing.SortEntries(0);
   f.Listing.FixConnectors();
   std::vector<std::string> prefixes;
-  for (const TFileObject& e : f.Listing.FEntries.Items) prefixes.emplace_back(e.PrefixText());
+  for (const TFileObject& e : f.Listing.Entries().Items) prefixes.emplace_back(e.PrefixText());
   EXPECT_THAT(f.Names(),
               ElementsAre("readme.txt", "Docs", "a.doc", "Old", "b.doc", "Src", "main.c"));
   EXPECT_THAT(prefixes, ElementsAre("\xC3\xC4 ", "\xC3\xC4 ", "\xB3  \xC3\xC4 ", "\xB3  \xC0\xC4 ",
@@ -62,7 +62,7 @@ TEST(EmitLines, ConnectorExampleWithBothColumns) {
   TFakeListing f;
   MakeExampleTree(f);
   f.Window.Files = f.Window.Size = f.Window.DateTime = true;
-  ASSERT_TRUE(f.Listing.SbnRefreshClick());
+  ASSERT_TRUE(f.Listing.Run());
   EXPECT_THAT(
       f.Window.ViewLines(),
       ElementsAre("Arborescence a partir de: C:\\root\\", " ",
@@ -98,7 +98,7 @@ TEST(EmitLines, NamesThatCannotBeShownAsTheyAre) {
     TFakeListing f;
     f.Text.TextEncoding = row.Encoding;
     f.Files.AddFolder(row.Name);
-    f.Listing.SbnRefreshClick();
+    f.Listing.Run();
     EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC0\xC4 " + row.Shown))
         << row.Case;
   }
@@ -115,7 +115,7 @@ TEST(EmitLines, UnreadFoldersCarryTheirMarkAfterTheDate) {
     f.Files.AddFolder("c");
     f.Files.AddFile("f", kUnknownSize, Packed(2003, 1, 2, 0, 0, 0));
     f.Window.Files = f.Window.Size = f.Window.DateTime = true;
-    f.Listing.SbnRefreshClick();
+    f.Listing.Run();
     const std::string denied =
         encoding == TEncoding::Ansi ? "[acc\xE8s refus\xE9]" : "[acc\u00E8s refus\u00E9]";
     EXPECT_THAT(f.Window.ViewLines(),
@@ -129,7 +129,7 @@ TEST(EmitLines, ColumnsOnlyWhenFilesAreListed) {
   TFakeListing f;
   MakeExampleTree(f);
   f.Window.Size = f.Window.DateTime = true;  // still checked, but hidden with CbxFile off
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_THAT(f.Window.ViewLines(),
               ElementsAre("Arborescence a partir de: C:\\root\\", " ", "\xC3\xC4 Docs",
                           "\xB3  \xC0\xC4 Old", "\xC0\xC4 Src"));
@@ -147,13 +147,13 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
       depths.push_back(depth);
       std::string dir;
       for (size_t l = 0; l < depth; ++l) dir += "d\\";
-      TFileObject& e = f.Listing.FEntries.Items.emplace_back();
+      TFileObject& e = f.Listing.EntriesForTest().Items.emplace_back();
       e.Prefix = f.Listing.MakeBasePrefix(dir);
       depth = random() % 3 == 0 ? depth + 1 : random() % (depth + 2);
     }
     f.Listing.FixConnectors();
     for (size_t k = 0; k < depths.size(); ++k) {
-      std::string p = f.Listing.FEntries[k].PrefixText();
+      std::string p = f.Listing.Entries()[k].PrefixText();
       ASSERT_EQ(p.size(), 3 * depths[k] + 3);
       for (size_t g = 0; g <= depths[k]; ++g) {
         size_t j = k + 1;
@@ -170,12 +170,12 @@ TEST(FixConnectors, NothingChangesWhenStoppedOrEmpty) {
   TFakeListing f;
   f.Listing.FixConnectors();  // empty: no harm
   for (const char* dir : {"", "a\\", ""}) {
-    f.Listing.FEntries.Items.emplace_back().Prefix = f.Listing.MakeBasePrefix(dir);
+    f.Listing.EntriesForTest().Items.emplace_back().Prefix = f.Listing.MakeBasePrefix(dir);
   }
-  f.Listing.FStopRequested = true;
+  f.Listing.RequestStop();
   f.Listing.FixConnectors();
-  EXPECT_EQ(f.Listing.FEntries[0].PrefixText(), "\xC0\xC4 ");
-  EXPECT_EQ(f.Listing.FEntries[1].PrefixText(), "   \xC0\xC4 ");
+  EXPECT_EQ(f.Listing.Entries()[0].PrefixText(), "\xC0\xC4 ");
+  EXPECT_EQ(f.Listing.Entries()[1].PrefixText(), "   \xC0\xC4 ");
 }
 
 struct SizeRow {
@@ -253,7 +253,7 @@ TEST(EmitLines, TimeZeroOrInvalidGivesNoDateColumnAndTheRunEnds) {
   f.Files.AddFile("odd", 1, Packed(2003, 0, 0, 25, 0, 0));
   f.Files.AddFile("big", 4LL << 30, Packed(2003, 1, 2, 0, 0, 0));
   f.Window.Files = f.Window.Size = f.Window.DateTime = true;
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_THAT(f.Window.ViewLines(),
               ElementsAre(::testing::_, " ", "\xC3\xC4 big  4194304,00 Ko  02/01/2003",
                           "\xC3\xC4 never  0,00 Ko", "\xC0\xC4 odd  0,00 Ko"));
@@ -268,7 +268,7 @@ TEST(EmitLines, CheckBoxesAreReadAgainForEveryLine) {
   f.Window.OnProcessMessages = [&](int n) {
     if (n == walkCalls + 2) f.Window.Size = true;  // ticked before the second line
   };
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 a",
                                                 "\xC3\xC4 b  2,00 Ko", "\xC0\xC4 c  2,00 Ko"));
 }
@@ -285,8 +285,8 @@ TEST(EmitLines, ManyLinesGoInBlocksWithProgressAndInputPerLine) {
   const int count = 3000;
   std::string expected;
   for (int i = 0; i < count; ++i) {
-    TFileObject& e = f.Listing.FEntries.Items.emplace_back();
-    e.Name = f.Listing.FEntries.Strings.Store(std::string(40, 'n') + std::to_string(i));
+    TFileObject& e = f.Listing.EntriesForTest().Items.emplace_back();
+    e.Name = f.Listing.EntriesForTest().Strings.Store(std::string(40, 'n') + std::to_string(i));
     e.Prefix = f.Listing.MakeBasePrefix("");
     expected += std::string("\xC0\xC4 ") + std::string(e.Name) + "\r\n";
   }

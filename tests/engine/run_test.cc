@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "fake_listing.h"
@@ -40,7 +41,7 @@ TEST(Run, DoesNothingBeforeAFolderIsChosen) {
   TFakeListing f;
   f.Listing.SetRoot("");
   f.Window.View = "old text\r\n";
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_TRUE(f.Window.Calls.empty());
   EXPECT_EQ(f.Window.View, "old text\r\n");
 }
@@ -48,7 +49,7 @@ TEST(Run, DoesNothingBeforeAFolderIsChosen) {
 TEST(Run, RootWithoutFoldersGivesTheTwoHeaderLines) {
   TFakeListing f;
   f.Files.AddFile("ignored.txt", 5);
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre("Arborescence a partir de: C:\\root\\", " "));
   EXPECT_THAT(Head(f.Window.Calls, 8), ElementsAreArray(kLocking));
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(true)));
@@ -60,7 +61,7 @@ TEST(Run, RootWithoutFoldersGivesTheTwoHeaderLines) {
 TEST(Run, PhasesInTheirOrder) {
   TFakeListing f;
   f.Files.AddFolder("a");
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   std::vector<std::string> middle(f.Window.Calls.begin() + 8, f.Window.Calls.end() - 8);
   EXPECT_THAT(middle, ElementsAre("ClearView", "RepaintNow", "FocusView", "Redraw 0", "Caret 0",
                                   "ProgressMax 1", "Progress shown", "Progress hidden", "Caret 0",
@@ -79,14 +80,14 @@ TEST(Run, ReadsTheOptionsOfTheWindow) {
   f.Window.Sort = 1;
   // Mask and size edits hidden: every file, whatever the direction.
   f.Window.Higher = false;
-  f.Listing.SbnRefreshClick();
-  EXPECT_EQ(f.Listing.FMasks, std::vector<std::string>{"*"});
+  f.Listing.Run();
+  EXPECT_EQ(f.Listing.Masks(), std::vector<std::string>{"*"});
   EXPECT_EQ(f.Window.ViewLines().size(), 5u);
   // Shown: the masks and the threshold apply; by size the smaller file goes first.
   f.Window.MaskShown = f.Window.MinSizeShown = true;
   f.Window.Higher = true;
   f.Window.MinSize = "abc";
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_EQ(f.Window.MinSize, "0");
   EXPECT_THAT(f.Window.ViewLines(),
               ElementsAre(::testing::_, " ", "\xC3\xC4 b.jpg", "\xC0\xC4 a.htm"));
@@ -100,16 +101,16 @@ TEST(Run, StopDuringTheWalkLeavesTheViewEmpty) {
   f.Window.Files = true;
   f.Window.View = "previous listing\r\n";
   f.Window.OnProcessMessages = [&](int n) {
-    if (n == 3) f.Listing.SbnStopClick();  // as the walk enters "z"
+    if (n == 3) f.Listing.RequestStop();  // as the walk enters "z"
   };
-  EXPECT_TRUE(f.Listing.SbnRefreshClick());
+  EXPECT_TRUE(f.Listing.Run());
   EXPECT_EQ(f.Window.View, "");
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
   // What the walk found is sorted; the connectors are left in their base form.
   std::vector<std::string> names;
-  for (const TFileObject& e : f.Listing.FEntries.Items) names.emplace_back(e.Name);
+  for (const TFileObject& e : f.Listing.Entries().Items) names.emplace_back(e.Name);
   EXPECT_THAT(names, ElementsAre("a", "b", "c", "z"));
-  for (const TFileObject& e : f.Listing.FEntries.Items) EXPECT_EQ(e.PrefixText(), "\xC0\xC4 ");
+  for (const TFileObject& e : f.Listing.Entries().Items) EXPECT_EQ(e.PrefixText(), "\xC0\xC4 ");
   EXPECT_EQ(f.Files.OpenSearches, 0);
 }
 
@@ -119,16 +120,16 @@ TEST(Run, StopDuringTheOutputDoesNotShortenTheListing) {
   f.Window.Files = true;
   int walkCalls = 2 + 4 * 2;  // root and four folders, two each
   f.Window.OnProcessMessages = [&](int n) {
-    if (n == walkCalls + 2) f.Listing.SbnStopClick();  // before the second line
+    if (n == walkCalls + 2) f.Listing.RequestStop();  // before the second line
   };
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_EQ(f.Window.ViewLines().size(), 6u);
-  EXPECT_TRUE(f.Listing.FStopRequested);
+  EXPECT_TRUE(f.Listing.StopRequested());
   EXPECT_EQ(f.Window.Enabled[TButton::Print], true);
   // The next run starts with the flag cleared.
   f.Window.OnProcessMessages = nullptr;
-  f.Listing.SbnRefreshClick();
-  EXPECT_FALSE(f.Listing.FStopRequested);
+  f.Listing.Run();
+  EXPECT_FALSE(f.Listing.StopRequested());
   EXPECT_EQ(f.Window.ViewLines().size(), 6u);
 }
 
@@ -142,7 +143,7 @@ TEST(Run, LineThatCannotBeAppendedEndsTheOutput) {
     for (int i = 0; i < 3000; ++i) f.Files.AddFile(name(i), 1);
     f.Window.Files = true;
     f.Window.FailAtLine = 2 + k;
-    EXPECT_TRUE(f.Listing.SbnRefreshClick());
+    EXPECT_TRUE(f.Listing.Run());
     std::vector<std::string> lines = f.Window.ViewLines();
     ASSERT_EQ(lines.size(), static_cast<size_t>(2 + k - 1)) << "k = " << k;
     if (k > 1) {
@@ -165,7 +166,7 @@ TEST(Run, ErrorInsideTheRunIsShownAndTheWindowUnlocked) {
   f.Window.OnProcessMessages = [&](int n) {
     if (n == 3) throw std::runtime_error("Disque retire");
   };
-  EXPECT_FALSE(f.Listing.SbnRefreshClick());
+  EXPECT_FALSE(f.Listing.Run());
   EXPECT_THAT(f.Window.ErrorBoxes,
               ElementsAre(std::pair<std::string, std::string>("Erreur", "Disque retire")));
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
@@ -175,7 +176,7 @@ TEST(Run, ErrorInsideTheRunIsShownAndTheWindowUnlocked) {
 TEST(Run, HeaderThatCannotBeAppendedIsShownAndRedrawResumes) {
   TFakeListing f;
   f.Window.FailAtLine = 1;
-  EXPECT_FALSE(f.Listing.SbnRefreshClick());
+  EXPECT_FALSE(f.Listing.Run());
   EXPECT_EQ(f.Window.ErrorBoxes.size(), 1u);
   EXPECT_TRUE(f.Window.Redraw);
   EXPECT_THAT(Tail(f.Window.Calls, 8), ElementsAreArray(Closing(false)));
@@ -187,8 +188,57 @@ TEST(Run, NoSortItemSortsByName) {
   f.Files.AddFile("a", 2, 2);
   f.Window.Files = true;
   f.Window.Sort = -1;
-  f.Listing.SbnRefreshClick();
+  f.Listing.Run();
   EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 a", "\xC0\xC4 b"));
+}
+
+// A front end with no screen (an output stream) has only what every front end must have:
+// it gets the same lines, its polls and errors, and nothing else.
+class TStreamFrontEnd : public TListingView, public TRunIndicators {
+ public:
+  std::string Text, Error;
+  std::vector<std::string> Labels;
+  int Polls = 0;
+  size_t RefuseFrom = std::string::npos;  // an insertion that reaches this offset fails
+
+  void ClearView() override { Text.clear(); }
+  int64_t ViewTextLength() override { return static_cast<int64_t>(Text.size()); }
+  int64_t LineIndex(int64_t line) override { return line == 0 ? 0 : -1; }
+  int64_t ViewLineCount() override { return std::count(Text.begin(), Text.end(), '\n'); }
+  bool ReplaceSelection(std::string_view text, std::string& error) override {
+    if (Text.size() + text.size() > RefuseFrom) {
+      error = "Disque plein";
+      return false;
+    }
+    Text += text;
+    return true;
+  }
+  void SetDirectoryLabel(const std::string& text) override { Labels.push_back(text); }
+  void ProcessMessages() override { ++Polls; }
+  void ShowErrorBox(const std::string&, const std::string& message) override { Error = message; }
+};
+
+TEST(Run, AFrontEndWithoutAScreenGetsTheSameLines) {
+  for (bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "a line refused" : "all lines");
+    TFakeListing f;
+    f.Files.AddFile("b\\c.txt", 3000);
+    f.Files.AddFile("a.txt", 5);
+    f.Window.Files = true;
+    f.Window.Size = true;
+    if (refused) f.Window.FailAtLine = 4;
+    f.Listing.Run();
+
+    TStreamFrontEnd stream;
+    if (refused) stream.RefuseFrom = f.Window.View.size() + 1;
+    TListing listing(TListingPorts{f.Files, f.Text, f.Window, stream, stream});
+    listing.SetRoot(f.Files.Root());
+    EXPECT_TRUE(listing.Run());
+    EXPECT_EQ(stream.Text, f.Window.View);
+    EXPECT_EQ(stream.Labels, f.Window.Labels);
+    EXPECT_EQ(stream.Polls, f.Window.ProcessMessagesCalls);
+    EXPECT_EQ(stream.Error, refused ? "Disque plein" : "");
+  }
 }
 
 }  // namespace

@@ -35,17 +35,17 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   // Hidden files are listed, hidden and system folders neither listed nor entered.
   EXPECT_THAT(f.Names(),
               ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"));
-  const TFileObject& x = f.Listing.FEntries[6];
+  const TFileObject& x = f.Listing.Entries()[6];
   EXPECT_EQ(x.Directory, "docs\\old\\");
   EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
   EXPECT_EQ(x.PrefixText(), std::string(6, ' ') + "\xC0\xC4 ");
-  EXPECT_EQ(f.Listing.FEntries[0].Key(), "a.txt");
-  EXPECT_EQ(f.Listing.FEntries[0].Time, 0x2E6E4A00u);
-  EXPECT_EQ(f.Listing.FEntries[3].Size, 0);
-  EXPECT_EQ(f.Listing.FEntries[3].Attr, kAttrDirectory);
-  EXPECT_EQ(f.Listing.FEntries[3].Time, 0x2E220000u);
+  EXPECT_EQ(f.Listing.Entries()[0].Key(), "a.txt");
+  EXPECT_EQ(f.Listing.Entries()[0].Time, 0x2E6E4A00u);
+  EXPECT_EQ(f.Listing.Entries()[3].Size, 0);
+  EXPECT_EQ(f.Listing.Entries()[3].Attr, kAttrDirectory);
+  EXPECT_EQ(f.Listing.Entries()[3].Time, 0x2E220000u);
   // Entries of one folder share one stored Directory.
-  EXPECT_EQ(f.Listing.FEntries[4].Directory.data(), f.Listing.FEntries[5].Directory.data());
+  EXPECT_EQ(f.Listing.Entries()[4].Directory.data(), f.Listing.Entries()[5].Directory.data());
   EXPECT_EQ(f.Files.OpenSearches, 0);
   EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
 }
@@ -81,7 +81,7 @@ TEST(Walk, SizeFilterDirectionIsReadForEveryFile) {
   f.Window.Higher = true;
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("big", "huge"));
-  EXPECT_EQ(f.Listing.FEntries[1].Size, 5LL << 30);  // 64-bit sizes: not wrapped
+  EXPECT_EQ(f.Listing.Entries()[1].Size, 5LL << 30);  // 64-bit sizes: not wrapped
 }
 
 TEST(Walk, DirectionChangedDuringTheWalkCountsFromThenOn) {
@@ -114,8 +114,8 @@ TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree("/root", true);
   EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
-  EXPECT_EQ(f.Listing.FEntries[2].Directory, "docs/old/");
-  EXPECT_EQ(f.Listing.FEntries[2].Prefix.size(), 9u);
+  EXPECT_EQ(f.Listing.Entries()[2].Directory, "docs/old/");
+  EXPECT_EQ(f.Listing.Entries()[2].Prefix.size(), 9u);
 }
 
 TEST(Walk, UnsearchableFolderIsListedEmptyAndTheWalkGoesOn) {
@@ -161,17 +161,17 @@ TEST(Walk, UnreadFoldersAreMarkedAndRecordedOnce) {
       f.Listing.BuildMaskList("");
       f.Listing.ScanTree(f.Files.Root(), withFiles);
       SCOPED_TRACE(std::string(row.Case) + (withFiles ? " with files" : " folders only"));
-      ASSERT_GE(f.Listing.FEntries.size(), 2u);
-      EXPECT_EQ(f.Listing.FEntries[0].Name, "locked");
-      EXPECT_EQ(f.Listing.FEntries[0].Attr & kAttrWalkMarks, row.Mark);
-      EXPECT_EQ(f.Listing.FEntries[1].Attr & kAttrWalkMarks, 0u);
+      ASSERT_GE(f.Listing.Entries().size(), 2u);
+      EXPECT_EQ(f.Listing.Entries()[0].Name, "locked");
+      EXPECT_EQ(f.Listing.Entries()[0].Attr & kAttrWalkMarks, row.Mark);
+      EXPECT_EQ(f.Listing.Entries()[1].Attr & kAttrWalkMarks, 0u);
       if (row.Mark == 0) {
-        EXPECT_TRUE(f.Listing.FUnread.empty());
+        EXPECT_TRUE(f.Listing.Unread().empty());
       } else {
-        ASSERT_EQ(f.Listing.FUnread.size(), 1u);
-        EXPECT_EQ(f.Listing.FUnread[0].Path, "C:\\root\\locked\\");
-        EXPECT_EQ(f.Listing.FUnread[0].Failure, row.Failure);
-        EXPECT_FALSE(f.Listing.FUnread[0].Reason.empty());
+        ASSERT_EQ(f.Listing.Unread().size(), 1u);
+        EXPECT_EQ(f.Listing.Unread()[0].Path, "C:\\root\\locked\\");
+        EXPECT_EQ(f.Listing.Unread()[0].Failure, row.Failure);
+        EXPECT_FALSE(f.Listing.Unread()[0].Reason.empty());
       }
     }
   }
@@ -182,9 +182,9 @@ TEST(Walk, UnreadRootIsRecordedWithoutAnEntry) {
   f.Files.Resolve(f.Files.Root(), true)->Unsearchable = true;
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree(f.Files.Root(), true);
-  EXPECT_TRUE(f.Listing.FEntries.empty());
-  ASSERT_EQ(f.Listing.FUnread.size(), 1u);
-  EXPECT_EQ(f.Listing.FUnread[0].Path, "C:\\root\\");
+  EXPECT_TRUE(f.Listing.Entries().empty());
+  ASSERT_EQ(f.Listing.Unread().size(), 1u);
+  EXPECT_EQ(f.Listing.Unread()[0].Path, "C:\\root\\");
 }
 
 // A file whose size cannot be read is listed, whatever the size filter, and never counts
@@ -199,8 +199,8 @@ TEST(Walk, FileOfUnknownSizeIsListedAndNotEmpty) {
   f.Window.Higher = false;
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("unknown", "empty"));
-  EXPECT_NE(f.Listing.FEntries[0].Attr & kAttrSizeUnknown, 0u);
-  EXPECT_NE(f.Listing.FEntries[0].Size, 0);
+  EXPECT_NE(f.Listing.Entries()[0].Attr & kAttrSizeUnknown, 0u);
+  EXPECT_NE(f.Listing.Entries()[0].Size, 0);
 }
 
 TEST(Walk, LinkBackToAnAncestorIsListedButNotEntered) {
@@ -251,7 +251,7 @@ TEST(Walk, DepthLimitAndExclusionsKeepFoldersUnsearched) {
     TFakeListing f;
     MakeTree(f);
     f.Listing.BuildMaskList("");
-    f.Listing.WalkLimits.MaxDepth = row.MaxDepth;
+    f.Listing.SetMaxDepth(row.MaxDepth);
     f.Listing.SetExcludeMasks(row.Exclude);
     f.Listing.ScanTree(f.Files.Root(), true);
     EXPECT_EQ(f.Names(), row.Expected) << row.Case;
@@ -266,7 +266,7 @@ TEST(Walk, StopDuringFilePassLeavesTheFolderPassOut) {
   f.Listing.BuildMaskList("");
   // Stop pressed during the third find-next of the root's file pass (the one finding f2).
   f.Files.OnFindNext = [&](int n) {
-    if (n == 3) f.Listing.SbnStopClick();
+    if (n == 3) f.Listing.RequestStop();
   };
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("f1"));
@@ -281,7 +281,7 @@ TEST(Walk, StopIsPolledAfterFindNextOnly) {
   // Stop pressed while the walk enters "a": the walk still leaves through find-nexts,
   // and no entry is added after the flag was seen.
   f.Window.OnProcessMessages = [&](int n) {
-    if (n == 3) f.Listing.SbnStopClick();
+    if (n == 3) f.Listing.RequestStop();
   };
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("a"));
@@ -307,7 +307,7 @@ TEST(Walk, EntryOfFindFirstIsTakenAfterStop) {
     for (const std::string& file : row.Files) f.Files.AddFile(file, 1);
     f.Listing.BuildMaskList("");
     f.Window.OnProcessMessages = [&](int n) {
-      if (n == 1) f.Listing.SbnStopClick();  // while the root's label is shown
+      if (n == 1) f.Listing.RequestStop();  // while the root's label is shown
     };
     f.Listing.ScanTree(f.Files.Root(), row.WithFiles);
     EXPECT_EQ(f.Names(), row.Names) << row.Case;

@@ -18,12 +18,12 @@ struct TFakeListing {
   TFakeFileSystem Files;
   TFakeTextServices Text;
   TRecordingWindow Window;
-  TListing Listing{TListingPorts{Files, Text, Window}};
+  TListing Listing{TListingPorts{Files, Text, Window, Window, Window}};
 
   // The Name of every entry, in list order.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const TFileObject& e : Listing.FEntries.Items) names.emplace_back(e.Name);
+    for (const TFileObject& e : Listing.Entries().Items) names.emplace_back(e.Name);
     return names;
   }
 };

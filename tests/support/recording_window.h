@@ -1,6 +1,6 @@
-// A window for tests: option controls set by the test, a text view that behaves like the
-// rich edit (insertion at the caret, CR LF lines), a progress bar, and a record of every
-// call the run makes. A test can run code inside ProcessMessages (press Stop at the n-th
+// A window for tests, as the three faces the engine sees: option controls set by the test,
+// a text view that behaves like the rich edit (insertion at the caret, CR LF lines), run
+// indicators with a progress bar, and one record of every call the run makes, in order. A test can run code inside ProcessMessages (press Stop at the n-th
 // call) and make the view refuse the insertion that would bring in a given line.
 #pragma once
 
@@ -30,7 +30,7 @@ inline const char* ButtonName(TButton button) {
   return "?";
 }
 
-class TRecordingWindow : public TListingWindow {
+class TRecordingWindow : public TListingOptions, public TListingView, public TRunIndicators {
  public:
   // The option controls, as the test sets them (the window's initial values).
   bool MaskShown = false;

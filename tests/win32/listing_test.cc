@@ -40,10 +40,10 @@ class Win32ListingTest : public ::testing::Test {
 
   // The view's lines after one run over the tree, the two header lines checked and cut.
   std::vector<std::string> Run() {
-    TListing listing(TListingPorts{*files_, *text_, window_});
+    TListing listing(TListingPorts{*files_, *text_, window_, window_, window_});
     listing.SetRoot(tree_.Root());
     window_.View.clear();
-    listing.SbnRefreshClick();
+    listing.Run();
     std::vector<std::string> lines = window_.ViewLines();
     EXPECT_GE(lines.size(), 2u);
     if (lines.size() < 2) return {};
