@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "columns.h"
 #include "json_system.h"
 
 namespace arbo {
@@ -157,19 +158,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 std::optional<std::string> IsoLocalTime(uint32_t packed) {
   ramilux::TDateTime when;
-  when.Year = 1980 + static_cast<int>(packed >> 25);
-  when.Month = static_cast<int>((packed >> 21) & 0x0F);
-  when.Day = static_cast<int>((packed >> 16) & 0x1F);
-  when.Hour = static_cast<int>((packed >> 11) & 0x1F);
-  when.Minute = static_cast<int>((packed >> 5) & 0x3F);
-  when.Second = static_cast<int>(packed & 0x1F) * 2;
-  static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (when.Year % 4 == 0 && when.Year % 100 != 0) || when.Year % 400 == 0;
-  if (when.Month < 1 || when.Month > 12 || when.Day < 1 || when.Day > kDays[when.Month - 1] ||
-      (when.Month == 2 && when.Day == 29 && !leap) || when.Hour > 23 || when.Minute > 59 ||
-      when.Second > 59) {
-    return std::nullopt;
-  }
+  if (!ramilux::DecodePackedTime(packed, when)) return std::nullopt;
   char text[40];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month, when.Day,
                 when.Hour, when.Minute, when.Second);
