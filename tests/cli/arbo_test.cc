@@ -367,6 +367,28 @@ TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
 }
 #endif
 
+#ifdef RAMILUX_ARBO_UNDER_WINE
+// A name outside the ANSI code page: its best fit in ansi, exact in utf8, and what it
+// holds listed in both.
+TEST(ArboNames, OutsideTheCodePageAsBestFitInAnsiAndExactInUtf8) {
+  TTempFolder tree;
+  tree.MakeFolder("Łódź");
+  tree.MakeFile("Łódź/plan.txt", 1);
+  const struct {
+    const char* Encoding;
+    std::string Expected;
+  } rows[] = {
+      {"ansi", "\xC0\xC4 L\xF3" "dz\r\n   \xC0\xC4 plan.txt\r\n"},
+      {"utf8", "└─ Łódź\n   └─ plan.txt\n"},
+  };
+  for (const auto& row : rows) {
+    const TArboResult result = RunArbo({"-f", "--encoding", row.Encoding, tree.Path()}, kFrench);
+    EXPECT_EQ(result.Status, 0) << row.Encoding << ": " << result.Err;
+    EXPECT_TRUE(result.Out.ends_with(row.Expected)) << row.Encoding << ": " << result.Out;
+  }
+}
+#endif
+
 TEST(ArboNames, ThreeGibFileShowsItsWholeSize) {
   TTempFolder tree;
   tree.MakeFile("big", off_t(3) << 30);
