@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -31,11 +33,9 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Packs a time in local time as a DOS date (high word) and time (low word); 0 for the
-// years the packed format cannot hold.
-uint32_t PackLocalTime(time_t when) {
-  struct tm local;
-  if (localtime_r(&when, &local) == nullptr) return 0;
+// Packs a local time as a DOS date (high word) and time (low word); 0 for the years the
+// packed format cannot hold.
+uint32_t PackFields(const struct tm& local) {
   const int year = local.tm_year + 1900;
   if (year < 1980 || year > 2107) return 0;
   const int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
@@ -44,6 +44,88 @@ uint32_t PackLocalTime(time_t when) {
   const uint32_t time =
       (uint32_t(local.tm_hour) << 11) | (uint32_t(local.tm_min) << 5) | uint32_t(second / 2);
   return (date << 16) | time;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a % b < 0)); }
+
+// The calendar fields of `seconds` counted from 1970-01-01 00:00 without leap seconds.
+struct tm FieldsOf(int64_t seconds) {
+  const int64_t days = FloorDiv(seconds, 86400), inDay = seconds - days * 86400;
+  const int64_t z = days + 719468, era = FloorDiv(z, 146097);
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  struct tm fields {};
+  fields.tm_year = static_cast<int>(yoe + era * 400 + (month <= 2) - 1900);
+  fields.tm_mon = static_cast<int>(month - 1);
+  fields.tm_mday = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  fields.tm_hour = static_cast<int>(inDay / 3600);
+  fields.tm_min = static_cast<int>(inDay / 60 % 60);
+  fields.tm_sec = static_cast<int>(inDay % 60);
+  return fields;
+}
+
+bool SameFields(const struct tm& a, const struct tm& b) {
+  return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday &&
+         a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
+}
+
+// The local offset of each UTC day met, so that most files cost arithmetic rather than a
+// time zone conversion. A day is kept only when its first and last second convert by
+// that one offset exactly (no change of offset and no leap second inside it); any other
+// day, and a change of time zone (tzset), goes back to localtime_r.
+class TLocalTimeCache {
+ public:
+  uint32_t Pack(time_t when) {
+    if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_) {
+      slots_.fill(TSlot{});
+      zoneNames_[0] = tzname[0];
+      zoneNames_[1] = tzname[1];
+      zone_ = timezone;
+    }
+    const int64_t day = FloorDiv(when, 86400);
+    TSlot& slot = slots_[static_cast<uint64_t>(day) % kSlots];
+    if (slot.Day != day) slot = Fill(day);
+    if (!slot.Usable) return Convert(when);
+    return PackFields(FieldsOf(int64_t(when) + slot.Offset));
+  }
+
+ private:
+  struct TSlot {
+    int64_t Day = INT64_MIN;
+    int32_t Offset = 0;
+    bool Usable = false;
+  };
+  static constexpr size_t kSlots = 4096;
+
+  static uint32_t Convert(time_t when) {
+    struct tm local;
+    return localtime_r(&when, &local) ? PackFields(local) : 0;
+  }
+  static TSlot Fill(int64_t day) {
+    TSlot slot;
+    slot.Day = day;
+    const time_t first = time_t(day * 86400), last = first + 86399;
+    struct tm a, b;
+    if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return slot;
+    if (a.tm_gmtoff != b.tm_gmtoff) return slot;
+    slot.Offset = static_cast<int32_t>(a.tm_gmtoff);
+    slot.Usable = SameFields(a, FieldsOf(int64_t(first) + slot.Offset)) &&
+                  SameFields(b, FieldsOf(int64_t(last) + slot.Offset));
+    return slot;
+  }
+
+  std::array<TSlot, kSlots> slots_{};
+  const char* zoneNames_[2] = {nullptr, nullptr};
+  long zone_ = 0;
+};
+
+// Packs a time in local time as a DOS date-time (see PackFields).
+uint32_t PackLocalTime(time_t when) {
+  static thread_local TLocalTimeCache cache;
+  return cache.Pack(when);
 }
 
 // The open folders along the path of the folder last asked for, each opened relative to
