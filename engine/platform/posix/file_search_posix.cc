@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -75,15 +76,19 @@ bool SameFields(const struct tm& a, const struct tm& b) {
 // The local offset of each UTC day met, so that most files cost arithmetic rather than a
 // time zone conversion. A day is kept only when its first and last second convert by
 // that one offset exactly (no change of offset and no leap second inside it); any other
-// day, and a change of time zone (tzset), goes back to localtime_r.
+// day goes back to localtime_r, and a change of time zone (TZ, tzset) empties the cache.
 class TLocalTimeCache {
  public:
   uint32_t Pack(time_t when) {
-    if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_) {
+    const char* setting = std::getenv("TZ");
+    if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_ ||
+        (setting != nullptr) != zoneSet_ || (setting != nullptr && zoneSetting_ != setting)) {
       slots_.fill(TSlot{});
       zoneNames_[0] = tzname[0];
       zoneNames_[1] = tzname[1];
       zone_ = timezone;
+      zoneSet_ = setting != nullptr;
+      zoneSetting_ = setting != nullptr ? setting : "";
     }
     const int64_t day = FloorDiv(when, 86400);
     TSlot& slot = slots_[static_cast<uint64_t>(day) % kSlots];
@@ -120,6 +125,8 @@ class TLocalTimeCache {
   std::array<TSlot, kSlots> slots_{};
   const char* zoneNames_[2] = {nullptr, nullptr};
   long zone_ = 0;
+  bool zoneSet_ = false;
+  std::string zoneSetting_;  // TZ when the slots were filled
 };
 
 // Packs a time in local time as a DOS date-time (see PackFields).
