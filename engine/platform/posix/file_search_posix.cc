@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -74,66 +73,67 @@ bool SameFields(const struct tm& a, const struct tm& b) {
 }
 
 // The local offset of each UTC day met, so that most files cost arithmetic rather than a
-// time zone conversion. A day is kept only when its first and last second convert by
-// that one offset exactly (no change of offset and no leap second inside it); any other
-// day goes back to localtime_r, and a change of time zone (TZ, tzset) empties the cache.
+// time zone conversion: a million files share some ten thousand days. A day is kept only
+// when its first and last second convert by that one offset exactly (no change of offset
+// and no leap second inside it); any other day, and any day the packed format cannot hold,
+// goes back to localtime_r, and a change of time zone (TZ, tzset) empties the cache.
 class TLocalTimeCache {
  public:
+  // The zone is looked at again at the next time asked for: once a folder, since reading
+  // the environment for every file would cost as much as the conversion saved.
+  void Recheck() { recheck_ = true; }
+
   uint32_t Pack(time_t when) {
+    if (recheck_) CheckZone();
+    const int64_t day = FloorDiv(when, 86400);
+    if (day < kFirstDay || day >= kLastDay) return Convert(when);
+    if (offsets_.empty()) offsets_.assign(kLastDay - kFirstDay, kUnknown);
+    int32_t& offset = offsets_[day - kFirstDay];
+    if (offset == kUnknown) offset = OffsetOf(day);
+    if (offset == kUnusable) return Convert(when);
+    return PackFields(FieldsOf(int64_t(when) + offset));
+  }
+
+ private:
+  // A day either side of the years the format holds, whatever the offset.
+  static constexpr int64_t kFirstDay = 3651, kLastDay = 50519;  // 1979-12-31 to 2108-04-25
+  static constexpr int32_t kUnknown = INT32_MIN, kUnusable = INT32_MIN + 1;
+
+  void CheckZone() {
+    recheck_ = false;
     const char* setting = std::getenv("TZ");
     if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_ ||
         (setting != nullptr) != zoneSet_ || (setting != nullptr && zoneSetting_ != setting)) {
-      slots_.fill(TSlot{});
+      offsets_.clear();
       zoneNames_[0] = tzname[0];
       zoneNames_[1] = tzname[1];
       zone_ = timezone;
       zoneSet_ = setting != nullptr;
       zoneSetting_ = setting != nullptr ? setting : "";
     }
-    const int64_t day = FloorDiv(when, 86400);
-    TSlot& slot = slots_[static_cast<uint64_t>(day) % kSlots];
-    if (slot.Day != day) slot = Fill(day);
-    if (!slot.Usable) return Convert(when);
-    return PackFields(FieldsOf(int64_t(when) + slot.Offset));
   }
-
- private:
-  struct TSlot {
-    int64_t Day = INT64_MIN;
-    int32_t Offset = 0;
-    bool Usable = false;
-  };
-  static constexpr size_t kSlots = 4096;
-
   static uint32_t Convert(time_t when) {
     struct tm local;
     return localtime_r(&when, &local) ? PackFields(local) : 0;
   }
-  static TSlot Fill(int64_t day) {
-    TSlot slot;
-    slot.Day = day;
+  static int32_t OffsetOf(int64_t day) {
     const time_t first = time_t(day * 86400), last = first + 86399;
     struct tm a, b;
-    if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return slot;
-    if (a.tm_gmtoff != b.tm_gmtoff) return slot;
-    slot.Offset = static_cast<int32_t>(a.tm_gmtoff);
-    slot.Usable = SameFields(a, FieldsOf(int64_t(first) + slot.Offset)) &&
-                  SameFields(b, FieldsOf(int64_t(last) + slot.Offset));
-    return slot;
+    if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return kUnusable;
+    if (a.tm_gmtoff != b.tm_gmtoff) return kUnusable;
+    const int32_t offset = static_cast<int32_t>(a.tm_gmtoff);
+    const bool exact = SameFields(a, FieldsOf(int64_t(first) + offset)) &&
+                       SameFields(b, FieldsOf(int64_t(last) + offset));
+    return exact ? offset : kUnusable;
   }
 
-  std::array<TSlot, kSlots> slots_{};
+  std::vector<int32_t> offsets_;  // by day from kFirstDay, filled on demand
   const char* zoneNames_[2] = {nullptr, nullptr};
   long zone_ = 0;
   bool zoneSet_ = false;
-  std::string zoneSetting_;  // TZ when the slots were filled
+  std::string zoneSetting_;  // TZ when the offsets were found
+  bool recheck_ = true;
 };
-
-// Packs a time in local time as a DOS date-time (see PackFields).
-uint32_t PackLocalTime(time_t when) {
-  static thread_local TLocalTimeCache cache;
-  return cache.Pack(when);
-}
 
 // The open folders along the path of the folder last asked for, each opened relative to
 // its parent (openat), so that no path length limits the depth of the walk. Only the
@@ -264,6 +264,7 @@ class TListingCache {
 struct TShared {
   TFolderChain Chain;
   TListingCache Cache;
+  TLocalTimeCache LocalTimes;
 };
 
 class TPosixSearch final : public TFileSearch {
@@ -272,6 +273,7 @@ class TPosixSearch final : public TFileSearch {
 
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
     Close();
+    shared_->LocalTimes.Recheck();
     failure_ = TSearchFailure::None;
     std::string folder = pattern;
     if (folder.ends_with(kAllEntries)) folder.resize(folder.size() - kAllEntries.size());
@@ -309,7 +311,7 @@ class TPosixSearch final : public TFileSearch {
 
   uint32_t Time() override {
     const struct stat* status = Status();
-    return status ? PackLocalTime(status->st_mtim.tv_sec) : 0;
+    return status ? shared_->LocalTimes.Pack(status->st_mtim.tv_sec) : 0;
   }
 
   int64_t Size() override {
