@@ -145,7 +145,9 @@ class TPathIndex {
 };
 
 // The entries grouped by folder: the folder's path (its Directory value) and the
-// entries that lie directly in it.
+// entries that lie directly in it. Once the list itself is grouped, `members` is let go
+// and group g is the entries [start[g], start[g + 1]): one index array a million entries
+// long at a time, not two.
 struct TFolderGroups {
   std::vector<uint32_t> members;  // entry indices, grouped by folder
   std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
@@ -191,8 +193,8 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
   return groups;
 }
 
-// The tree's pre-order from the sorted folders: each entry, and right after a folder its
-// own group. Empty when the list is no tree (a group without its folder entry, or one
+// The tree's pre-order from the sorted folders, the list being grouped: each entry, and
+// right after a folder its own group. Empty when the list is no tree (a group without its folder entry, or one
 // reached twice): the caller then sorts with the comparator alone.
 std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
                                char separator) {
@@ -217,7 +219,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
       stack.pop_back();
       continue;
     }
-    uint32_t i = groups.members[next++];
+    const uint32_t i = next++;
     order.push_back(i);
     const TFileObject& entry = entries[i];
     if (entry.Size != 0) continue;
@@ -233,13 +235,14 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
   return order;
 }
 
-// One folder's entries among themselves: its non-empty files first, then everything of
-// size 0. Only names, sizes and times are compared, mostly through the collation, so the
-// sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses.
-void SortGroup(const TEntryList& entries, uint32_t* begin, uint32_t* end,
-               const TOrderContext& ctx, TSortKind kind, std::vector<TMember>& work) {
+// One folder's entries, [begin, end) of the grouped list, among themselves: its non-empty
+// files first, then everything of size 0. Only names, sizes and times are compared, mostly
+// through the collation, so the sort is a merge sort (a fifth fewer comparisons than a
+// quicksort) on entry addresses; the entries then move through `held`.
+void SortGroup(TEntryList& entries, size_t begin, size_t end, const TOrderContext& ctx,
+               TSortKind kind, std::vector<TMember>& work, std::vector<TFileObject>& held) {
   work.clear();
-  for (uint32_t* m = begin; m != end; ++m) work.push_back({&entries[*m], *m});
+  for (size_t i = begin; i != end; ++i) work.push_back({&entries[i], static_cast<uint32_t>(i)});
   auto zero = std::partition(work.begin(), work.end(),
                              [](const TMember& m) { return m.Entry->Size != 0; });
   std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
@@ -248,13 +251,15 @@ void SortGroup(const TEntryList& entries, uint32_t* begin, uint32_t* end,
   std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
     return CompareComponent(ctx, a.Entry->Name, b.Entry->Name) < 0;
   });
-  for (const TMember& m : work) *begin++ = m.Index;
+  held.clear();
+  for (const TMember& m : work) held.push_back(*m.Entry);
+  for (const TFileObject& entry : held) entries[begin++] = entry;
 }
 
 // The folders' sorts are independent of each other: with many entries they are shared
 // among threads, the largest folders handed out first so that no thread is left with a
 // big one at the end.
-void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderContext& ctx,
+void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderContext& ctx,
                 TSortKind kind, unsigned threads) {
   const size_t groupCount = groups.start.size() - 1;
   if (threads == 0) {
@@ -272,11 +277,11 @@ void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderCo
   std::atomic<size_t> next{0};
   auto work = [&] {
     std::vector<TMember> members;
+    std::vector<TFileObject> held;
     for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
       uint32_t g = bySize[k];
       if (sizeOf(g) < 2) continue;
-      SortGroup(entries, groups.members.data() + groups.start[g],
-                groups.members.data() + groups.start[g + 1], ctx, kind, members);
+      SortGroup(entries, groups.start[g], groups.start[g + 1], ctx, kind, members, held);
     }
   };
   std::vector<std::thread> helpers;
@@ -322,6 +327,8 @@ void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind
                    unsigned threads) {
   if (entries.size() < 2) return;
   TFolderGroups groups = GroupByFolder(entries);
+  ApplyOrder(entries, groups.members);
+  std::vector<uint32_t>().swap(groups.members);
   SortGroups(entries, groups, ctx, kind, threads);
   std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
   if (order.empty()) {

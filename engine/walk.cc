@@ -157,9 +157,13 @@ bool TListing::FolderExcluded(std::string_view name) {
 void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                         uint32_t attr) {
   std::string_view relative = path.substr(std::min<size_t>(FRootLength, path.size()));
-  // All the entries of one folder share one stored copy of its relative path.
+  // All the entries of one folder share one stored copy of its relative path, and the
+  // depth its separators give: the previous entry of the folder already knows it.
+  size_t groups = 0;
   if (FEntries.empty() || relative != directory_) {
     directory_ = FEntries.Strings.Store(relative);
+  } else {
+    groups = FEntries.Items.back().Prefix.Groups();
   }
   TFileObject& entry = FEntries.Items.emplace_back();
   entry.Directory = directory_;
@@ -167,7 +171,7 @@ void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t t
   entry.Time = time;
   entry.Size = size;
   entry.Attr = attr;
-  entry.Prefix = MakeBasePrefix(directory_);
+  entry.Prefix = groups != 0 ? TPrefix(groups, FEntries.Strings) : MakeBasePrefix(directory_);
 }
 
 }  // namespace ramilux

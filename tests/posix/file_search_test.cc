@@ -1,16 +1,19 @@
 // The POSIX file search against real temporary folders: what each pass delivers, the
 // attribute bits, links, sizes beyond 32 bits and packed local times.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 #include "packed_time.h"
@@ -204,6 +207,48 @@ TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
   for (const TRow& row : rows) {
     EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Time, row.Expected) << row.Name;
   }
+}
+
+// Local times are worked out from a cached offset per day: every time of a year, in zones
+// with summer time, quarter-hour and half-hour offsets and leap seconds, must still be
+// what the zone's own conversion gives, and a change of zone must not reuse the offsets.
+TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
+  const time_t start = 1041379200;  // 2003-01-01 00:00 UTC
+  std::vector<time_t> instants = {start - 1, start, start + 86399};
+  for (time_t t = start; t < start + 366 * 86400; t += 7 * 3600 + 13 * 60 + 17) {
+    instants.push_back(t);
+  }
+  for (size_t i = 0; i < instants.size(); ++i) {
+    const std::string name = "t" + std::to_string(i);
+    tree_.MakeFile(name, 1);
+    const struct timespec times[2] = {{instants[i], 0}, {instants[i], 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (tree_ / name).c_str(), times, 0), 0);
+  }
+  std::vector<std::string> zones = {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0",
+                                    "<+0545>-5:45", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0",
+                                    "UTC0"};
+  for (const char* database : {"Europe/Paris", "right/Europe/Paris", "Australia/Lord_Howe"}) {
+    if (std::filesystem::exists(std::string("/usr/share/zoneinfo/") + database)) {
+      zones.push_back(database);
+    }
+  }
+  for (const std::string& zone : zones) {
+    testing::TScopedEnv scoped("TZ", zone.c_str());
+    tzset();
+    auto search = files_->NewSearch();
+    for (bool more = search->FindFirst(tree_.Path() + "*.*", kFilePassAttr); more;
+         more = search->FindNext()) {
+      const std::string name(search->Name());
+      if (name[0] != 't') continue;
+      const time_t when = instants[std::stoul(name.substr(1))];
+      struct tm local;
+      ASSERT_NE(localtime_r(&when, &local), nullptr);
+      const uint32_t expected = Packed(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                       local.tm_hour, local.tm_min, std::min(local.tm_sec, 59));
+      EXPECT_EQ(search->Time(), expected) << zone << " at " << when;
+    }
+  }
+  tzset();
 }
 
 TEST_F(PosixSearch, EmptyFolderStillDeliversItsDots) {
