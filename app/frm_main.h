@@ -19,7 +19,6 @@ namespace ramilux {
 
 inline constexpr char kFrmMainClass[] = "TFrmMain";
 inline constexpr char kPickerTitle[] = "Choisissez le r\xE9pertoire racine de l'arborescence";
-inline constexpr char kInsertError[] = "Erreur d'insertion de ligne RichEdit";
 
 struct TStartOptions {
   std::string FontArgument;    // the first command-line argument, "" when there is none

@@ -131,7 +131,7 @@ TemporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
   rich_edit::SetCharFormat(copy, rich_edit::CharFormat(view));
   rich_edit::ReplaceSelection(copy, text);
   if (rich_edit::TextLength(copy) < static_cast<int64_t>(text.size())) {
-    throw PrintError("Erreur d'insertion de ligne RichEdit");
+    throw PrintError(kInsertError);
   }
   return control;
 }
