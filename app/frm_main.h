@@ -133,7 +133,7 @@ class TFrmMain final : public TListingWindow {
 
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.
-  MessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
+  TMessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
   TListing listing_;
   HWND hwnd_ = nullptr;
   std::unordered_map<int, HWND> controls_;

@@ -28,20 +28,20 @@ bool TargetReplaceable(const std::string& fileName) {
   return static_cast<bool>(probe);
 }
 
-struct StreamSink {
-  TReplacingFile* file;
-  uint64_t written;
-  uint64_t limit;
+struct TStreamSink {
+  TReplacingFile* File;
+  uint64_t Written;
+  uint64_t Limit;
 };
 
 DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
-  auto* sink = reinterpret_cast<StreamSink*>(cookie);
+  auto* sink = reinterpret_cast<TStreamSink*>(cookie);
   *done = 0;
-  uint64_t room = sink->limit - sink->written;
+  uint64_t room = sink->Limit - sink->Written;
   DWORD wanted = static_cast<DWORD>(count);
   DWORD allowed = room < wanted ? static_cast<DWORD>(room) : wanted;
-  if (allowed > 0 && !sink->file->Write(reinterpret_cast<const char*>(bytes), allowed)) return 1;
-  sink->written += allowed;
+  if (allowed > 0 && !sink->File->Write(reinterpret_cast<const char*>(bytes), allowed)) return 1;
+  sink->Written += allowed;
   *done = static_cast<LONG>(allowed);
   return allowed == wanted ? 0 : 1;
 }
@@ -49,10 +49,10 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
 // A control that is gone (or refuses) streams nothing and reports no error: the stream
 // counts only when it delivered at least the view's text, and an RTF document is never
 // empty.
-bool StreamInto(HWND view, TReplacingFile* file, const SaveFaults* faults) {
+bool StreamInto(HWND view, TReplacingFile* file, const TSaveFaults* faults) {
   if (!IsWindow(view)) return false;
-  StreamSink sink{file, 0,
-                  faults ? faults->streamFailsAfter : std::numeric_limits<uint64_t>::max()};
+  TStreamSink sink{file, 0,
+                  faults ? faults->StreamFailsAfter : std::numeric_limits<uint64_t>::max()};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
   stream.pfnCallback = WriteChunk;
@@ -60,7 +60,7 @@ bool StreamInto(HWND view, TReplacingFile* file, const SaveFaults* faults) {
   rich_edit::StreamOut(view, plain ? SF_TEXT : SF_RTF, stream);
   if (stream.dwError != 0) return false;
   uint64_t held = static_cast<uint64_t>(std::max<int64_t>(0, rich_edit::TextLength(view)));
-  return sink.written >= held && (plain || sink.written > 0);
+  return sink.Written >= held && (plain || sink.Written > 0);
 }
 
 }  // namespace
@@ -69,35 +69,35 @@ bool PlainText(HWND view) {
   return GetPropA(view, kPlainTextProperty) != nullptr;
 }
 
-PlainTextOn::PlainTextOn(HWND view) : view_(view) {
+TPlainTextOn::TPlainTextOn(HWND view) : view_(view) {
   SetPropA(view_, kPlainTextProperty, reinterpret_cast<HANDLE>(1));
 }
 
-PlainTextOn::~PlainTextOn() {
+TPlainTextOn::~TPlainTextOn() {
   RemovePropA(view_, kPlainTextProperty);
 }
 
-SaveResult SaveViewToFile(HWND view, const std::string& fileName, const SaveFaults* faults) {
-  if (!TargetReplaceable(fileName)) return SaveResult::kCannotCreate;
+TSaveResult SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
+  if (!TargetReplaceable(fileName)) return TSaveResult::CannotCreate;
   TReplacingFile file(fileName);
-  if (!file.Create()) return SaveResult::kCannotCreate;
+  if (!file.Create()) return TSaveResult::CannotCreate;
   bool streamed = StreamInto(view, &file, faults);
   bool closed = file.Close();
-  if (!streamed || !closed) return SaveResult::kStreamFailed;
-  if (faults && faults->beforeReplace) faults->beforeReplace();
-  if (!file.MoveOver()) return SaveResult::kCannotCreate;
-  return SaveResult::kSaved;
+  if (!streamed || !closed) return TSaveResult::StreamFailed;
+  if (faults && faults->BeforeReplace) faults->BeforeReplace();
+  if (!file.MoveOver()) return TSaveResult::CannotCreate;
+  return TSaveResult::Saved;
 }
 
-std::string SaveErrorText(SaveResult result, const std::string& fileName) {
+std::string SaveErrorText(TSaveResult result, const std::string& fileName) {
   switch (result) {
-    case SaveResult::kSaved:
+    case TSaveResult::Saved:
       return {};
-    case SaveResult::kCannotCreate:
+    case TSaveResult::CannotCreate:
       return "Impossible de cr\xE9"
              "er le fichier " +
              fileName;
-    case SaveResult::kStreamFailed:
+    case TSaveResult::StreamFailed:
       return "Erreur \xE0 l'enregistrement du flux";
   }
   return {};
