@@ -147,9 +147,9 @@ class TPathIndex {
 // The entries grouped by folder: the folder's path (its Directory value) and the
 // entries that lie directly in it.
 struct TFolderGroups {
-  std::vector<uint32_t> members;  // entry indices, grouped by folder
-  std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
-  TPathIndex byPath;
+  std::vector<uint32_t> Members;  // entry indices, grouped by folder
+  std::vector<uint32_t> Start;    // group g is Members[Start[g], Start[g + 1])
+  TPathIndex ByPath;
 };
 
 // An entry of a folder being sorted: its address, for the comparisons, and its index.
@@ -169,7 +169,7 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
   uint32_t lastGroup = 0;
   auto groupOf = [&](const TFileObject& entry) {
     if (last == nullptr || entry.Directory.data() != last) {
-      lastGroup = groups.byPath.Add(entry.Directory);
+      lastGroup = groups.ByPath.Add(entry.Directory);
       last = entry.Directory.data();
     }
     return lastGroup;
@@ -180,13 +180,13 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
     if (g == counts.size()) counts.push_back(0);
     ++counts[g];
   }
-  groups.start.assign(counts.size() + 1, 0);
-  for (size_t g = 0; g < counts.size(); ++g) groups.start[g + 1] = groups.start[g] + counts[g];
-  counts.assign(groups.start.begin(), groups.start.end() - 1);  // where each group fills next
-  groups.members.resize(entries.size());
+  groups.Start.assign(counts.size() + 1, 0);
+  for (size_t g = 0; g < counts.size(); ++g) groups.Start[g + 1] = groups.Start[g] + counts[g];
+  counts.assign(groups.Start.begin(), groups.Start.end() - 1);  // where each group fills next
+  groups.Members.resize(entries.size());
   last = nullptr;
   for (size_t i = 0; i < entries.size(); ++i) {
-    groups.members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
+    groups.Members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
   }
   return groups;
 }
@@ -197,8 +197,8 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
 std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
                                char separator) {
   constexpr uint32_t kNone = TPathIndex::kNone;
-  const size_t groupCount = groups.start.size() - 1;
-  const uint32_t root = groups.byPath.Find(std::string_view());
+  const size_t groupCount = groups.Start.size() - 1;
+  const uint32_t root = groups.ByPath.Find(std::string_view());
   if (root == kNone) return {};
   std::vector<bool> reached(groupCount, false);
   std::vector<uint32_t> order;
@@ -208,7 +208,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
   std::string path;
   auto enter = [&](uint32_t g) {
     reached[g] = true;
-    stack.emplace_back(groups.start[g], groups.start[g + 1]);
+    stack.emplace_back(groups.Start[g], groups.Start[g + 1]);
   };
   enter(root);
   while (!stack.empty()) {
@@ -217,14 +217,14 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
       stack.pop_back();
       continue;
     }
-    uint32_t i = groups.members[next++];
+    uint32_t i = groups.Members[next++];
     order.push_back(i);
     const TFileObject& entry = entries[i];
     if (entry.Size != 0) continue;
     path.assign(entry.Directory);
     path += entry.Name;
     path += separator;
-    const uint32_t g = groups.byPath.Find(path);
+    const uint32_t g = groups.ByPath.Find(path);
     if (g == kNone) continue;
     if (reached[g]) return {};
     enter(g);
@@ -256,7 +256,7 @@ void SortGroup(const TEntryList& entries, uint32_t* begin, uint32_t* end,
 // big one at the end.
 void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderContext& ctx,
                 TSortKind kind, unsigned threads) {
-  const size_t groupCount = groups.start.size() - 1;
+  const size_t groupCount = groups.Start.size() - 1;
   if (threads == 0) {
     threads = entries.size() < kParallelSortEntries
                   ? 1
@@ -264,7 +264,7 @@ void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderCo
   }
   std::vector<uint32_t> bySize(groupCount);
   for (size_t g = 0; g < groupCount; ++g) bySize[g] = static_cast<uint32_t>(g);
-  auto sizeOf = [&](uint32_t g) { return groups.start[g + 1] - groups.start[g]; };
+  auto sizeOf = [&](uint32_t g) { return groups.Start[g + 1] - groups.Start[g]; };
   if (threads > 1) {
     std::sort(bySize.begin(), bySize.end(),
               [&](uint32_t a, uint32_t b) { return sizeOf(a) > sizeOf(b); });
@@ -275,8 +275,8 @@ void SortGroups(const TEntryList& entries, TFolderGroups& groups, const TOrderCo
     for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
       uint32_t g = bySize[k];
       if (sizeOf(g) < 2) continue;
-      SortGroup(entries, groups.members.data() + groups.start[g],
-                groups.members.data() + groups.start[g + 1], ctx, kind, members);
+      SortGroup(entries, groups.Members.data() + groups.Start[g],
+                groups.Members.data() + groups.Start[g + 1], ctx, kind, members);
     }
   };
   std::vector<std::thread> helpers;
