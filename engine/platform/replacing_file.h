@@ -19,8 +19,8 @@ class TReplacingFile {
   TReplacingFile& operator=(const TReplacingFile&) = delete;
 
   // Makes the temporary file beside the target (so that the final move is a rename on
-  // one volume); true once it is open. The reason of a failure is left in errno or
-  // GetLastError for the caller's message.
+  // one volume); true once it is open, false after a failure or Close. The reason of a
+  // failure is left in errno or GetLastError for the caller's message.
   bool Create();
   bool Write(const char* data, size_t size);
   // Closes the temporary file; false when its content may not have reached the disk.

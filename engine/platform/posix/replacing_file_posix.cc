@@ -37,6 +37,8 @@ TReplacingFile::~TReplacingFile() {
 
 bool TReplacingFile::Create() {
   if (file_ != -1) return true;
+  // One temporary file per target: none after a failure or after Close.
+  if (!temporary_.empty()) return false;
   std::string temporary = FolderOf(target_) + "/.arbo-XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) return false;

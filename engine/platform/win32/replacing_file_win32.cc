@@ -28,6 +28,8 @@ TReplacingFile::~TReplacingFile() {
 
 bool TReplacingFile::Create() {
   if (file_ != -1) return true;
+  // One temporary file per target: none after a failure or after Close.
+  if (!temporary_.empty()) return false;
   std::string folder = FolderOf(target_);
   if (folder.empty()) return false;
   char name[MAX_PATH] = {};
