@@ -20,7 +20,6 @@ namespace ramilux {
 
 inline constexpr char kFrmMainClass[] = "TFrmMain";
 inline constexpr char kPickerTitle[] = "Choisissez le r\xE9pertoire racine de l'arborescence";
-inline constexpr char kInsertError[] = "Erreur d'insertion de ligne RichEdit";
 
 struct TStartOptions {
   std::string FontArgument;    // the first command-line argument, "" when there is none
@@ -135,7 +134,7 @@ class TFrmMain final {
 
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.
-  MessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
+  TMessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
   TFormPorts ports_{*this};
   TListing listing_;
   HWND hwnd_ = nullptr;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app_title.h"
+#include "control_visibility.h"
 #include "error_box.h"
 #include "folder_picker.h"
 #include "font_choice.h"
@@ -13,10 +14,6 @@
 
 namespace ramilux {
 namespace {
-
-bool IsShown(HWND control) {
-  return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
 
 void SetShown(HWND control, bool shown) {
   ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);

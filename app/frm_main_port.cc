@@ -9,16 +9,13 @@
 #include <algorithm>
 #include <climits>
 
+#include "control_visibility.h"
 #include "frm_main.h"
 #include "resource.h"
 #include "rich_edit.h"
 
 namespace ramilux {
 namespace {
-
-bool IsShown(HWND control) {
-  return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
-}
 
 std::string TextOf(HWND control) {
   std::string text(static_cast<size_t>(GetWindowTextLengthA(control)) + 1, '\0');

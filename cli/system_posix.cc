@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "replacing_file.h"
 #include "system.h"
 
 namespace arbo {
@@ -160,12 +161,6 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-mode_t DefaultFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return 0666 & ~mask;
-}
-
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
     const ssize_t written = write(fd, data, size);
@@ -218,50 +213,32 @@ class TDescriptorTarget final : public TOutputTarget {
 // listing of the folder that will hold it does not list it.
 class TReplacedFileTarget final : public TOutputTarget {
  public:
-  TReplacedFileTarget(std::string name, std::string destination, mode_t mode)
-      : name_(std::move(name)), destination_(std::move(destination)), mode_(mode) {}
-  ~TReplacedFileTarget() override {
-    if (fd_ >= 0) close(fd_);
-    if (!temporary_.empty() && !committed_) unlink(temporary_.c_str());
-  }
+  TReplacedFileTarget(std::string name, std::string destination)
+      : name_(std::move(name)), file_(std::move(destination)) {}
 
   bool Write(const char* data, size_t size, std::string& error) override {
     if (!Create(error)) return false;
-    if (WriteAll(fd_, data, size)) return true;
+    if (file_.Write(data, size)) return true;
     error = CannotWrite(name_);
     return false;
   }
 
   bool Commit(std::string& error) override {
     if (!Create(error)) return false;
-    const int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0 || rename(temporary_.c_str(), destination_.c_str()) != 0) {
-      error = CannotWrite(name_);
-      return false;
-    }
-    committed_ = true;
-    return true;
+    if (file_.Commit()) return true;
+    error = CannotWrite(name_);
+    return false;
   }
 
  private:
   bool Create(std::string& error) {
-    if (fd_ >= 0) return true;
-    std::string temporary = FolderOf(destination_) + "/.arbo-XXXXXX";
-    fd_ = mkstemp(temporary.data());
-    if (fd_ < 0) {
-      error = CannotCreate(name_);
-      return false;
-    }
-    temporary_ = std::move(temporary);
-    fchmod(fd_, mode_);
-    return true;
+    if (file_.Create()) return true;
+    error = CannotCreate(name_);
+    return false;
   }
 
-  std::string name_, destination_, temporary_;
-  mode_t mode_;
-  int fd_ = -1;
-  bool committed_ = false;
+  std::string name_;
+  ramilux::TReplacingFile file_;
 };
 
 }  // namespace
@@ -272,7 +249,6 @@ std::unique_ptr<TOutputTarget> OpenStandardOutput() {
 }
 
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
-  mode_t mode = DefaultFileMode();
   struct stat status;
   if (stat(path.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) {
@@ -288,7 +264,6 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
       }
       return std::make_unique<TDescriptorTarget>(fd, path);
     }
-    mode = status.st_mode & 07777;
     // A file the user may not write is not replaced behind its back: a shell's
     // redirection would be refused too.
     if (access(path.c_str(), W_OK) != 0) {
@@ -307,7 +282,7 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path, destination, mode);
+  return std::make_unique<TReplacedFileTarget>(path, destination);
 }
 
 }  // namespace arbo

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "replacing_file.h"
 #include "system.h"
 
 namespace arbo {
@@ -92,54 +93,31 @@ class TStandardOutputTarget final : public TOutputTarget {
 // that a listing of the folder that will hold it does not list it.
 class TReplacedFileTarget final : public TOutputTarget {
  public:
-  TReplacedFileTarget(std::string path, std::string folder)
-      : path_(std::move(path)), folder_(std::move(folder)) {}
-  ~TReplacedFileTarget() override {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    if (!temporary_.empty() && !committed_) DeleteFileA(temporary_.c_str());
-  }
+  explicit TReplacedFileTarget(std::string path) : path_(path), file_(std::move(path)) {}
 
   bool Write(const char* data, size_t size, std::string& error) override {
     if (!Create(error)) return false;
-    if (WriteAll(handle_, data, size)) return true;
+    if (file_.Write(data, size)) return true;
     error = CannotWrite(path_);
     return false;
   }
 
   bool Commit(std::string& error) override {
     if (!Create(error)) return false;
-    const HANDLE handle = handle_;
-    handle_ = INVALID_HANDLE_VALUE;
-    if (!CloseHandle(handle) ||
-        !MoveFileExA(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      error = CannotWrite(path_);
-      return false;
-    }
-    committed_ = true;
-    return true;
+    if (file_.Commit()) return true;
+    error = CannotWrite(path_);
+    return false;
   }
 
  private:
   bool Create(std::string& error) {
-    if (handle_ != INVALID_HANDLE_VALUE) return true;
-    char temporary[MAX_PATH];
-    if (GetTempFileNameA(folder_.c_str(), "arb", 0, temporary) == 0) {
-      error = CannotCreate(path_);
-      return false;
-    }
-    temporary_ = temporary;
-    handle_ = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) {
-      error = CannotCreate(path_);
-      return false;
-    }
-    return true;
+    if (file_.Create()) return true;
+    error = CannotCreate(path_);
+    return false;
   }
 
-  std::string path_, folder_, temporary_;
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-  bool committed_ = false;
+  std::string path_;
+  ramilux::TReplacingFile file_;
 };
 
 }  // namespace
@@ -280,7 +258,7 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path, folder);
+  return std::make_unique<TReplacedFileTarget>(path);
 }
 
 }  // namespace arbo

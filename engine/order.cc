@@ -145,13 +145,13 @@ class TPathIndex {
 };
 
 // The entries grouped by folder: the folder's path (its Directory value) and the
-// entries that lie directly in it. Once the list itself is grouped, `members` is let go
+// entries that lie directly in it. Once the list itself is grouped, `Members` is let go
 // and group g is the entries [start[g], start[g + 1]): one index array a million entries
 // long at a time, not two.
 struct TFolderGroups {
-  std::vector<uint32_t> members;  // entry indices, grouped by folder
-  std::vector<uint32_t> start;    // group g is members[start[g], start[g + 1])
-  TPathIndex byPath;
+  std::vector<uint32_t> Members;  // entry indices, grouped by folder
+  std::vector<uint32_t> Start;    // group g is Members[Start[g], Start[g + 1])
+  TPathIndex ByPath;
 };
 
 // An entry of a folder being sorted: its address, for the comparisons, and its index.
@@ -171,7 +171,7 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
   uint32_t lastGroup = 0;
   auto groupOf = [&](const TFileObject& entry) {
     if (last == nullptr || entry.Directory.data() != last) {
-      lastGroup = groups.byPath.Add(entry.Directory);
+      lastGroup = groups.ByPath.Add(entry.Directory);
       last = entry.Directory.data();
     }
     return lastGroup;
@@ -182,13 +182,13 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
     if (g == counts.size()) counts.push_back(0);
     ++counts[g];
   }
-  groups.start.assign(counts.size() + 1, 0);
-  for (size_t g = 0; g < counts.size(); ++g) groups.start[g + 1] = groups.start[g] + counts[g];
-  counts.assign(groups.start.begin(), groups.start.end() - 1);  // where each group fills next
-  groups.members.resize(entries.size());
+  groups.Start.assign(counts.size() + 1, 0);
+  for (size_t g = 0; g < counts.size(); ++g) groups.Start[g + 1] = groups.Start[g] + counts[g];
+  counts.assign(groups.Start.begin(), groups.Start.end() - 1);  // where each group fills next
+  groups.Members.resize(entries.size());
   last = nullptr;
   for (size_t i = 0; i < entries.size(); ++i) {
-    groups.members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
+    groups.Members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
   }
   return groups;
 }
@@ -199,8 +199,8 @@ TFolderGroups GroupByFolder(const TEntryList& entries) {
 std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
                                char separator) {
   constexpr uint32_t kNone = TPathIndex::kNone;
-  const size_t groupCount = groups.start.size() - 1;
-  const uint32_t root = groups.byPath.Find(std::string_view());
+  const size_t groupCount = groups.Start.size() - 1;
+  const uint32_t root = groups.ByPath.Find(std::string_view());
   if (root == kNone) return {};
   std::vector<bool> reached(groupCount, false);
   std::vector<uint32_t> order;
@@ -210,7 +210,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
   std::string path;
   auto enter = [&](uint32_t g) {
     reached[g] = true;
-    stack.emplace_back(groups.start[g], groups.start[g + 1]);
+    stack.emplace_back(groups.Start[g], groups.Start[g + 1]);
   };
   enter(root);
   while (!stack.empty()) {
@@ -226,7 +226,7 @@ std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& g
     path.assign(entry.Directory);
     path += entry.Name;
     path += separator;
-    const uint32_t g = groups.byPath.Find(path);
+    const uint32_t g = groups.ByPath.Find(path);
     if (g == kNone) continue;
     if (reached[g]) return {};
     enter(g);
@@ -261,7 +261,7 @@ void SortGroup(TEntryList& entries, size_t begin, size_t end, const TOrderContex
 // big one at the end.
 void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderContext& ctx,
                 TSortKind kind, unsigned threads) {
-  const size_t groupCount = groups.start.size() - 1;
+  const size_t groupCount = groups.Start.size() - 1;
   if (threads == 0) {
     threads = entries.size() < kParallelSortEntries
                   ? 1
@@ -269,7 +269,7 @@ void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderCo
   }
   std::vector<uint32_t> bySize(groupCount);
   for (size_t g = 0; g < groupCount; ++g) bySize[g] = static_cast<uint32_t>(g);
-  auto sizeOf = [&](uint32_t g) { return groups.start[g + 1] - groups.start[g]; };
+  auto sizeOf = [&](uint32_t g) { return groups.Start[g + 1] - groups.Start[g]; };
   if (threads > 1) {
     std::sort(bySize.begin(), bySize.end(),
               [&](uint32_t a, uint32_t b) { return sizeOf(a) > sizeOf(b); });
@@ -281,7 +281,7 @@ void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderCo
     for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
       uint32_t g = bySize[k];
       if (sizeOf(g) < 2) continue;
-      SortGroup(entries, groups.start[g], groups.start[g + 1], ctx, kind, members, held);
+      SortGroup(entries, groups.Start[g], groups.Start[g + 1], ctx, kind, members, held);
     }
   };
   std::vector<std::thread> helpers;
@@ -327,8 +327,8 @@ void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind
                    unsigned threads) {
   if (entries.size() < 2) return;
   TFolderGroups groups = GroupByFolder(entries);
-  ApplyOrder(entries, groups.members);
-  std::vector<uint32_t>().swap(groups.members);
+  ApplyOrder(entries, groups.Members);
+  std::vector<uint32_t>().swap(groups.Members);
   SortGroups(entries, groups, ctx, kind, threads);
   std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
   if (order.empty()) {

@@ -7,9 +7,9 @@
 
 namespace ramilux {
 
-DisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi) {
-  DisplayFont result{};
-  LOGFONTA& font = result.font;
+TDisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi) {
+  TDisplayFont result{};
+  LOGFONTA& font = result.Font;
   font.lfHeight = -MulDiv(format.yHeight, dpi, 1440);
   font.lfWeight = (format.dwEffects & CFE_BOLD) ? FW_BOLD : FW_NORMAL;
   font.lfItalic = (format.dwEffects & CFE_ITALIC) ? TRUE : FALSE;
@@ -18,13 +18,13 @@ DisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi) {
   font.lfCharSet = format.bCharSet;
   font.lfPitchAndFamily = format.bPitchAndFamily;
   lstrcpynA(font.lfFaceName, format.szFaceName, LF_FACESIZE);
-  result.color =
+  result.Color =
       (format.dwEffects & CFE_AUTOCOLOR) ? GetSysColor(COLOR_WINDOWTEXT) : format.crTextColor;
   return result;
 }
 
-CHARFORMATA CharFormatFromFont(const DisplayFont& display, int dpi) {
-  const LOGFONTA& font = display.font;
+CHARFORMATA CharFormatFromFont(const TDisplayFont& display, int dpi) {
+  const LOGFONTA& font = display.Font;
   CHARFORMATA format{};
   format.cbSize = sizeof format;
   format.dwMask =
@@ -37,18 +37,18 @@ CHARFORMATA CharFormatFromFont(const DisplayFont& display, int dpi) {
   if (font.lfItalic) format.dwEffects |= CFE_ITALIC;
   if (font.lfUnderline) format.dwEffects |= CFE_UNDERLINE;
   if (font.lfStrikeOut) format.dwEffects |= CFE_STRIKEOUT;
-  format.crTextColor = display.color;
+  format.crTextColor = display.Color;
   format.bCharSet = font.lfCharSet;
   format.bPitchAndFamily = font.lfPitchAndFamily;
   lstrcpynA(format.szFaceName, font.lfFaceName, LF_FACESIZE);
   return format;
 }
 
-DisplayFont ReadDisplayFont(HWND view) {
+TDisplayFont ReadDisplayFont(HWND view) {
   return FontFromCharFormat(rich_edit::CharFormat(view), ScreenDpi());
 }
 
-bool WriteDisplayFont(HWND view, const DisplayFont& font) {
+bool WriteDisplayFont(HWND view, const TDisplayFont& font) {
   return rich_edit::SetCharFormat(view, CharFormatFromFont(font, ScreenDpi()));
 }
 

@@ -9,21 +9,21 @@
 
 namespace ramilux {
 
-struct DisplayFont {
-  LOGFONTA font;
-  COLORREF color;
+struct TDisplayFont {
+  LOGFONTA Font;
+  COLORREF Color;
 };
 
 // The character format's size is in twips (1/1440 inch); a LOGFONT's height is the
 // negated character height in pixels. The view gets whole points, as a point size the
 // dialog lists.
-DisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi);
-CHARFORMATA CharFormatFromFont(const DisplayFont& font, int dpi);
+TDisplayFont FontFromCharFormat(const CHARFORMATA& format, int dpi);
+CHARFORMATA CharFormatFromFont(const TDisplayFont& font, int dpi);
 
-DisplayFont ReadDisplayFont(HWND view);
+TDisplayFont ReadDisplayFont(HWND view);
 
 // Puts face, height, style, character set and colour on the whole view (and as the
 // format of text added later); the text itself does not change.
-bool WriteDisplayFont(HWND view, const DisplayFont& font);
+bool WriteDisplayFont(HWND view, const TDisplayFont& font);
 
 }  // namespace ramilux

@@ -15,29 +15,29 @@ namespace {
 constexpr char kApplyContextProperty[] = "Ramilux.FontApply";
 
 // What the Apply button needs, reached from the dialog's hook through a window property.
-struct ApplyContext {
-  HWND view;
-  COLORREF color;
-  HDC printer;
+struct TApplyContext {
+  HWND View;
+  COLORREF Color;
+  HDC Printer;
 };
 
 // The current printer's information context (the one the print dialog chose, else the
 // default), deleted with this object; or why there is none.
-class PrinterInfoContext {
+class TPrinterInfoContext {
  public:
-  PrinterInfoContext() {
+  TPrinterInfoContext() {
     try {
       dc_ = ThePrinter().CreateInfoContext();
-    } catch (const PrintError& error) {
+    } catch (const TPrintError& error) {
       error_ = error.what();
     }
   }
 
-  HDC get() const { return dc_.get(); }
-  const char* error() const { return error_.c_str(); }
+  HDC Get() const { return dc_.get(); }
+  const char* Error() const { return error_.c_str(); }
 
  private:
-  PrinterDc dc_;
+  TPrinterDc dc_;
   std::string error_;
 };
 
@@ -80,8 +80,8 @@ UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == psh3) {
-        auto* context = static_cast<ApplyContext*>(GetPropA(dialog, kApplyContextProperty));
-        if (context) DlgFontApply(dialog, context->view, context->color, context->printer);
+        auto* context = static_cast<TApplyContext*>(GetPropA(dialog, kApplyContextProperty));
+        if (context) DlgFontApply(dialog, context->View, context->Color, context->Printer);
         return TRUE;
       }
       return FALSE;
@@ -94,8 +94,8 @@ UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::string ApplyDisplayFont(HWND view, const DisplayFont& font, HDC printer) {
-  const char* face = font.font.lfFaceName;
+std::string ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer) {
+  const char* face = font.Font.lfFaceName;
   if (!FaceInstalled(face, printer)) {
     return std::string(
                "Aucune police install\xE9"
@@ -114,26 +114,26 @@ void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer) {
 }
 
 void SbnFontClick(HWND owner, HWND view) {
-  PrinterInfoContext printer;
-  if (!printer.get()) {
-    ShowErrorBox(owner, printer.error());
+  TPrinterInfoContext printer;
+  if (!printer.Get()) {
+    ShowErrorBox(owner, printer.Error());
     return;
   }
-  DisplayFont current = ReadDisplayFont(view);
+  TDisplayFont current = ReadDisplayFont(view);
   // A copy: the dialog writes its changes into this LOGFONT even when cancelled.
-  LOGFONTA choice = current.font;
-  ApplyContext context{view, current.color, printer.get()};
+  LOGFONTA choice = current.Font;
+  TApplyContext context{view, current.Color, printer.Get()};
   CHOOSEFONTA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.hDC = printer.get();
+  dialog.hDC = printer.Get();
   dialog.lpLogFont = &choice;
   dialog.Flags = CF_BOTH | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_FORCEFONTEXIST | CF_APPLY;
-  dialog.rgbColors = current.color;
+  dialog.rgbColors = current.Color;
   dialog.lCustData = reinterpret_cast<LPARAM>(&context);
   dialog.lpfnHook = FontDialogHook;
   if (!ChooseFontA(&dialog)) return;
-  std::string error = ApplyDisplayFont(view, {choice, dialog.rgbColors}, printer.get());
+  std::string error = ApplyDisplayFont(view, {choice, dialog.rgbColors}, printer.Get());
   if (!error.empty()) ShowErrorBox(owner, error);
 }
 

@@ -20,6 +20,6 @@ void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer);
 
 // Puts `font` on the view; returns the error text, empty when it was applied. A face
 // found neither among the screen's nor the printer's fonts is refused.
-std::string ApplyDisplayFont(HWND view, const DisplayFont& font, HDC printer);
+std::string ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer);
 
 }  // namespace ramilux

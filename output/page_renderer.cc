@@ -37,43 +37,43 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-struct SelectedFont {
-  SelectedFont(HDC dc, const LOGFONTA& font)
-      : dc_(dc), font_(CreateFontIndirectA(&font)), old_(SelectObject(dc, font_)) {}
-  ~SelectedFont() {
-    SelectObject(dc_, old_);
-    DeleteObject(font_);
+struct TSelectedFont {
+  TSelectedFont(HDC dc, const LOGFONTA& font)
+      : Dc(dc), Font(CreateFontIndirectA(&font)), Old(SelectObject(dc, Font)) {}
+  ~TSelectedFont() {
+    SelectObject(Dc, Old);
+    DeleteObject(Font);
   }
-  SelectedFont(const SelectedFont&) = delete;
-  SelectedFont& operator=(const SelectedFont&) = delete;
+  TSelectedFont(const TSelectedFont&) = delete;
+  TSelectedFont& operator=(const TSelectedFont&) = delete;
 
-  HDC dc_;
-  HFONT font_;
-  HGDIOBJ old_;
+  HDC Dc;
+  HFONT Font;
+  HGDIOBJ Old;
 };
 
 // A started document, aborted unless it was ended.
-class Document {
+class TDocument {
  public:
-  Document(HDC dc, const std::string& title) : dc_(dc) {
+  TDocument(HDC dc, const std::string& title) : dc_(dc) {
     SetAbortProc(dc, LetMessagesThrough);
     DOCINFOA info{};
     info.cbSize = sizeof info;
     info.lpszDocName = title.c_str();
     if (StartDocA(dc, &info) <= 0) Fail();
   }
-  ~Document() {
+  ~TDocument() {
     if (open_) AbortDoc(dc_);
   }
-  Document(const Document&) = delete;
-  Document& operator=(const Document&) = delete;
+  TDocument(const TDocument&) = delete;
+  TDocument& operator=(const TDocument&) = delete;
 
   void StartNewPage() {
     if (StartPage(dc_) <= 0) Fail();
   }
   void EndThisPage() {
     if (EndPage(dc_) <= 0) Fail();
-    if (!LetMessagesThrough(dc_, 0)) throw PrintCancelled();
+    if (!LetMessagesThrough(dc_, 0)) throw TPrintCancelled();
   }
   void End() {
     open_ = false;
@@ -86,8 +86,8 @@ class Document {
   [[noreturn]] static void Fail() {
     DWORD error = GetLastError();
     MSG quit;
-    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) throw PrintCancelled();
-    throw PrintError(SystemErrorText(error));
+    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) throw TPrintCancelled();
+    throw TPrintError(SystemErrorText(error));
   }
 
   HDC dc_;
@@ -102,7 +102,7 @@ bool IsOutlineByte(char c) {
 // The next row of `text` at `width`: all that fits, cut after the last blank among it
 // that lies at or after `firstBreak`; at least one character. One measure gives both
 // the cut and the advances the row is drawn with.
-PrintedRow NextRow(HDC dc, std::string_view text, int x, int width, size_t firstBreak) {
+TPrintedRow NextRow(HDC dc, std::string_view text, int x, int width, size_t firstBreak) {
   std::vector<INT> extents(text.size());
   int fit = 0;
   SIZE size{};
@@ -135,38 +135,38 @@ HDC InTextMode(HDC dc) {
   return dc;
 }
 
-// The display font on the printer and where its rows go: one row every `pitch` pixels
-// (the font's size, as the page estimate counts them), from `top`.
-class PageSetup {
+// The display font on the printer and where its rows go: one row every `Pitch` pixels
+// (the font's size, as the page estimate counts them), from `Top`.
+class TPageSetup {
  public:
-  PageSetup(HWND control, HDC dc)
+  TPageSetup(HWND control, HDC dc)
       : dc_(dc), logFont_(DisplayFontFor(control, dc)), font_(InTextMode(dc), logFont_) {
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
-    pitch = std::max<int>(1, std::abs(logFont_.lfHeight));
-    width = GetDeviceCaps(dc, HORZRES);
+    Pitch = std::max<int>(1, std::abs(logFont_.lfHeight));
+    Width = GetDeviceCaps(dc, HORZRES);
     int height = GetDeviceCaps(dc, VERTRES);
-    rowsPerSheet = RowsPerSheet(height, pitch);
+    SheetRows = RowsPerSheet(height, Pitch);
     // The rows are closer than the font's cell, whose top is leading: when the last
     // row's cell would pass the page's foot, the rows move up by at most that leading.
-    int overflow = (rowsPerSheet - 1) * pitch + metrics.tmHeight - height;
-    top = -std::clamp(overflow, 0, static_cast<int>(metrics.tmInternalLeading));
+    int overflow = (SheetRows - 1) * Pitch + metrics.tmHeight - height;
+    Top = -std::clamp(overflow, 0, static_cast<int>(metrics.tmInternalLeading));
   }
 
-  void Reselect() const { SelectObject(dc_, font_.font_); }
+  void Reselect() const { SelectObject(dc_, font_.Font); }
 
-  int pitch = 1, width = 0, rowsPerSheet = 1, top = 0;
+  int Pitch = 1, Width = 0, SheetRows = 1, Top = 0;
 
  private:
   HDC dc_;
   LOGFONTA logFont_;
-  SelectedFont font_;
+  TSelectedFont font_;
 };
 
-std::vector<PrintedRow> LayOut(HDC dc, std::string_view text, int width) {
-  std::vector<PrintedRow> rows;
+std::vector<TPrintedRow> LayOut(HDC dc, std::string_view text, int width) {
+  std::vector<TPrintedRow> rows;
   for (std::string_view line : SplitLines(text)) {
-    for (PrintedRow& row : WrapLine(dc, line, width)) rows.push_back(std::move(row));
+    for (TPrintedRow& row : WrapLine(dc, line, width)) rows.push_back(std::move(row));
   }
   return rows;
 }
@@ -183,19 +183,19 @@ int32_t PageCount(int64_t rows, int rowsPerSheet) {
   return static_cast<int32_t>((rows + perSheet - 1) / perSheet);
 }
 
-std::vector<PrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
-  if (line.empty()) return {PrintedRow{line, 0, {}}};
+std::vector<TPrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
+  if (line.empty()) return {TPrintedRow{line, 0, {}}};
   size_t outline = 0;
   while (outline < line.size() && IsOutlineByte(line[outline])) ++outline;
   // Continuations sit under the line's text, unless that leaves them too narrow a column.
   int indent = outline < line.size() ? Extent(dc, line.substr(0, outline)) : 0;
   if (indent > width * 3 / 4) indent = 0;
-  std::vector<PrintedRow> rows;
+  std::vector<TPrintedRow> rows;
   int x = 0;
   size_t firstBreak = outline;
   while (!line.empty()) {
     rows.push_back(NextRow(dc, line, x, width - x, firstBreak));
-    line.remove_prefix(rows.back().text.size());
+    line.remove_prefix(rows.back().Text.size());
     // Blanks at a break would only push the continuation off its column.
     while (!line.empty() && line.front() == ' ') line.remove_prefix(1);
     x = indent;
@@ -206,29 +206,29 @@ std::vector<PrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
 
 int CountSheets(HWND control, HDC printer) {
   std::string text = rich_edit::Text(control);
-  PageSetup setup(control, printer);
-  return PageCount(static_cast<int64_t>(LayOut(printer, text, setup.width).size()),
-                   setup.rowsPerSheet);
+  TPageSetup setup(control, printer);
+  return PageCount(static_cast<int64_t>(LayOut(printer, text, setup.Width).size()),
+                   setup.SheetRows);
 }
 
-void PrintRichEditText(const PrintRequest& request) {
-  HDC dc = request.printer;
-  std::string text = rich_edit::Text(request.control);
-  PageSetup setup(request.control, dc);
-  CHARFORMATA format = rich_edit::CharFormat(request.control);
+void PrintRichEditText(const TPrintRequest& request) {
+  HDC dc = request.Printer;
+  std::string text = rich_edit::Text(request.Control);
+  TPageSetup setup(request.Control, dc);
+  CHARFORMATA format = rich_edit::CharFormat(request.Control);
   if (!(format.dwEffects & CFE_AUTOCOLOR)) SetTextColor(dc, format.crTextColor);
   SetBkMode(dc, TRANSPARENT);
   SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
-  std::vector<PrintedRow> rows = LayOut(dc, text, setup.width);
+  std::vector<TPrintedRow> rows = LayOut(dc, text, setup.Width);
 
-  size_t perSheet = static_cast<size_t>(setup.rowsPerSheet);
+  size_t perSheet = static_cast<size_t>(setup.SheetRows);
   size_t sheets =
-      static_cast<size_t>(PageCount(static_cast<int64_t>(rows.size()), setup.rowsPerSheet));
-  size_t first = request.firstSheet > 0 ? static_cast<size_t>(request.firstSheet) : 1;
+      static_cast<size_t>(PageCount(static_cast<int64_t>(rows.size()), setup.SheetRows));
+  size_t first = request.FirstSheet > 0 ? static_cast<size_t>(request.FirstSheet) : 1;
   size_t last =
-      request.lastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.lastSheet)) : sheets;
-  Document document(dc, request.title);
-  for (int copy = 0; copy < std::max(1, request.copies); ++copy) {
+      request.LastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.LastSheet)) : sheets;
+  TDocument document(dc, request.Title);
+  for (int copy = 0; copy < std::max(1, request.Copies); ++copy) {
     size_t sheet = first;
     do {
       document.StartNewPage();
@@ -236,10 +236,10 @@ void PrintRichEditText(const PrintRequest& request) {
       setup.Reselect();
       size_t begin = (sheet - 1) * perSheet;
       for (size_t i = begin; i < begin + perSheet && i < rows.size() && sheet <= last; ++i) {
-        const PrintedRow& row = rows[i];
-        int y = setup.top + static_cast<int>(i - begin) * setup.pitch;
-        ExtTextOutA(dc, row.x, y, 0, nullptr, row.text.data(), static_cast<UINT>(row.text.size()),
-                    row.advances.empty() ? nullptr : row.advances.data());
+        const TPrintedRow& row = rows[i];
+        int y = setup.Top + static_cast<int>(i - begin) * setup.Pitch;
+        ExtTextOutA(dc, row.X, y, 0, nullptr, row.Text.data(), static_cast<UINT>(row.Text.size()),
+                    row.Advances.empty() ? nullptr : row.Advances.data());
       }
       document.EndThisPage();
       ++sheet;

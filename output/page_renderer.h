@@ -14,21 +14,21 @@
 
 namespace ramilux {
 
-struct PrintRequest {
-  HWND control;       // the rich edit whose text is printed
-  HDC printer;        // a printer device context, with one copy set in the driver
-  int copies = 1;     // the sheets are sent this many times in the one job
-  std::string title;  // the job's document name
+struct TPrintRequest {
+  HWND Control;       // the rich edit whose text is printed
+  HDC Printer;        // a printer device context, with one copy set in the driver
+  int Copies = 1;     // the sheets are sent this many times in the one job
+  std::string Title;  // the job's document name
   // The sheets printed, numbered from 1 as in a print of the whole text; 0 and 0 for
   // all of them.
-  int firstSheet = 0, lastSheet = 0;
+  int FirstSheet = 0, LastSheet = 0;
 };
 
 // One job: the text from the top-left corner of the printable area, lines wider than
 // the page wrapped, a new sheet when the next row would not fit. An empty text (or a
 // range past the last sheet) prints one blank page. Lets pending messages through
-// after every page. Throws PrintError when the job can't be started or a page fails.
-void PrintRichEditText(const PrintRequest& request);
+// after every page. Throws TPrintError when the job can't be started or a page fails.
+void PrintRichEditText(const TPrintRequest& request);
 
 // Rows a sheet holds at `pitch` device pixels a row: at least 1, even for a font taller
 // than the page.
@@ -42,16 +42,16 @@ int CountSheets(HWND control, HDC printer);
 
 // One printed row: a piece of a text line, where it starts across the page, and the
 // advance of each of its characters as measured, which is what it is drawn with.
-struct PrintedRow {
-  std::string_view text;
-  int x = 0;
-  std::vector<INT> advances;
+struct TPrintedRow {
+  std::string_view Text;
+  int X = 0;
+  std::vector<INT> Advances;
 };
 
 // The rows a line takes at `width` device pixels in the font selected into `dc`. A row
 // ends after the last blank that fits, or at the width when the row has none; the
 // continuation rows start under the first character after the line's connectors and
 // blanks. Every row holds at least one character, so nothing is lost.
-std::vector<PrintedRow> WrapLine(HDC dc, std::string_view line, int width);
+std::vector<TPrintedRow> WrapLine(HDC dc, std::string_view line, int width);
 
 }  // namespace ramilux

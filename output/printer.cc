@@ -45,7 +45,7 @@ int ScreenFontHeight(HWND view, int screenDpi) {
 
 LOGFONTA DisplayFontFor(HWND view, HDC device) {
   int screenDpi = ScreenDpi();
-  LOGFONTA font = FontFromCharFormat(rich_edit::CharFormat(view), screenDpi).font;
+  LOGFONTA font = FontFromCharFormat(rich_edit::CharFormat(view), screenDpi).Font;
   // The height in whole points first, so that the page shows the size the view shows.
   font.lfHeight = DeviceFontHeight(ScreenFontHeight(view, screenDpi), screenDpi,
                                    GetDeviceCaps(device, LOGPIXELSY));
@@ -73,47 +73,47 @@ std::string DefaultPrinterName() {
   return name;
 }
 
-std::string Printer::CurrentName() const {
+std::string TPrinter::CurrentName() const {
   if (PrinterExists(device_)) return device_;
   std::string name = DefaultPrinterName();
-  if (name.empty()) throw PrintError(kNoDefaultPrinter);
+  if (name.empty()) throw TPrintError(kNoDefaultPrinter);
   return name;
 }
 
-PrinterDc Printer::CreateDc(bool singleCopy) const {
+TPrinterDc TPrinter::CreateDc(bool singleCopy) const {
   std::string name = CurrentName();
   std::vector<BYTE> settings;
   if (name == device_) settings = devMode_;
   auto* mode = settings.empty() ? nullptr : reinterpret_cast<DEVMODEA*>(settings.data());
   if (mode && singleCopy && (mode->dmFields & DM_COPIES)) mode->dmCopies = 1;
   HDC dc = CreateDCA("WINSPOOL", name.c_str(), nullptr, mode);
-  if (!dc) throw PrintError(kInvalidPrinter);
-  return PrinterDc(dc);
+  if (!dc) throw TPrintError(kInvalidPrinter);
+  return TPrinterDc(dc);
 }
 
-PrinterDc Printer::CreateInfoContext() const {
+TPrinterDc TPrinter::CreateInfoContext() const {
   std::string name = CurrentName();
   const auto* mode = name == device_ && !devMode_.empty()
                          ? reinterpret_cast<const DEVMODEA*>(devMode_.data())
                          : nullptr;
   HDC dc = CreateICA("WINSPOOL", name.c_str(), nullptr, mode);
-  if (!dc) throw PrintError(kInvalidPrinter);
-  return PrinterDc(dc);
+  if (!dc) throw TPrintError(kInvalidPrinter);
+  return TPrinterDc(dc);
 }
 
 namespace {
 
-GlobalMemory CopyToGlobal(const void* data, size_t size) {
+TGlobalMemory CopyToGlobal(const void* data, size_t size) {
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return nullptr;
   std::memcpy(GlobalLock(memory), data, size);
   GlobalUnlock(memory);
-  return GlobalMemory(memory);
+  return TGlobalMemory(memory);
 }
 
 }  // namespace
 
-GlobalMemory Printer::DevNames() const {
+TGlobalMemory TPrinter::DevNames() const {
   if (device_.empty()) return nullptr;
   // DEVNAMES: three offsets (in characters) to the driver, device and port strings.
   std::vector<char> block(sizeof(DEVNAMES));
@@ -132,12 +132,12 @@ GlobalMemory Printer::DevNames() const {
   return CopyToGlobal(block.data(), block.size());
 }
 
-GlobalMemory Printer::DevMode() const {
+TGlobalMemory TPrinter::DevMode() const {
   if (devMode_.empty()) return nullptr;
   return CopyToGlobal(devMode_.data(), devMode_.size());
 }
 
-void Printer::Choose(HGLOBAL devNames, HGLOBAL devMode) {
+void TPrinter::Choose(HGLOBAL devNames, HGLOBAL devMode) {
   if (devNames) {
     auto* names = static_cast<const DEVNAMES*>(GlobalLock(devNames));
     auto* text = reinterpret_cast<const char*>(names);
@@ -155,19 +155,19 @@ void Printer::Choose(HGLOBAL devNames, HGLOBAL devMode) {
   }
 }
 
-int Printer::Copies() const {
+int TPrinter::Copies() const {
   if (devMode_.empty()) return 1;
   auto* mode = reinterpret_cast<const DEVMODEA*>(devMode_.data());
   return (mode->dmFields & DM_COPIES) && mode->dmCopies > 1 ? mode->dmCopies : 1;
 }
 
-Printer::Job::Job(Printer& printer) : printer_(printer) {
-  if (printer.printing_) throw PrintError(kPrinting);
+TPrinter::TJob::TJob(TPrinter& printer) : printer_(printer) {
+  if (printer.printing_) throw TPrintError(kPrinting);
   printer.printing_ = true;
 }
 
-Printer& ThePrinter() {
-  static Printer printer;
+TPrinter& ThePrinter() {
+  static TPrinter printer;
   return printer;
 }
 

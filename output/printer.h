@@ -13,15 +13,15 @@
 namespace ramilux {
 
 // A failure of the printer layer, with the French text shown in the error box.
-class PrintError : public std::runtime_error {
+class TPrintError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
 // The program is quitting while a job spools: the job is dropped without a word.
-class PrintCancelled : public PrintError {
+class TPrintCancelled : public TPrintError {
  public:
-  PrintCancelled() : PrintError("cancelled") {}
+  TPrintCancelled() : TPrintError("cancelled") {}
 };
 
 // Texts in the ANSI code page (1252), as the message box shows them.
@@ -37,15 +37,15 @@ inline constexpr char kPrinting[] = "Impression en cours";
 // The error text of a failed system call, as the platform words it.
 std::string SystemErrorText(DWORD code);
 
-struct DcDeleter {
+struct TDcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
 };
-using PrinterDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+using TPrinterDc = std::unique_ptr<std::remove_pointer_t<HDC>, TDcDeleter>;
 
-struct GlobalFreer {
+struct TGlobalFreer {
   void operator()(HGLOBAL memory) const { GlobalFree(memory); }
 };
-using GlobalMemory = std::unique_ptr<void, GlobalFreer>;
+using TGlobalMemory = std::unique_ptr<void, TGlobalFreer>;
 
 // Rounds to the nearest integer, ties to the even neighbour (the processor's mode).
 int RoundHalfEven(double value);
@@ -66,20 +66,20 @@ LOGFONTA DisplayFontFor(HWND view, HDC device);
 // that was removed since.
 std::string DefaultPrinterName();
 
-class Printer {
+class TPrinter {
  public:
   // The current printer's device context, with one copy asked of the driver when
   // `singleCopy` (the renderer repeats the pages itself). Throws kNoDefaultPrinter when
   // there is no printer, kInvalidPrinter when its device context can't be made.
-  PrinterDc CreateDc(bool singleCopy = false) const;
+  TPrinterDc CreateDc(bool singleCopy = false) const;
 
   // An information context on the current printer with its settings (for listing its
   // fonts); throws like CreateDc.
-  PrinterDc CreateInfoContext() const;
+  TPrinterDc CreateInfoContext() const;
 
   // Copies of the current printer's settings for the print dialog (null: the default).
-  GlobalMemory DevNames() const;
-  GlobalMemory DevMode() const;
+  TGlobalMemory DevNames() const;
+  TGlobalMemory DevMode() const;
 
   // Makes the dialog's printer and settings (copies included) the current printer.
   void Choose(HGLOBAL devNames, HGLOBAL devMode);
@@ -87,18 +87,18 @@ class Printer {
   // Copies asked in the current settings (at least 1).
   int Copies() const;
 
-  bool printing() const { return printing_; }
+  bool Printing() const { return printing_; }
 
   // Held for the length of one print: a second one fails with kPrinting.
-  class Job {
+  class TJob {
    public:
-    explicit Job(Printer& printer);
-    ~Job() { printer_.printing_ = false; }
-    Job(const Job&) = delete;
-    Job& operator=(const Job&) = delete;
+    explicit TJob(TPrinter& printer);
+    ~TJob() { printer_.printing_ = false; }
+    TJob(const TJob&) = delete;
+    TJob& operator=(const TJob&) = delete;
 
    private:
-    Printer& printer_;
+    TPrinter& printer_;
   };
 
  private:
@@ -111,6 +111,6 @@ class Printer {
 };
 
 // The one printer object of the program, like the platform's.
-Printer& ThePrinter();
+TPrinter& ThePrinter();
 
 }  // namespace ramilux

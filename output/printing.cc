@@ -17,10 +17,10 @@
 
 namespace ramilux {
 
-int LinesPerPage(const PrintGeometry& geometry) {
+int LinesPerPage(const TPrintGeometry& geometry) {
   return RowsPerSheet(
-      geometry.pageHeight,
-      std::abs(DeviceFontHeight(geometry.fontHeight, geometry.screenDpi, geometry.printerDpi)));
+      geometry.PageHeight,
+      std::abs(DeviceFontHeight(geometry.FontHeight, geometry.ScreenDpi, geometry.PrinterDpi)));
 }
 
 namespace {
@@ -30,9 +30,9 @@ namespace {
 // nothing to the printer.
 template <typename Measure>
 auto MeasureOnPrinter(Measure measure) {
-  Printer& printer = ThePrinter();
-  Printer::Job job(printer);
-  PrinterDc dc = printer.CreateDc();
+  TPrinter& printer = ThePrinter();
+  TPrinter::TJob job(printer);
+  TPrinterDc dc = printer.CreateDc();
   DOCINFOA info{};
   info.cbSize = sizeof info;
   info.lpszDocName = "";
@@ -65,89 +65,89 @@ namespace {
 
 // What the print dialog offers. Without a page range its page numbers are not shown,
 // so they need not outlive one press.
-struct PrintDialogState {
-  bool selection = false;  // offer the selection and open with it chosen
-  bool pageNums = false;   // offer a page range
-  int fromPage = 0, toPage = 0, minPage = 0, maxPage = 0;
+struct TPrintDialogState {
+  bool Selection = false;  // offer the selection and open with it chosen
+  bool PageNums = false;   // offer a page range
+  int FromPage = 0, ToPage = 0, MinPage = 0, MaxPage = 0;
 };
 
-enum class PrintRange { kAllPages, kSelection, kPageNums };
+enum class TPrintRange { AllPages, Selection, PageNums };
 
-struct PrintChoice {
-  PrintRange range;
-  int fromPage, toPage;
-  int copies;
+struct TPrintChoice {
+  TPrintRange Range;
+  int FromPage, ToPage;
+  int Copies;
 };
 
 // Shows the dialog on the current printer; false on Cancel. The printer and settings
 // chosen in it become the current printer.
-bool ShowPrintDialog(HWND owner, const PrintDialogState& state, PrintChoice& choice) {
-  Printer& printer = ThePrinter();
-  GlobalMemory devMode = printer.DevMode(), devNames = printer.DevNames();
+bool ShowPrintDialog(HWND owner, const TPrintDialogState& state, TPrintChoice& choice) {
+  TPrinter& printer = ThePrinter();
+  TGlobalMemory devMode = printer.DevMode(), devNames = printer.DevNames();
   PRINTDLGA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
   dialog.hDevMode = devMode.get();
   dialog.hDevNames = devNames.get();
-  dialog.Flags = PrintDialogFlags(state.selection, state.pageNums);
-  dialog.nFromPage = static_cast<WORD>(state.fromPage);
-  dialog.nToPage = static_cast<WORD>(state.toPage);
-  dialog.nMinPage = static_cast<WORD>(state.minPage);
-  dialog.nMaxPage = static_cast<WORD>(state.maxPage);
+  dialog.Flags = PrintDialogFlags(state.Selection, state.PageNums);
+  dialog.nFromPage = static_cast<WORD>(state.FromPage);
+  dialog.nToPage = static_cast<WORD>(state.ToPage);
+  dialog.nMinPage = static_cast<WORD>(state.MinPage);
+  dialog.nMaxPage = static_cast<WORD>(state.MaxPage);
   dialog.nCopies = 1;
   BOOL ok = PrintDlgA(&dialog);
   // The dialog may have replaced the handles it was given: own what it returns.
   devMode.release();
   devNames.release();
-  GlobalMemory returnedMode(dialog.hDevMode), returnedNames(dialog.hDevNames);
+  TGlobalMemory returnedMode(dialog.hDevMode), returnedNames(dialog.hDevNames);
   if (!ok) return false;
   printer.Choose(dialog.hDevNames, dialog.hDevMode);
-  choice.range = (dialog.Flags & PD_SELECTION)  ? PrintRange::kSelection
-                 : (dialog.Flags & PD_PAGENUMS) ? PrintRange::kPageNums
-                                                : PrintRange::kAllPages;
-  choice.fromPage = dialog.nFromPage;
-  choice.toPage = dialog.nToPage;
-  choice.copies = std::max<int>(dialog.nCopies, printer.Copies());
+  choice.Range = (dialog.Flags & PD_SELECTION)  ? TPrintRange::Selection
+                 : (dialog.Flags & PD_PAGENUMS) ? TPrintRange::PageNums
+                                                : TPrintRange::AllPages;
+  choice.FromPage = dialog.nFromPage;
+  choice.ToPage = dialog.nToPage;
+  choice.Copies = std::max<int>(dialog.nCopies, printer.Copies());
   return true;
 }
 
-struct WindowDestroyer {
+struct TWindowDestroyer {
   // The copy dies with its owner when the window was closed during the print.
   void operator()(HWND window) const {
     if (IsWindow(window)) DestroyWindow(window);
   }
 };
-using TemporaryControl = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+using TEmporaryControl = std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer>;
 
 // An invisible rich edit beside the view, with its font, its (unwrapped) layout and its
 // text capacity, holding only `text`.
-TemporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
+TEmporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
   DWORD style = (static_cast<DWORD>(GetWindowLongPtrA(view, GWL_STYLE)) & ~WS_VISIBLE) | WS_CHILD;
   HWND copy = CreateWindowExA(0, "RICHEDIT", "", style, 0, 0, 100, 100, owner, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  if (!copy) throw PrintError(SystemErrorText(GetLastError()));
-  TemporaryControl control(copy);
+  if (!copy) throw TPrintError(SystemErrorText(GetLastError()));
+  TEmporaryControl control(copy);
   rich_edit::SetTextLimit(copy, rich_edit::TextLimit(view));
   rich_edit::SetCharFormat(copy, rich_edit::CharFormat(view));
   rich_edit::ReplaceSelection(copy, text);
   if (rich_edit::TextLength(copy) < static_cast<int64_t>(text.size())) {
-    throw PrintError("Erreur d'insertion de ligne RichEdit");
+    throw TPrintError(kInsertError);
   }
   return control;
 }
 
-class WaitCursor {
+class TWaitCursor {
  public:
-  explicit WaitCursor(const std::function<void(bool)>& hold) : hold_(hold) {
+  explicit TWaitCursor(const std::function<void(bool)>& hold) : hold_(hold) {
     SetCursor(LoadCursor(nullptr, IDC_WAIT));
     if (hold_) hold_(true);
   }
-  ~WaitCursor() {
+  ~TWaitCursor() {
     if (hold_) hold_(false);
     SetCursor(LoadCursor(nullptr, IDC_ARROW));
   }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
 
  private:
   const std::function<void(bool)>& hold_;
@@ -155,27 +155,27 @@ class WaitCursor {
 
 // Sheets `first` to `last` of the whole control's print; 0 and 0 for all of them.
 void PrintControl(HWND control, int copies, int first = 0, int last = 0) {
-  Printer& printer = ThePrinter();
-  Printer::Job job(printer);
-  PrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
+  TPrinter& printer = ThePrinter();
+  TPrinter::TJob job(printer);
+  TPrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
   PrintRichEditText({control, dc.get(), copies, "", first, last});
 }
 
-void PrintChosen(HWND owner, HWND view, const PrintChoice& choice,
+void PrintChosen(HWND owner, HWND view, const TPrintChoice& choice,
                  const std::function<void(bool)>& holdWaitCursor) {
-  WaitCursor wait(holdWaitCursor);
-  switch (choice.range) {
-    case PrintRange::kAllPages:
-      PrintControl(view, choice.copies);
+  TWaitCursor wait(holdWaitCursor);
+  switch (choice.Range) {
+    case TPrintRange::AllPages:
+      PrintControl(view, choice.Copies);
       break;
-    case PrintRange::kSelection: {
-      TemporaryControl copy = MakePrintCopy(owner, view, rich_edit::SelectedText(view) + "\r\n");
-      PrintControl(copy.get(), choice.copies);
+    case TPrintRange::Selection: {
+      TEmporaryControl copy = MakePrintCopy(owner, view, rich_edit::SelectedText(view) + "\r\n");
+      PrintControl(copy.get(), choice.Copies);
       break;
     }
-    case PrintRange::kPageNums:
+    case TPrintRange::PageNums:
       // The pages are the sheets of a print of the whole view.
-      PrintControl(view, choice.copies, choice.fromPage, choice.toPage);
+      PrintControl(view, choice.Copies, choice.FromPage, choice.ToPage);
       break;
   }
 }
@@ -184,22 +184,22 @@ void PrintChosen(HWND owner, HWND view, const PrintChoice& choice,
 
 void SbnPrintClick(HWND owner, HWND view, const std::function<void(bool wait)>& holdWaitCursor) {
   try {
-    PrintDialogState state;
+    TPrintDialogState state;
     CHARRANGE selection = rich_edit::Selection(view);
-    state.selection = selection.cpMax > selection.cpMin;
+    state.Selection = selection.cpMax > selection.cpMin;
     int32_t pages = GetPageCount(view);
     if (pages > 1) {
-      state.pageNums = true;
-      state.fromPage = state.minPage = 1;
+      state.PageNums = true;
+      state.FromPage = state.MinPage = 1;
       // The dialog holds page numbers in 16 bits.
-      state.toPage = state.maxPage = std::min<int32_t>(pages, 0xFFFF);
+      state.ToPage = state.MaxPage = std::min<int32_t>(pages, 0xFFFF);
     }
-    PrintChoice choice{};
+    TPrintChoice choice{};
     if (!ShowPrintDialog(owner, state, choice)) return;
     PrintChosen(owner, view, choice, holdWaitCursor);
-  } catch (const PrintCancelled&) {
+  } catch (const TPrintCancelled&) {
     // The window is going away; the quit message is back in the queue for its loop.
-  } catch (const PrintError& error) {
+  } catch (const TPrintError& error) {
     ShowErrorBox(owner, error.what());
   }
 }

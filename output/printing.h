@@ -20,23 +20,23 @@ void SbnPrintClick(HWND owner, HWND view,
 // What the page estimate needs to know: the display font's height in screen pixels
 // (negative: a character height), the screen's and the printer's vertical pixels per
 // inch, and the printable page height in printer pixels.
-struct PrintGeometry {
-  int fontHeight;
-  int screenDpi;
-  int printerDpi;
-  int pageHeight;
+struct TPrintGeometry {
+  int FontHeight;
+  int ScreenDpi;
+  int PrinterDpi;
+  int PageHeight;
 };
 
 // Printed lines a page holds at one font height per line (the rows of a sheet without
 // wrapped lines); at least 1, even for a font taller than the page.
-int LinesPerPage(const PrintGeometry& geometry);
+int LinesPerPage(const TPrintGeometry& geometry);
 
 // The print dialog's flags: the selection offered (and chosen) or not, the page range
 // offered or not; never the print-to-file box nor a warning about the default printer.
 DWORD PrintDialogFlags(bool selection, bool pageNums);
 
 // Measured on the current printer, in a job started and aborted for it. Throws
-// PrintError (no printer, a printer without a device context, a print going on).
+// TPrintError (no printer, a printer without a device context, a print going on).
 int GetLinesPerPage(HWND view);
 // The sheets a print of the whole view fills: the pages the print dialog numbers.
 int32_t GetPageCount(HWND view);

@@ -7,9 +7,9 @@
 
 namespace ramilux {
 
-const SaveCommand kSaveRtf{"Fichiers RTF (*.rtf)|*.rtf|Tous fichiers (*.*)|*.*", "Ramilux.rtf",
+const TSaveCommand kSaveRtf{"Fichiers RTF (*.rtf)|*.rtf|Tous fichiers (*.*)|*.*", "Ramilux.rtf",
                            false};
-const SaveCommand kSaveText{"Fichiers TXT (*.txt)|*.txt|Tous fichiers (*.*)|*.*", "Ramilux.txt",
+const TSaveCommand kSaveText{"Fichiers TXT (*.txt)|*.txt|Tous fichiers (*.*)|*.*", "Ramilux.txt",
                             true};
 
 std::string DialogFilter(const std::string& barSeparated) {
@@ -21,10 +21,10 @@ std::string DialogFilter(const std::string& barSeparated) {
   return filter;
 }
 
-std::optional<std::string> AskSaveFileName(const SaveCommand& command, HWND owner) {
-  std::string filter = DialogFilter(command.filter);
+std::optional<std::string> AskSaveFileName(const TSaveCommand& command, HWND owner) {
+  std::string filter = DialogFilter(command.Filter);
   char name[MAX_PATH] = {};
-  lstrcpynA(name, command.proposedName, MAX_PATH);
+  lstrcpynA(name, command.ProposedName, MAX_PATH);
   OPENFILENAMEA dialog{};
   dialog.lStructSize = sizeof dialog;
   // Owned, so modal: no run can replace the view while the dialog is open.
@@ -40,7 +40,7 @@ std::optional<std::string> AskSaveFileName(const SaveCommand& command, HWND owne
   return std::string(name);
 }
 
-void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* faults) {
+void RunSaveCommand(HWND view, const TSaveCommand& command, const TSaveFaults* faults) {
   HWND owner = GetAncestor(view, GA_ROOT);
   int viewId = GetDlgCtrlID(view);
   std::optional<std::string> fileName = AskSaveFileName(command, owner);
@@ -48,13 +48,13 @@ void RunSaveCommand(HWND view, const SaveCommand& command, const SaveFaults* fau
   // The view of the moment: a run clears a long listing by putting a fresh view, with the
   // same id, in place of the old one.
   if (HWND current = GetDlgItem(owner, viewId)) view = current;
-  SaveResult result;
+  TSaveResult result;
   {
-    std::optional<PlainTextOn> plainText;
-    if (command.plainText) plainText.emplace(view);
+    std::optional<TPlainTextOn> plainText;
+    if (command.PlainText) plainText.emplace(view);
     result = SaveViewToFile(view, *fileName, faults);
   }
-  if (result != SaveResult::kSaved) {
+  if (result != TSaveResult::Saved) {
     ShowErrorBox(owner, SaveErrorText(result, *fileName));
   }
 }

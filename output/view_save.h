@@ -17,34 +17,34 @@ namespace ramilux {
 bool PlainText(HWND view);
 
 // Switches PlainText on for its lifetime and off again on every way out.
-class PlainTextOn {
+class TPlainTextOn {
  public:
-  explicit PlainTextOn(HWND view);
-  ~PlainTextOn();
-  PlainTextOn(const PlainTextOn&) = delete;
-  PlainTextOn& operator=(const PlainTextOn&) = delete;
+  explicit TPlainTextOn(HWND view);
+  ~TPlainTextOn();
+  TPlainTextOn(const TPlainTextOn&) = delete;
+  TPlainTextOn& operator=(const TPlainTextOn&) = delete;
 
  private:
   HWND view_;
 };
 
-enum class SaveResult { kSaved, kCannotCreate, kStreamFailed };
+enum class TSaveResult { Saved, CannotCreate, StreamFailed };
 
 // How tests break a save at its two risky points.
-struct SaveFaults {
+struct TSaveFaults {
   // The stream fails once this many bytes went out.
-  uint64_t streamFailsAfter = std::numeric_limits<uint64_t>::max();
+  uint64_t StreamFailsAfter = std::numeric_limits<uint64_t>::max();
   // Runs between the complete stream and the replacement of the target.
-  std::function<void()> beforeReplace;
+  std::function<void()> BeforeReplace;
 };
 
 // Streams the whole view into `fileName`, replacing any file of that name. The content
 // goes to a temporary file in the same folder and replaces the target only once complete:
 // after any failure an existing file is as it was and no temporary file is left.
-SaveResult SaveViewToFile(HWND view, const std::string& fileName,
-                          const SaveFaults* faults = nullptr);
+TSaveResult SaveViewToFile(HWND view, const std::string& fileName,
+                          const TSaveFaults* faults = nullptr);
 
 // The error text shown for a failed save.
-std::string SaveErrorText(SaveResult result, const std::string& fileName);
+std::string SaveErrorText(TSaveResult result, const std::string& fileName);
 
 }  // namespace ramilux

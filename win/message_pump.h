@@ -12,29 +12,29 @@ namespace ramilux {
 
 // A window's look at a message taken from the queue: true when it handled the message,
 // which is then not dispatched.
-using MessageFilter = std::function<bool(MSG&)>;
+using TMessageFilter = std::function<bool(MSG&)>;
 
 // Makes `filter` the thread's while it lives; the one it replaced comes back after.
-class MessageFilterScope {
+class TMessageFilterScope {
  public:
-  explicit MessageFilterScope(MessageFilter filter)
+  explicit TMessageFilterScope(TMessageFilter filter)
       : previous_(std::exchange(Current(), std::move(filter))) {}
-  ~MessageFilterScope() { Current() = std::move(previous_); }
-  MessageFilterScope(const MessageFilterScope&) = delete;
-  MessageFilterScope& operator=(const MessageFilterScope&) = delete;
+  ~TMessageFilterScope() { Current() = std::move(previous_); }
+  TMessageFilterScope(const TMessageFilterScope&) = delete;
+  TMessageFilterScope& operator=(const TMessageFilterScope&) = delete;
 
-  static MessageFilter& Current() {
-    thread_local MessageFilter filter;
+  static TMessageFilter& Current() {
+    thread_local TMessageFilter filter;
     return filter;
   }
 
  private:
-  MessageFilter previous_;
+  TMessageFilter previous_;
 };
 
 // Handles one message as the thread's filter, then the system, would.
 inline void HandleMessage(MSG& message) {
-  MessageFilter& filter = MessageFilterScope::Current();
+  TMessageFilter& filter = TMessageFilterScope::Current();
   if (filter && filter(message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);

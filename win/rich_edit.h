@@ -8,6 +8,13 @@
 #include <cstdint>
 #include <string>
 
+namespace ramilux {
+
+// The error of a line the view did not take whole (its text limit reached).
+inline constexpr char kInsertError[] = "Erreur d'insertion de ligne RichEdit";
+
+}  // namespace ramilux
+
 namespace ramilux::rich_edit {
 
 inline int64_t TextLength(HWND view) {

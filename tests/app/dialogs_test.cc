@@ -122,7 +122,7 @@ TEST(About, F1DuringAPrintOpensItAndThePrintGoesOn) {
                           PressButton(box, IDOK);
                         }});
   UINT_PTR timer = SetTimer(nullptr, 0, 5, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (answered && !posted && ThePrinter().printing()) {
+    if (answered && !posted && ThePrinter().Printing()) {
       posted = true;
       PostMessageA(checkBox, WM_KEYDOWN, VK_F1, 0);
     }

@@ -41,7 +41,7 @@ TEST(PageCount, RoundsUpWithNoBlankPageAfterAFullOne) {
 
 struct LinesPerPageRow {
   const char* name;
-  PrintGeometry geometry;
+  TPrintGeometry geometry;
   int lines;
 };
 

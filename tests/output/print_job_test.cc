@@ -186,7 +186,7 @@ TEST_F(Print, LongSelectionIsCopiedWholeIntoACopyAsLargeAsTheView) {
   // hold a program's insertion to the capacity, so the output alone would not tell).
   int64_t copyLimit = -1;
   window.onPrinting = [&] {
-    if (copyLimit >= 0 || !ThePrinter().printing()) return;
+    if (copyLimit >= 0 || !ThePrinter().Printing()) return;
     for (HWND child = GetWindow(window.owner(), GW_CHILD); child;
          child = GetWindow(child, GW_HWNDNEXT)) {
       if (child != window.view()) copyLimit = rich_edit::TextLimit(child);
@@ -207,7 +207,7 @@ TEST_F(Print, SecondPressDuringAPrintIsRefusedAndTheWindowGoesOn) {
   HCURSOR cursorWhilePrinting = nullptr;
   std::vector<bool> heldWhilePrinting;
   window.onPrinting = [&] {
-    if (pressed || !ThePrinter().printing()) return;
+    if (pressed || !ThePrinter().Printing()) return;
     pressed = true;
     cursorWhilePrinting = GetCursor();
     heldWhilePrinting = waitCursorHeld;
@@ -232,7 +232,7 @@ TEST_F(Print, QuittingDuringAPrintDropsTheJobQuietly) {
   std::atomic<bool> answered = false;
   bool quit = false;
   window.onPrinting = [&] {
-    if (quit || !answered || !ThePrinter().printing()) return;
+    if (quit || !answered || !ThePrinter().Printing()) return;
     quit = true;
     PostQuitMessage(7);
   };

@@ -43,10 +43,10 @@ std::vector<std::string> ComboItems(HWND combo) {
 using Handler = std::function<void(HWND view)>;
 
 // A save command whose stream breaks after `bytes` bytes.
-Handler BreakingAfter(const SaveCommand& command, uint64_t bytes) {
+Handler BreakingAfter(const TSaveCommand& command, uint64_t bytes) {
   return [&command, bytes](HWND view) {
-    SaveFaults faults;
-    faults.streamFailsAfter = bytes;
+    TSaveFaults faults;
+    faults.StreamFailsAfter = bytes;
     RunSaveCommand(view, command, &faults);
   };
 }
@@ -282,8 +282,8 @@ TEST(SaveErrors, MissingFolderIsReportedThenAnRtfSaveWorks) {
 // as another program may do at any time.
 Handler LockingBeforeReplace(const std::string& target, HANDLE* holder) {
   return [target, holder](HWND view) {
-    SaveFaults faults;
-    faults.beforeReplace = [&] {
+    TSaveFaults faults;
+    faults.BeforeReplace = [&] {
       *holder = CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     };
     RunSaveCommand(view, kSaveText, &faults);

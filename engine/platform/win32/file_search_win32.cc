@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "file_handle.h"
 #include "platform.h"
 #include "wide_text.h"
 
@@ -37,22 +38,6 @@ class TFindHandle {
 
  private:
   HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
-// Owns a file or folder handle opened by CreateFileW.
-class TFileHandle {
- public:
-  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  ~TFileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
 };
 
 // Packs a last-write time as a local DOS date (high word) and time (low word), or 0 when
