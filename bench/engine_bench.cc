@@ -17,8 +17,8 @@
 namespace ramilux {
 namespace {
 
-using testing::TFakeFileSystem;
-using testing::TRecordingWindow;
+using test::TFakeFileSystem;
+using test::TRecordingWindow;
 
 std::string RandomName(std::mt19937& random, bool withExtension) {
   static const char* kExtensions[] = {".txt", ".htm", ".html", ".jpg", ".c", ".h", ".doc"};
@@ -113,7 +113,7 @@ BENCHMARK(BM_Sort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 // The same sort in byte order: what the engine itself costs, the collation aside.
 void BM_SortByteOrder(benchmark::State& state) {
   TBenchTree& tree = Tree();
-  testing::TFakeTextServices bytes;
+  test::TFakeTextServices bytes;
   TEntryList& entries = tree.listing->EntriesForTest();
   for (auto _ : state) {
     state.PauseTiming();

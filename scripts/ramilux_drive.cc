@@ -18,8 +18,8 @@
 
 namespace {
 
-using ramilux::testing::TRemoteBuffer;
-using ramilux::testing::WaitForProcessWindow;
+using ramilux::test::TRemoteBuffer;
+using ramilux::test::WaitForProcessWindow;
 
 struct TTarget {
   HWND Form = nullptr;

@@ -10,7 +10,7 @@
 #include "platform.h"
 #include "rich_edit.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 TFormHarness::TFormHarness(TStartOptions options, TFileSystem* files)
     : text_(NewPlatformTextServices()) {
@@ -249,4 +249,4 @@ LRESULT CALLBACK TProbe::Proc(HWND window, UINT message, WPARAM wParam, LPARAM l
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -16,7 +16,7 @@
 #include "frm_main.h"
 #include "ports.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 // The main window, created and shown, on the Win32 file search and text services
 // (or on the file system a test gives it).
@@ -106,4 +106,4 @@ class TProbe {
   int ran_ = 0;
 };
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -18,7 +18,7 @@
 #include "resource.h"
 #include "rich_edit.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 struct TBox {
@@ -302,4 +302,4 @@ TEST(FolderChoice, AStopDuringTheWalkStillEnablesPrint) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -9,7 +9,7 @@
 #include "resource.h"
 #include "rich_edit.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 std::string ExeDir() {
@@ -169,4 +169,4 @@ TEST(DisplayFont, AHungWindowHoldsNeitherTheStartNorTheEnd) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

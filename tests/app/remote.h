@@ -10,7 +10,7 @@
 
 #include <string>
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 // The first visible top-level window of `className` in the process (nullptr after
 // `timeoutMs`).
@@ -82,4 +82,4 @@ inline std::string RemoteViewFace(HWND view, DWORD processId) {
   return format.szFaceName;
 }
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

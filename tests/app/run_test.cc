@@ -15,7 +15,7 @@
 #include "resource.h"
 #include "rich_edit.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 struct TButtonStates {
@@ -326,4 +326,4 @@ TEST(ListingRun, AFolderThatCannotBeReadIsMarkedInTheView) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -14,7 +14,7 @@
 #include "ramilux_version.h"
 #include "remote.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 std::string ExeDir() {
@@ -129,4 +129,4 @@ TEST(ProgramStart, F1InTheProgramsLoopOpensAboutTitledAfterTheExecutable) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

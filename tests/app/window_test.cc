@@ -15,7 +15,7 @@
 #include "rich_edit.h"
 #include "screen_dpi.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 struct TInitialState {
@@ -492,4 +492,4 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

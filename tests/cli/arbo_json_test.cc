@@ -14,12 +14,12 @@
 namespace ramilux {
 namespace {
 
-using testing::RunArbo;
-using testing::TArboResult;
-using testing::TListedEntry;
-using testing::TTempFolder;
+using test::RunArbo;
+using test::TArboResult;
+using test::TListedEntry;
+using test::TTempFolder;
 
-const testing::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
 
 // A name as the text listing shows it, for finding its JSON form: control characters as
 // "?", and a run of U+FFFD as one (the text marks each stray byte, JSON each bad sequence).
@@ -62,14 +62,14 @@ TEST(ArboJson, NamesComeBackExactAndAsTheTextListingHasThem) {
   const TArboResult text = RunArbo({"-f", tree.Path()}, kFrench);
   const TArboResult json = RunArbo({"-f", "--json", tree.Path()}, kFrench);
   ASSERT_EQ(json.Status, 0) << json.Err;
-  const testing::TJsonDocument document = testing::ReadJson(json.Out);
+  const test::TJsonDocument document = test::ReadJson(json.Out);
   ASSERT_TRUE(document.Parsed) << document.Output << json.Out;
 
-  std::vector<TListedEntry> expected = testing::TextEntries(text.Out);
+  std::vector<TListedEntry> expected = test::TextEntries(text.Out);
   ASSERT_EQ(expected.size(), std::size(names) + 1) << text.Out;
   for (TListedEntry& entry : expected) entry.Name = inJson.at(Shown(entry.Name));
   EXPECT_EQ(document.Listed(), expected);
-  for (const testing::TJsonEntry& e : document.Entries) {
+  for (const test::TJsonEntry& e : document.Entries) {
     if (e.Entry.Depth == 2) {
       EXPECT_EQ(e.Path, "Dossier \"q\\\"/" + e.Entry.Name);
     }
@@ -79,15 +79,15 @@ TEST(ArboJson, NamesComeBackExactAndAsTheTextListingHasThem) {
 // The offset is the one of each date, not today's: winter and summer differ by an hour.
 TEST(ArboJson, TimesCarryTheOffsetOfTheirOwnDate) {
   const char* zone = "CET-1CEST,M3.5.0,M10.5.0/3";  // needs no time zone database
-  testing::TScopedEnv scoped("TZ", zone);
+  test::TScopedEnv scoped("TZ", zone);
   tzset();
   TTempFolder tree;
   tree.MakeFile("winter");
   tree.MakeFile("summer");
-  ASSERT_TRUE(testing::SetLocalTime(tree / "winter", 2003, 1, 10, 11, 0, 4));
-  ASSERT_TRUE(testing::SetLocalTime(tree / "summer", 2003, 7, 1, 23, 59, 58));
+  ASSERT_TRUE(test::SetLocalTime(tree / "winter", 2003, 1, 10, 11, 0, 4));
+  ASSERT_TRUE(test::SetLocalTime(tree / "summer", 2003, 7, 1, 23, 59, 58));
   const TArboResult json = RunArbo({"-f", "--json", tree.Path()}, {{"TZ", zone}});
-  const testing::TJsonDocument document = testing::ReadJson(json.Out);
+  const test::TJsonDocument document = test::ReadJson(json.Out);
   ASSERT_TRUE(document.Parsed) << document.Output << json.Out;
   ASSERT_EQ(document.Entries.size(), 2u);
   EXPECT_EQ(document.Entries[0].Modified, "2003-07-01T23:59:58+02:00");

@@ -23,7 +23,7 @@
 
 #include "temp_folder.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 struct TArboResult {
   int Status = -1;  // the exit status, or 128 + the signal that ended it
@@ -141,4 +141,4 @@ inline bool WaitForFile(const std::string& path, int seconds) {
   return true;
 }
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

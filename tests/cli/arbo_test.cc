@@ -16,14 +16,14 @@
 namespace ramilux {
 namespace {
 
-using testing::kMessageEnd;
-using testing::kUnderWine;
-using testing::Listed;
-using testing::RunArbo;
-using testing::TArboResult;
-using testing::TTempFolder;
+using test::kMessageEnd;
+using test::kUnderWine;
+using test::Listed;
+using test::RunArbo;
+using test::TArboResult;
+using test::TTempFolder;
 
-const testing::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
 
 std::string Header(const std::string& root) {
   return "Arborescence a partir de: " + Listed(root) + "\n \n";
@@ -70,7 +70,7 @@ class ExampleTree : public ::testing::Test {
         {"Src/main.c", 2003, 3, 5, 8, 15, 40},
     };
     for (const TTime& t : times) {
-      ASSERT_TRUE(testing::SetLocalTime(tree_ / t.Path, t.Year, t.Month, t.Day, t.Hour, t.Minute,
+      ASSERT_TRUE(test::SetLocalTime(tree_ / t.Path, t.Year, t.Month, t.Day, t.Hour, t.Minute,
                                         t.Second));
     }
   }
@@ -118,7 +118,7 @@ TEST_F(ExampleTree, OutputFileHoldsTheListingAndNothingIsLeftBeside) {
   const TArboResult toFile = RunArbo({"-f", "-o", out / "listing.txt", tree_.Path()});
   EXPECT_EQ(toFile.Status, 0) << toFile.Err;
   EXPECT_EQ(toFile.Out, "");
-  EXPECT_EQ(testing::ReadFile(out / "listing.txt"), direct.Out);
+  EXPECT_EQ(test::ReadFile(out / "listing.txt"), direct.Out);
   const auto entries = std::distance(std::filesystem::directory_iterator(out.Path()), {});
   EXPECT_EQ(entries, 1);
 }
@@ -127,7 +127,7 @@ TEST_F(ExampleTree, OutputFileHoldsTheListingAndNothingIsLeftBeside) {
 TEST_F(ExampleTree, OutputFileInsideTheListedTreeIsNotListed) {
   const TArboResult result = RunArbo({"-f", "-o", "listing.txt", "."}, {}, tree_ / "Src");
   EXPECT_EQ(result.Status, 0) << result.Err;
-  const std::string listing = testing::ReadFile(tree_ / "Src/listing.txt");
+  const std::string listing = test::ReadFile(tree_ / "Src/listing.txt");
   EXPECT_EQ(Names(listing), std::vector<std::string>{"main.c"}) << listing;
 }
 
@@ -161,7 +161,7 @@ TEST_F(ExampleTree, HeaderShowsTheFolderAbsoluteWithLinksKept) {
 // Every combination gives the same entries three ways: the text lines, the JSON document
 // (read by Python), and the expected list; --summary only adds its line.
 TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
-  using testing::TListedEntry;
+  using test::TListedEntry;
   const std::map<std::string, long long> sizes = {
       {"readme.txt", 1500}, {"a.doc", 2048}, {"b.doc", 10}, {"main.c", 300}};
   const std::map<std::string, std::string> times = {
@@ -214,7 +214,7 @@ TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
     arguments.push_back(tree_.Path());
     const TArboResult text = RunArbo(arguments, kFrench);
     EXPECT_EQ(text.Status, 0) << row.Case << ": " << text.Err;
-    EXPECT_EQ(testing::TextEntries(text.Out), row.Expected) << row.Case;
+    EXPECT_EQ(test::TextEntries(text.Out), row.Expected) << row.Case;
 
     arguments.insert(arguments.begin(), "--summary");
     const TArboResult summary = RunArbo(arguments, kFrench);
@@ -223,14 +223,14 @@ TEST_F(ExampleTree, JsonDepthExclusionsAndSummaryAgreeWithTheTextListing) {
     arguments.insert(arguments.begin(), "--json");
     const TArboResult json = RunArbo(arguments, kFrench);
     EXPECT_EQ(json.Status, 0) << row.Case << ": " << json.Err;
-    const testing::TJsonDocument document = testing::ReadJson(json.Out);
+    const test::TJsonDocument document = test::ReadJson(json.Out);
     ASSERT_TRUE(document.Parsed) << row.Case << ": " << document.Output << json.Out;
     EXPECT_EQ(document.Root, tree_.Path()) << row.Case;
     EXPECT_EQ(document.Listed(), row.Expected) << row.Case;
     // Paths follow from the outline: each entry's folder is the last one a level up.
     std::vector<std::string> folders = {""};
     long long files = 0, bytes = 0;
-    for (const testing::TJsonEntry& e : document.Entries) {
+    for (const test::TJsonEntry& e : document.Entries) {
       const std::string& name = e.Entry.Name;
       folders.resize(size_t(e.Entry.Depth));
       EXPECT_EQ(e.Path, folders.back() + name) << row.Case;
@@ -295,9 +295,9 @@ TEST(ArboUnread, FoldersThatCannotBeReadAreMarkedAndTheExitIsOne) {
   ASSERT_EQ(chmod((tree / "locked").c_str(), 0), 0);
   ASSERT_EQ(chmod((tree / "listonly").c_str(), 0444), 0);
   const TArboResult result =
-      RunArbo({"-f", "-s", tree.Path()}, kFrench, "", {}, testing::TChildSetup{65534});
+      RunArbo({"-f", "-s", tree.Path()}, kFrench, "", {}, test::TChildSetup{65534});
   const TArboResult json =
-      RunArbo({"--json", "-f", tree.Path()}, kFrench, "", {}, testing::TChildSetup{65534});
+      RunArbo({"--json", "-f", tree.Path()}, kFrench, "", {}, test::TChildSetup{65534});
   chmod((tree / "locked").c_str(), 0755);
   chmod((tree / "listonly").c_str(), 0755);
   if (result.Status == 0) GTEST_SKIP() << "these rights read folders of mode 000";
@@ -319,7 +319,7 @@ TEST(ArboUnread, FoldersThatCannotBeReadAreMarkedAndTheExitIsOne) {
   EXPECT_EQ(json.Status, 1) << json.Err;
   EXPECT_NE(json.Out.find("\"name\": \"locked\", \"type\": \"folder\", \"depth\": 1"),
             std::string::npos) << json.Out;
-  EXPECT_EQ(testing::ReadJson(json.Out).Parsed, true) << json.Out;
+  EXPECT_EQ(test::ReadJson(json.Out).Parsed, true) << json.Out;
   size_t reasons = 0;
   for (size_t at = 0; (at = json.Out.find("\"reason\": \"accès refusé\"", at)) != std::string::npos; ++at) {
     ++reasons;
@@ -343,7 +343,7 @@ TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
   close(openat(folder, "end.txt", O_WRONLY | O_CREAT, 0644));
   close(folder);
   const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench, "", {},
-                                     testing::TChildSetup{0, 1024});
+                                     test::TChildSetup{0, 1024});
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3);
   EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n"));
@@ -408,8 +408,8 @@ TEST(ArboOptions, MasksSizesAndOrdersChooseTheFiles) {
   tree.MakeFile("docs/empty.txt", 0);
   tree.MakeFile("docs/old/x.doc", 10);
   tree.MakeFile("big.bin", 5000);
-  ASSERT_TRUE(testing::SetLocalTime(tree / "readme.txt", 2001, 1, 1, 12, 0, 0));
-  ASSERT_TRUE(testing::SetLocalTime(tree / "notes.txt", 2002, 1, 1, 12, 0, 0));
+  ASSERT_TRUE(test::SetLocalTime(tree / "readme.txt", 2001, 1, 1, 12, 0, 0));
+  ASSERT_TRUE(test::SetLocalTime(tree / "notes.txt", 2002, 1, 1, 12, 0, 0));
   using TNames = std::vector<std::string>;
   struct TRow {
     const char* Case;
@@ -499,10 +499,10 @@ TEST(ArboErrors, ReadOnlyOutputAndBadSizeWithoutFiles) {
   tree.MakeFile("listing.txt", 3);
   ASSERT_EQ(chmod((tree / "listing.txt").c_str(), 0444), 0);
   const TArboResult readOnly = RunArbo({"-o", tree / "listing.txt", tree.Path()}, kFrench, "", {},
-                                       testing::TChildSetup{65534});
+                                       test::TChildSetup{65534});
   EXPECT_EQ(readOnly.Status, 2) << readOnly.Err;
   EXPECT_NE(readOnly.Err.find("listing.txt"), std::string::npos) << readOnly.Err;
-  EXPECT_EQ(testing::ReadFile(tree / "listing.txt"), std::string(3, '\0'));
+  EXPECT_EQ(test::ReadFile(tree / "listing.txt"), std::string(3, '\0'));
   const TArboResult badSize = RunArbo({"--max-size", "x", tree.Path()}, kFrench);
   EXPECT_EQ(badSize.Status, 2);
   EXPECT_EQ(badSize.Out, "");
@@ -531,13 +531,13 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
     std::vector<std::string> arguments = {"-f", tree.Path()};
     if (toFile) arguments.insert(arguments.begin(), {"-o", out / "listing.txt"});
     bool paused = false;
-    const testing::TEnvironment shim = {
-        {"LD_PRELOAD", testing::BinFolder() + "libarbo_pause_shim.so"},
+    const test::TEnvironment shim = {
+        {"LD_PRELOAD", test::BinFolder() + "libarbo_pause_shim.so"},
         {"ARBO_PAUSE_AT", "/pause-here/"},
         {"ARBO_PAUSE_READY", ready},
         {"ARBO_PAUSE_LOG", log}};
     const TArboResult result = RunArbo(arguments, shim, "", [&](pid_t pid) {
-      paused = testing::WaitForFile(ready, 20);
+      paused = test::WaitForFile(ready, 20);
       kill(pid, paused ? SIGINT : SIGKILL);
     });
     ASSERT_TRUE(paused) << "the walk never reached pause-here: " << result.Err;
@@ -545,7 +545,7 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
     EXPECT_EQ(result.Out, "");
     // The walk itself stopped: of pause-here's sub-folders, only the one its search
     // found first may still be entered (the flag is polled after find-next only).
-    const std::string opened = testing::ReadFile(log);
+    const std::string opened = test::ReadFile(log);
     int inner = 0;
     for (size_t at = opened.find("/inner"); at != std::string::npos;
          at = opened.find("/inner", at + 1)) {
@@ -553,7 +553,7 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
     }
     EXPECT_LE(inner, 1) << opened;
   }
-  EXPECT_EQ(testing::ReadFile(out / "listing.txt"), std::string(3, '\0'));
+  EXPECT_EQ(test::ReadFile(out / "listing.txt"), std::string(3, '\0'));
   const auto entries = std::distance(std::filesystem::directory_iterator(out.Path()), {});
   EXPECT_EQ(entries, 1);  // no temporary file left
 }

@@ -11,7 +11,7 @@
 
 #include "temp_folder.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 struct TListedEntry {
   int Depth = 0;  // 1 for the entries directly in the root
@@ -118,4 +118,4 @@ if 'summary' in d:
   return result;
 }
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -6,7 +6,7 @@
 namespace ramilux {
 namespace {
 
-using testing::TFakeListing;
+using test::TFakeListing;
 
 struct MaskRow {
   const char* mask;

@@ -13,8 +13,8 @@ namespace ramilux {
 namespace {
 
 using ::testing::ElementsAreArray;
-using testing::TCollation;
-using testing::TFakeTextServices;
+using test::TCollation;
+using test::TFakeTextServices;
 
 struct E {
   std::string dir;

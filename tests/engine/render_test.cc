@@ -13,9 +13,9 @@ namespace ramilux {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::TFakeListing;
+using test::TFakeListing;
 
-using testing::Packed;
+using test::Packed;
 
 TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
   TFakeListing f;

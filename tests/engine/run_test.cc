@@ -13,7 +13,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using testing::TFakeListing;
+using test::TFakeListing;
 
 const std::vector<std::string> kLocking = {
     "Cursor wait",   "Enable SelectDirectory 0", "Enable Print 0", "Enable Refresh 0",

@@ -9,8 +9,8 @@ namespace ramilux {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::TFakeListing;
-using testing::TFakeNode;
+using test::TFakeListing;
+using test::TFakeNode;
 
 // root: a.txt, B.HTM, docs\ (plan.htm, old\ (x.htm)), .hid (hidden file), sys\ (system
 // folder), src\ (empty)

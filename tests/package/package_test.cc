@@ -17,7 +17,7 @@
 #include "remote.h"
 #include "temp_tree.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 namespace {
 
 using ramilux::test::TTempTree;
@@ -290,4 +290,4 @@ TEST(Package, ArboBesideItListsATree) {
 }
 
 }  // namespace
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -22,8 +22,8 @@
 namespace ramilux {
 namespace {
 
-using testing::Packed;
-using testing::TTempFolder;
+using test::Packed;
+using test::TTempFolder;
 
 constexpr const char* kWithoutCapabilities = "RAMILUX_WITHOUT_CAPABILITIES";
 
@@ -99,7 +99,7 @@ TEST_F(PosixSearch, FolderPassPassesOverHiddenEntries) {
 // The walk searches each folder twice in a row; the second search may reuse the first's
 // reading, but must deliver what a search of its own would, with times still readable.
 TEST_F(PosixSearch, SecondSearchOfAFolderDeliversWhatAFreshOneWould) {
-  ASSERT_TRUE(testing::SetLocalTime(tree_ / "sub", 2003, 3, 14, 9, 5, 12));
+  ASSERT_TRUE(test::SetLocalTime(tree_ / "sub", 2003, 3, 14, 9, 5, 12));
   const auto fresh = Search(*files_, tree_.Path(), kFolderPassAttr);
   Search(*files_, tree_.Path(), kFilePassAttr);
   auto search = files_->NewSearch();
@@ -201,7 +201,7 @@ TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
   };
   for (const TRow& row : rows) {
     tree_.MakeFile(row.Name, 1);
-    ASSERT_TRUE(testing::SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour,
+    ASSERT_TRUE(test::SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour,
                                       row.Minute, row.Second));
   }
   for (const TRow& row : rows) {
@@ -233,7 +233,7 @@ TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
     }
   }
   for (const std::string& zone : zones) {
-    testing::TScopedEnv scoped("TZ", zone.c_str());
+    test::TScopedEnv scoped("TZ", zone.c_str());
     tzset();
     auto search = files_->NewSearch();
     for (bool more = search->FindFirst(tree_.Path() + "*.*", kFilePassAttr); more;

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 class TTempFolder {
  public:
@@ -97,4 +97,4 @@ class TScopedEnv {
   std::string old_;
 };
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

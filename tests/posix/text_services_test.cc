@@ -13,7 +13,7 @@
 namespace ramilux {
 namespace {
 
-using testing::TScopedEnv;
+using test::TScopedEnv;
 
 // Text services for `locale`, chosen through LC_ALL as a user would.
 std::unique_ptr<TTextServices> ServicesFor(const char* locale) {

@@ -13,7 +13,7 @@
 
 #include "ports.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 struct TFakeNode {
   std::string Name;
@@ -236,4 +236,4 @@ inline int64_t TFakeSearch::Size() {
   return current_.Size;
 }
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

@@ -6,7 +6,7 @@
 #include "listing.h"
 #include "recording_window.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 struct TFakeListing {
   // Backslash paths under "C:\root\" by default; '/' gives POSIX paths under "/root/".
@@ -28,4 +28,4 @@ struct TFakeListing {
   }
 };
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

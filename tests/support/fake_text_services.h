@@ -9,7 +9,7 @@
 
 #include "ports.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 enum class TCollation {
   Bytes,           // unsigned byte order
@@ -126,4 +126,4 @@ class TFakeTextServices : public TTextServices {
   }
 };
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

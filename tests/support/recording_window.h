@@ -12,7 +12,7 @@
 
 #include "ports.h"
 
-namespace ramilux::testing {
+namespace ramilux::test {
 
 inline const char* ButtonName(TButton button) {
   switch (button) {
@@ -172,4 +172,4 @@ class TRecordingWindow : public TListingOptions, public TListingView, public TRu
   }
 };
 
-}  // namespace ramilux::testing
+}  // namespace ramilux::test

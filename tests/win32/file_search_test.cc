@@ -14,7 +14,7 @@ namespace ramilux {
 namespace {
 
 using test::TTempTree;
-using testing::Packed;
+using test::Packed;
 
 struct TFound {
   uint32_t Attr;

@@ -55,7 +55,7 @@ class Win32ListingTest : public ::testing::Test {
   TTempTree tree_;
   std::unique_ptr<TFileSystem> files_ = NewPlatformFileSystem();
   std::unique_ptr<TTextServices> text_ = NewPlatformTextServices();
-  testing::TRecordingWindow window_;
+  test::TRecordingWindow window_;
 };
 
 TEST_F(Win32ListingTest, ConnectorsAndBothColumnsInFrench) {
