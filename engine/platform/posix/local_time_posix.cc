@@ -1,0 +1,91 @@
+// Packed local times by the offset of their UTC day, or by localtime_r where a day has none.
+#include "local_time_posix.h"
+
+#include <cstdlib>
+
+namespace ramilux {
+namespace {
+
+// Packs a local time as a DOS date (high word) and time (low word); 0 for the years the
+// packed format cannot hold.
+uint32_t PackFields(const struct tm& local) {
+  const int year = local.tm_year + 1900;
+  if (year < 1980 || year > 2107) return 0;
+  const int second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second
+  const uint32_t date =
+      (uint32_t(year - 1980) << 9) | (uint32_t(local.tm_mon + 1) << 5) | uint32_t(local.tm_mday);
+  const uint32_t time =
+      (uint32_t(local.tm_hour) << 11) | (uint32_t(local.tm_min) << 5) | uint32_t(second / 2);
+  return (date << 16) | time;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a % b < 0)); }
+
+// The calendar fields of `seconds` counted from 1970-01-01 00:00 without leap seconds.
+struct tm FieldsOf(int64_t seconds) {
+  const int64_t days = FloorDiv(seconds, 86400), inDay = seconds - days * 86400;
+  const int64_t z = days + 719468, era = FloorDiv(z, 146097);
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  struct tm fields {};
+  fields.tm_year = static_cast<int>(yoe + era * 400 + (month <= 2) - 1900);
+  fields.tm_mon = static_cast<int>(month - 1);
+  fields.tm_mday = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  fields.tm_hour = static_cast<int>(inDay / 3600);
+  fields.tm_min = static_cast<int>(inDay / 60 % 60);
+  fields.tm_sec = static_cast<int>(inDay % 60);
+  return fields;
+}
+
+bool SameFields(const struct tm& a, const struct tm& b) {
+  return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday &&
+         a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
+}
+
+}  // namespace
+
+uint32_t TLocalTimeCache::Pack(time_t when) {
+  if (recheck_) CheckZone();
+  const int64_t day = FloorDiv(when, 86400);
+  if (day < kFirstDay || day >= kLastDay) return Convert(when);
+  if (offsets_.empty()) offsets_.assign(kLastDay - kFirstDay, kUnknown);
+  int32_t& offset = offsets_[day - kFirstDay];
+  if (offset == kUnknown) offset = OffsetOf(day);
+  if (offset == kUnusable) return Convert(when);
+  return PackFields(FieldsOf(int64_t(when) + offset));
+}
+
+void TLocalTimeCache::CheckZone() {
+  recheck_ = false;
+  const char* setting = std::getenv("TZ");
+  if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_ ||
+      (setting != nullptr) != zoneSet_ || (setting != nullptr && zoneSetting_ != setting)) {
+    offsets_.clear();
+    zoneNames_[0] = tzname[0];
+    zoneNames_[1] = tzname[1];
+    zone_ = timezone;
+    zoneSet_ = setting != nullptr;
+    zoneSetting_ = setting != nullptr ? setting : "";
+  }
+}
+
+uint32_t TLocalTimeCache::Convert(time_t when) {
+  struct tm local;
+  return localtime_r(&when, &local) ? PackFields(local) : 0;
+}
+
+int32_t TLocalTimeCache::OffsetOf(int64_t day) {
+  const time_t first = time_t(day * 86400), last = first + 86399;
+  struct tm a, b;
+  if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return kUnusable;
+  if (a.tm_gmtoff != b.tm_gmtoff) return kUnusable;
+  const int32_t offset = static_cast<int32_t>(a.tm_gmtoff);
+  const bool exact = SameFields(a, FieldsOf(int64_t(first) + offset)) &&
+                     SameFields(b, FieldsOf(int64_t(last) + offset));
+  return exact ? offset : kUnusable;
+}
+
+}  // namespace ramilux
