@@ -173,16 +173,6 @@ std::vector<TPrintedRow> LayOut(HDC dc, std::string_view text, int width) {
 
 }  // namespace
 
-int RowsPerSheet(int pageHeight, int pitch) {
-  return std::max(1, pageHeight / std::max(1, pitch));
-}
-
-int32_t PageCount(int64_t rows, int rowsPerSheet) {
-  if (rows <= 0) return 0;
-  int64_t perSheet = std::max(1, rowsPerSheet);
-  return static_cast<int32_t>((rows + perSheet - 1) / perSheet);
-}
-
 std::vector<TPrintedRow> WrapLine(HDC dc, std::string_view line, int width) {
   if (line.empty()) return {TPrintedRow{line, 0, {}}};
   size_t outline = 0;

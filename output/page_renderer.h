@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "page_arithmetic.h"
+
 namespace ramilux {
 
 struct TPrintRequest {
@@ -29,13 +31,6 @@ struct TPrintRequest {
 // range past the last sheet) prints one blank page. Lets pending messages through
 // after every page. Throws TPrintError when the job can't be started or a page fails.
 void PrintRichEditText(const TPrintRequest& request);
-
-// Rows a sheet holds at `pitch` device pixels a row: at least 1, even for a font taller
-// than the page.
-int RowsPerSheet(int pageHeight, int pitch);
-
-// Sheets that `rows` rows fill at `rowsPerSheet` a sheet: rounded up, 0 for no row.
-int32_t PageCount(int64_t rows, int rowsPerSheet);
 
 // Sheets a print of the whole text of `control` fills on `printer` (0 for no text).
 int CountSheets(HWND control, HDC printer);

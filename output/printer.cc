@@ -27,17 +27,6 @@ std::string SystemErrorText(DWORD code) {
   return message;
 }
 
-int RoundHalfEven(double value) {
-  return static_cast<int>(std::nearbyint(value));
-}
-
-int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi) {
-  if (screenDpi == deviceDpi || screenDpi <= 0) return screenHeight;
-  int points = RoundHalfEven(std::abs(screenHeight) * 72.0 / screenDpi);
-  int pixels = std::max(1, RoundHalfEven(points * static_cast<double>(deviceDpi) / 72.0));
-  return screenHeight < 0 ? -pixels : pixels;
-}
-
 int ScreenFontHeight(HWND view, int screenDpi) {
   CHARFORMATA format = rich_edit::CharFormat(view);
   return -std::max(1, RoundHalfEven(format.yHeight * screenDpi / 1440.0));

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "page_arithmetic.h"
+
 namespace ramilux {
 
 // A failure of the printer layer, with the French text shown in the error box.
@@ -46,14 +48,6 @@ struct TGlobalFreer {
   void operator()(HGLOBAL memory) const { GlobalFree(memory); }
 };
 using TGlobalMemory = std::unique_ptr<void, TGlobalFreer>;
-
-// Rounds to the nearest integer, ties to the even neighbour (the processor's mode).
-int RoundHalfEven(double value);
-
-// The display font's height (screen pixels, negative for a character height) on a
-// device of `deviceDpi`: whole points first, then device pixels; unchanged when the
-// two densities are equal. Never 0, which a LOGFONT would read as "any size".
-int DeviceFontHeight(int screenHeight, int screenDpi, int deviceDpi);
 
 // The view's font as a character height in screen pixels (negative): the view keeps
 // its size in twips.

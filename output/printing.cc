@@ -17,12 +17,6 @@
 
 namespace ramilux {
 
-int LinesPerPage(const TPrintGeometry& geometry) {
-  return RowsPerSheet(
-      geometry.PageHeight,
-      std::abs(DeviceFontHeight(geometry.FontHeight, geometry.ScreenDpi, geometry.PrinterDpi)));
-}
-
 namespace {
 
 // Runs `measure` on a device context of the current printer inside a started job, as

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "page_renderer.h"
+#include "page_arithmetic.h"
 
 namespace ramilux {
 
@@ -16,20 +17,6 @@ namespace ramilux {
 // lasts only until the mouse next moves over a window.
 void SbnPrintClick(HWND owner, HWND view,
                    const std::function<void(bool wait)>& holdWaitCursor = {});
-
-// What the page estimate needs to know: the display font's height in screen pixels
-// (negative: a character height), the screen's and the printer's vertical pixels per
-// inch, and the printable page height in printer pixels.
-struct TPrintGeometry {
-  int FontHeight;
-  int ScreenDpi;
-  int PrinterDpi;
-  int PageHeight;
-};
-
-// Printed lines a page holds at one font height per line (the rows of a sheet without
-// wrapped lines); at least 1, even for a font taller than the page.
-int LinesPerPage(const TPrintGeometry& geometry);
 
 // The print dialog's flags: the selection offered (and chosen) or not, the page range
 // offered or not; never the print-to-file box nor a warning about the default printer.
