@@ -9,6 +9,7 @@
 
 #include "replacing_file.h"
 #include "system.h"
+#include "win32/wide_text.h"
 
 namespace arbo {
 namespace {
@@ -26,14 +27,7 @@ BOOL WINAPI OnControl(DWORD event) {
 // Messages are UTF-8 (a console shows them through WriteConsoleW); paths and the
 // system's words come as ANSI and wide text and are converted on their way in.
 std::string Utf8(std::wstring_view wide) {
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string text(size_t(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), bytes, nullptr,
-                        nullptr);
-  }
-  return text;
+  return ramilux::FromWide(wide, CP_UTF8);
 }
 
 std::string LastError() {
@@ -191,15 +185,7 @@ bool AnsiByDefault() {
 // Arguments come in the ANSI code page; a UTF-8 run needs them in UTF-8.
 std::string EngineText(const std::string& argument, bool utf8) {
   if (!utf8 || argument.empty()) return argument;
-  const int length = MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), nullptr, 0);
-  std::wstring wide(size_t(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, argument.data(), int(argument.size()), wide.data(), length);
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string text(size_t(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), text.data(), bytes, nullptr,
-                      nullptr);
-  return text;
+  return ramilux::FromWide(ramilux::ToWide(argument, CP_ACP), CP_UTF8);
 }
 
 std::string FolderProblem(const std::string& path) {
