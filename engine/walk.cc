@@ -107,13 +107,12 @@ bool TListing::FilePass(std::string& path, size_t entry) {
         int64_t size = search->Size();
         uint32_t attr = search->Attr() & ~kAttrWalkMarks;
         // A size that could not be read is no empty file: listed, without a size.
-        if (size == kUnknownSize) {
+        const bool sizeKnown = size != kUnknownSize;
+        if (!sizeKnown) {
           size = -1;
           attr |= kAttrSizeUnknown;
-          AddEntry(path, name, search->Time(), size, attr);
-        } else if (PassesSizeFilter(size)) {
-          AddEntry(path, name, search->Time(), size, attr);
         }
+        if (!sizeKnown || PassesSizeFilter(size)) AddEntry(path, name, search->Time(), size, attr);
       }
     }
     found = search->FindNext();
