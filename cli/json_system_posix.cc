@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "json_system.h"
+#include "posix/time_format_posix.h"
 
 namespace arbo {
 
@@ -12,14 +13,7 @@ namespace {
 // The search packed the time with localtime_r, so mktime finds the same instant (in the
 // hour repeated when summer time ends, either of the two).
 std::optional<int> OffsetByMktime(const ramilux::TDateTime& when) {
-  struct tm local {};
-  local.tm_year = when.Year - 1900;
-  local.tm_mon = when.Month - 1;
-  local.tm_mday = when.Day;
-  local.tm_hour = when.Hour;
-  local.tm_min = when.Minute;
-  local.tm_sec = when.Second;
-  local.tm_isdst = -1;
+  struct tm local = ramilux::CalendarFields(when);
   const time_t instant = mktime(&local);
   struct tm back {};
   if (instant == time_t(-1) || localtime_r(&instant, &back) == nullptr) return std::nullopt;

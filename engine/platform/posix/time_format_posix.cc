@@ -188,16 +188,9 @@ std::string TTimeFormat::Format(const TDateTime& when) const {
 }
 
 std::string TTimeFormat::FormatOther(const std::string& conversion, const TDateTime& when) const {
-  struct tm fields {};
-  fields.tm_year = when.Year - 1900;
-  fields.tm_mon = when.Month - 1;
-  fields.tm_mday = when.Day;
-  fields.tm_hour = when.Hour;
-  fields.tm_min = when.Minute;
-  fields.tm_sec = when.Second;
+  struct tm fields = CalendarFields(when);
   fields.tm_wday = WeekDay(when.Year, when.Month, when.Day);
   fields.tm_yday = YearDay(when.Year, when.Month, when.Day);
-  fields.tm_isdst = -1;
   char buffer[128];
   const size_t length = strftime_l(buffer, sizeof buffer, conversion.c_str(), &fields, locale_);
   return std::string(buffer, length);
