@@ -4,6 +4,7 @@
 
 #include "columns.h"
 #include "listing.h"
+#include "utf8.h"
 
 namespace ramilux {
 namespace {
@@ -12,33 +13,6 @@ constexpr std::string_view kLineEnd = "\r\n";
 // Lines go to the view in blocks of about this size: each insertion is costly in the
 // window, and the text, the progress bar and the handling of input stay the same.
 constexpr size_t kBlockBytes = 64 * 1024;
-
-// Length of the valid UTF-8 sequence at the start of `text`, 0 when it starts with a byte
-// that is no part of one (a stray continuation, an overlong form, a surrogate, a cut).
-size_t ValidUtf8Length(std::string_view text) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  size_t length;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
 
 // Bytes that a name may hold but that cannot be shown as they are: control characters,
 // the NUL before a name's exact form, and in UTF-8 everything outside ASCII (checked).
@@ -124,7 +98,7 @@ void TListing::AppendDisplayText(std::string& out, std::string_view text, bool u
     } else if (!utf8 || c < 0x80) {
       out += static_cast<char>(c);
       ++i;
-    } else if (size_t length = ValidUtf8Length(text.substr(i)); length != 0) {
+    } else if (size_t bad = 0, length = WellFormedUtf8Length(text.substr(i), bad); length != 0) {
       out.append(text.substr(i, length));
       i += length;
     } else {
@@ -141,8 +115,8 @@ std::string TListing::DisplayText(std::string_view text) const {
   return shown;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
-                               TColumnTexts& columns, bool utf8) {
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry, TColumnTexts& columns,
+                               bool utf8) {
   entry.Prefix.AppendText(block);
   AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
