@@ -132,6 +132,7 @@ class TListing {
   void RunPhases(bool& redrawSuspended);
   // `entry` is the index of the folder's own entry, kNoEntry for the root.
   void WalkDirectory(std::string& path, size_t entry);
+  bool FilesWanted() const;
   bool FilePass(std::string& path, size_t entry);  // false when stopped
   void FolderPass(std::string& path, size_t length, size_t entry);
   bool FolderExcluded(std::string_view name);

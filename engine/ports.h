@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,6 +66,15 @@ class TFileSearch {
   virtual std::string FailureText() const { return {}; }
 };
 
+// What a walk tells the file system before it starts: whether the files' times and sizes
+// will be asked for, and what to do, every few milliseconds, while the walk waits for a
+// folder being read on another thread (keep the window answering); false: the run was
+// stopped and the walk gives up waiting.
+struct TWalkPlan {
+  bool Files = false;
+  std::function<bool()> WhileWaiting;
+};
+
 class TFileSystem {
  public:
   virtual ~TFileSystem() = default;
@@ -76,6 +86,10 @@ class TFileSystem {
   // `attr` is the entry's attributes as the search reported them; a folder without the
   // reparse-point bit is no link, which spares a system call per folder.
   virtual bool IsLinkToAncestor(const std::string& path, uint32_t attr) = 0;
+  // A walk's searches come between these two calls, made on one thread: the file system
+  // may read folders ahead of the walk on other threads meanwhile.
+  virtual void BeginWalk(const TWalkPlan& /*plan*/) {}
+  virtual void EndWalk() {}
 };
 
 // How the strings of names and masks are encoded: single bytes of the ANSI code page

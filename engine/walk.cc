@@ -32,6 +32,18 @@ int DepthBelowRoot(std::string_view path, size_t rootLength, char separator) {
   return static_cast<int>(std::count(path.begin(), path.end(), separator));
 }
 
+// Ends the file system's walk on every way out of it, the stop and an exception included.
+class TWalkScope {
+ public:
+  TWalkScope(TFileSystem& files, const TWalkPlan& plan) : files_(files) { files_.BeginWalk(plan); }
+  ~TWalkScope() { files_.EndWalk(); }
+  TWalkScope(const TWalkScope&) = delete;
+  TWalkScope& operator=(const TWalkScope&) = delete;
+
+ private:
+  TFileSystem& files_;
+};
+
 }  // namespace
 
 void TListing::SetRoot(std::string folder) {
@@ -55,7 +67,17 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
+  // While the walk waits for a folder, the window keeps answering and Stop ends the wait.
+  const TWalkScope scope(files_, {FilesWanted(), [this] {
+                                    indicators_.ProcessMessages();
+                                    return !FStopRequested;
+                                  }});
   WalkDirectory(path, kNoEntry);
+}
+
+// An empty first mask, or no mask at all, means that no file is wanted.
+bool TListing::FilesWanted() const {
+  return withFiles_ && !FMasks.empty() && !FMasks.front().empty();
 }
 
 void TListing::WalkDirectory(std::string& path, size_t entry) {
@@ -68,8 +90,7 @@ void TListing::WalkDirectory(std::string& path, size_t entry) {
   indicators_.ProcessMessages();
   if (path.empty() || path.back() != separator_) path += separator_;
   const size_t length = path.size();
-  // An empty first mask, or no mask at all, means that no file is wanted.
-  if (withFiles_ && !FMasks.empty() && !FMasks.front().empty()) {
+  if (FilesWanted()) {
     if (!FilePass(path, entry)) return;
     indicators_.ProcessMessages();
   }

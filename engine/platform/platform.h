@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "ports.h"
+#include "read_ahead_file_system.h"
 
 namespace ramilux {
 
@@ -14,8 +15,13 @@ TEncoding PlatformEncoding();
 
 // Names and texts in the given encoding. On Win32 UTF-8 gives the exact names; on POSIX
 // names are the file system's bytes either way.
-std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding encoding);
 std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding encoding);
+// The platform's search, every folder read on the thread that searches it.
+std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding encoding);
+// The file system of a run: the platform's search, with folders read ahead of a walk.
+inline std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding encoding) {
+  return NewReadAheadFileSystem([encoding] { return NewSingleThreadFileSystem(encoding); });
+}
 
 inline std::unique_ptr<TFileSystem> NewPlatformFileSystem() {
   return NewPlatformFileSystem(PlatformEncoding());

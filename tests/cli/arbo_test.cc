@@ -524,10 +524,9 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
   for (int i = 0; i < 5; ++i) tree.MakeFolder("pause-here/inner" + std::to_string(i));
   tree.MakeFile("pause-here/file.txt", 5);
   out.MakeFile("listing.txt", 3);  // must keep its old text
-  const std::string ready = flags / "ready", log = flags / "opened";
+  const std::string ready = flags / "ready", resume = flags / "resume", log = flags / "opened";
   for (bool toFile : {false, true}) {
-    std::remove(ready.c_str());
-    std::remove(log.c_str());
+    for (const std::string& file : {ready, resume, log}) std::remove(file.c_str());
     std::vector<std::string> arguments = {"-f", tree.Path()};
     if (toFile) arguments.insert(arguments.begin(), {"-o", out / "listing.txt"});
     bool paused = false;
@@ -535,10 +534,12 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
         {"LD_PRELOAD", test::BinFolder() + "libarbo_pause_shim.so"},
         {"ARBO_PAUSE_AT", "/pause-here/"},
         {"ARBO_PAUSE_READY", ready},
+        {"ARBO_PAUSE_RESUME", resume},
         {"ARBO_PAUSE_LOG", log}};
     const TArboResult result = RunArbo(arguments, shim, "", [&](pid_t pid) {
       paused = test::WaitForFile(ready, 20);
       kill(pid, paused ? SIGINT : SIGKILL);
+      flags.MakeFile("resume");
     });
     ASSERT_TRUE(paused) << "the walk never reached pause-here: " << result.Err;
     EXPECT_EQ(result.Status, 130) << result.Err;

@@ -1,13 +1,14 @@
-// Preloaded into arbo by the interrupt test: when the walk opens the folder named by
-// ARBO_PAUSE_AT, arbo creates the file ARBO_PAUSE_READY and waits there for a SIGINT.
-// The test sends it only then, so the signal always lands in the middle of the walk.
-// Every folder opened is logged to ARBO_PAUSE_LOG, which shows where the walk stopped.
+// Preloaded into arbo by the interrupt test: when a folder named by ARBO_PAUSE_AT is
+// opened, arbo creates the file ARBO_PAUSE_READY and waits there until the file
+// ARBO_PAUSE_RESUME exists. The test sends SIGINT between the two, so the signal always
+// lands in the middle of the walk, whichever thread opened the folder and whichever one
+// the signal reaches. Every folder the walk's own thread opens is logged to
+// ARBO_PAUSE_LOG, which shows where the walk stopped (other threads read ahead of it).
 // The walk opens a folder by its path (the root) or by its name relative to its parent;
 // a name is seen as "/name/".
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -17,23 +18,14 @@
 
 namespace {
 
-void PauseUntilInterrupt(const char* readyPath) {
-  // SIGINT stays blocked from before the file exists until sigsuspend waits: a signal
-  // sent as soon as the file shows up cannot be lost.
-  sigset_t interrupt, previous;
-  sigemptyset(&interrupt);
-  sigaddset(&interrupt, SIGINT);
-  sigprocmask(SIG_BLOCK, &interrupt, &previous);
+void PauseUntilResumed(const char* readyPath, const char* resumePath) {
   close(open(readyPath, O_WRONLY | O_CREAT, 0644));
-  sigset_t waiting = previous;
-  sigdelset(&waiting, SIGINT);
-  sigsuspend(&waiting);  // returns once arbo's handler has run
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  while (access(resumePath, F_OK) != 0) usleep(1000);
 }
 
 void Log(const char* name) {
   const char* path = std::getenv("ARBO_PAUSE_LOG");
-  if (path == nullptr) return;
+  if (path == nullptr || gettid() != getpid()) return;
   const int fd = open(path, O_WRONLY | O_CREAT | O_APPEND, 0644);
   if (fd < 0) return;
   const size_t length = std::strlen(name);
@@ -50,9 +42,11 @@ void Opening(const char* name) {
   Log(name);
   const char* at = std::getenv("ARBO_PAUSE_AT");
   const char* ready = std::getenv("ARBO_PAUSE_READY");
-  if (!paused && at != nullptr && ready != nullptr && std::strstr(name, at) != nullptr) {
+  const char* resume = std::getenv("ARBO_PAUSE_RESUME");
+  if (!paused && at != nullptr && ready != nullptr && resume != nullptr &&
+      std::strstr(name, at) != nullptr) {
     paused = true;
-    PauseUntilInterrupt(ready);
+    PauseUntilResumed(ready, resume);
   }
 }
 

@@ -324,7 +324,7 @@ TEncoding PlatformEncoding() {
   return TEncoding::Utf8;
 }
 
-std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding) {
+std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding) {
   return std::make_unique<TPosixFileSystem>();
 }
 

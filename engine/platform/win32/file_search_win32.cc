@@ -360,7 +360,7 @@ TEncoding PlatformEncoding() {
   return TEncoding::Ansi;
 }
 
-std::unique_ptr<TFileSystem> NewPlatformFileSystem(TEncoding encoding) {
+std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding encoding) {
   return std::make_unique<TWin32FileSystem>(encoding);
 }
 

@@ -1,0 +1,425 @@
+// Folders read ahead of the walk. Each folder the walk will enter gets a place in the
+// walk's own order (the positions of its folders along its path, compared like words),
+// readers take the first folder not yet read, and the walk takes each reading in turn:
+// anything before the folder it asks for is a folder it chose not to enter, dropped.
+#include "read_ahead_file_system.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace ramilux {
+namespace {
+using namespace std::chrono_literals;
+
+constexpr std::string_view kAllEntries = "*.*";
+// How far the readers may run ahead of the walk: entries read and not yet taken, each
+// folder counting as one more.
+constexpr size_t kAheadLimit = 64 * 1024;
+constexpr unsigned kMaxReaders = 8;
+// Deeper folders are left to the walk: a reader keeps some descriptors open along the
+// path of the folder it reads, and a chain of thousands of folders would have the readers
+// take the descriptors the walk needs.
+constexpr size_t kReadAheadDepth = 256;
+// How often the walk's thread is let to answer while it reads or waits.
+constexpr auto kPollInterval = 10ms;
+
+bool IsDotOrDotDot(std::string_view name) {
+  return name == "." || name == "..";
+}
+
+// A folder read whole: every entry but "." and "..", with the time and size a search
+// would give for it.
+struct TFolderReading {
+  struct TItem {
+    uint32_t NameOffset, NameLength;
+    uint32_t Attr;
+    uint32_t Time;
+    int64_t Size;
+  };
+  std::string Folder;  // ends in the separator
+  std::string Names;
+  std::vector<TItem> Items;
+  bool Whole = false;  // read to its end without a failure
+
+  std::string_view Name(const TItem& item) const {
+    return std::string_view(Names).substr(item.NameOffset, item.NameLength);
+  }
+};
+
+// Reads `reading.Folder` with a search of `files`. Files' times and sizes are read only
+// when `withFiles`. `poll`, when given, is called every kPollInterval; false stops the
+// reading and returns false.
+bool ReadFolder(TFileSystem& files, TFolderReading& reading, bool withFiles,
+                const std::function<bool()>* poll) {
+  auto search = files.NewSearch();
+  auto lastPoll = std::chrono::steady_clock::now();
+  bool found = search->FindFirst(reading.Folder + std::string(kAllEntries), kFilePassAttr);
+  for (size_t count = 1; found; ++count) {
+    const std::string_view name = search->Name();
+    if (!IsDotOrDotDot(name)) {
+      const uint32_t attr = search->Attr();
+      const bool folder = (attr & kAttrDirectory) != 0;
+      const bool stat = folder || withFiles;
+      const int64_t size = stat ? search->Size() : kUnknownSize;
+      reading.Items.push_back({uint32_t(reading.Names.size()), uint32_t(name.size()), attr,
+                               stat ? search->Time() : 0, size});
+      reading.Names += name;
+    }
+    found = search->FindNext();
+    if (poll != nullptr && count % 64 == 0 &&
+        std::chrono::steady_clock::now() - lastPoll >= kPollInterval) {
+      if (!(*poll)()) {
+        search->Close();
+        return false;
+      }
+      lastPoll = std::chrono::steady_clock::now();
+    }
+  }
+  reading.Whole = search->Failure() == TSearchFailure::None;
+  search->Close();
+  return true;
+}
+
+using TPlace = std::vector<uint32_t>;  // the folder's position in the walk's order
+
+struct TFolder {
+  enum TState { NotBegun, BeingRead, Read };
+  TFolderReading Reading;
+  TPlace Place;
+  TState State = NotBegun;
+  bool ForReaders = true;  // false: a link or a deep folder, read only when the walk enters it
+  bool Counted = false;    // read, and counted in what lies ahead
+  bool Taken = false;      // by the walk
+  bool Dropped = false;    // passed over by the walk
+};
+using TFolderPtr = std::shared_ptr<TFolder>;
+
+class TReadAheadFileSystem final : public TFileSystem {
+ public:
+  TReadAheadFileSystem(TFileSystemMaker make, unsigned threads)
+      : make_(std::move(make)), own_(make_()) {
+    readers_ = threads != 0 ? threads
+                            : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
+  }
+  ~TReadAheadFileSystem() override { EndWalk(); }
+
+  char Separator() const override { return own_->Separator(); }
+  std::unique_ptr<TFileSearch> NewSearch() override;
+  bool IsLinkToAncestor(const std::string& path, uint32_t attr) override {
+    return own_->IsLinkToAncestor(path, attr);
+  }
+  void BeginWalk(const TWalkPlan& plan) override;
+  void EndWalk() override;
+
+  // How a search of a folder on the walk's thread goes on: over the folder's reading, as
+  // a search of its own (the folder could not be read whole), or not at all (stopped).
+  enum class TTake { Replay, Direct, Stopped };
+  TTake Take(const std::string& folder, TFolderPtr& taken);
+  TFileSystem& Own() { return *own_; }
+
+ private:
+  TFolderPtr Front(const std::string& folder);
+  void Drop(const TFolderPtr& folder);
+  void Uncount(TFolder& folder);
+  bool ReadOnWalk(std::unique_lock<std::mutex>& lock, const TFolderPtr& folder);
+  bool WaitUntilRead(std::unique_lock<std::mutex>& lock, const TFolder& folder);
+  bool Answer(std::unique_lock<std::mutex>& lock);
+  void Listed(const TFolderPtr& folder);
+  void ReadAhead(TFileSystem& files);
+
+  TFileSystemMaker make_;
+  std::unique_ptr<TFileSystem> own_;  // the walk thread's
+  unsigned readers_ = 1;
+  std::vector<std::thread> threads_;
+  TWalkPlan plan_;
+  bool walking_ = false;
+
+  std::mutex mutex_;
+  std::condition_variable toRead_;  // readers wait here for work or room
+  std::condition_variable read_;    // the walk waits here for a folder being read
+  std::atomic<bool> stopping_ = false;
+  std::map<TPlace, TFolderPtr> ahead_;    // every folder the walk may still ask for
+  std::map<TPlace, TFolderPtr> waiting_;  // those of them for the readers, not yet begun
+  size_t aheadCost_ = 0;                  // of the folders read and not yet taken
+  unsigned idleReaders_ = 0;
+  TFolderPtr last_;  // the folder taken last: the walk searches each folder twice in a row
+};
+
+// A search over a folder read ahead, or the walk thread's own search when there is none.
+class TReadAheadSearch final : public TFileSearch {
+ public:
+  explicit TReadAheadSearch(TReadAheadFileSystem& owner) : owner_(owner) {}
+
+  bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
+    Close();
+    direct_.reset();
+    std::string_view folder = pattern;
+    if (folder.ends_with(kAllEntries)) folder.remove_suffix(kAllEntries.size());
+    TFolderPtr taken;
+    switch (owner_.Take(std::string(folder), taken)) {
+      case TReadAheadFileSystem::TTake::Stopped:
+        return false;
+      case TReadAheadFileSystem::TTake::Direct:
+        direct_ = owner_.Own().NewSearch();
+        return direct_->FindFirst(pattern, attrValue);
+      case TReadAheadFileSystem::TTake::Replay:
+        break;
+    }
+    folder_ = std::move(taken);
+    next_ = 0;
+    exclusion_ = ExclusionMask(attrValue);
+    return FindNext();
+  }
+  bool FindNext() override {
+    if (direct_) return direct_->FindNext();
+    if (!folder_) return false;
+    const TFolderReading& reading = folder_->Reading;
+    while (next_ < reading.Items.size()) {
+      item_ = &reading.Items[next_++];
+      if ((item_->Attr & exclusion_) == 0) return true;
+    }
+    Close();
+    return false;
+  }
+  // A search of its own stays, for its Failure.
+  void Close() override {
+    if (direct_) direct_->Close();
+    folder_.reset();
+    item_ = nullptr;
+  }
+
+  std::string_view Name() const override {
+    if (direct_) return direct_->Name();
+    return item_ ? folder_->Reading.Name(*item_) : std::string_view();
+  }
+  uint32_t Attr() const override {
+    if (direct_) return direct_->Attr();
+    return item_ ? item_->Attr : 0;
+  }
+  uint32_t Time() override {
+    if (direct_) return direct_->Time();
+    return item_ ? item_->Time : 0;
+  }
+  int64_t Size() override {
+    if (direct_) return direct_->Size();
+    return item_ ? item_->Size : 0;
+  }
+  TSearchFailure Failure() const override {
+    return direct_ ? direct_->Failure() : TSearchFailure::None;
+  }
+  std::string FailureText() const override {
+    return direct_ ? direct_->FailureText() : std::string();
+  }
+
+ private:
+  TReadAheadFileSystem& owner_;
+  std::unique_ptr<TFileSearch> direct_;
+  TFolderPtr folder_;
+  const TFolderReading::TItem* item_ = nullptr;
+  size_t next_ = 0;
+  uint32_t exclusion_ = 0;
+};
+
+std::unique_ptr<TFileSearch> TReadAheadFileSystem::NewSearch() {
+  if (!walking_) return own_->NewSearch();
+  return std::make_unique<TReadAheadSearch>(*this);
+}
+
+void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
+  EndWalk();
+  plan_ = plan;
+  walking_ = true;
+  stopping_ = false;
+  for (unsigned i = 0; i < readers_; ++i) {
+    threads_.emplace_back([this, files = make_()]() { ReadAhead(*files); });
+  }
+}
+
+void TReadAheadFileSystem::EndWalk() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  toRead_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+  threads_.clear();
+  ahead_.clear();
+  waiting_.clear();
+  aheadCost_ = 0;
+  last_.reset();
+  walking_ = false;
+}
+
+// The first folder still ahead, once those before `folder` are dropped: the walk goes
+// through the folders in its order, so one it passed over is never asked for.
+TFolderPtr TReadAheadFileSystem::Front(const std::string& folder) {
+  while (!ahead_.empty()) {
+    TFolderPtr front = ahead_.begin()->second;
+    if (front->Reading.Folder == folder) return front;
+    Drop(front);
+  }
+  return nullptr;
+}
+
+void TReadAheadFileSystem::Drop(const TFolderPtr& folder) {
+  folder->Dropped = true;
+  Uncount(*folder);
+  waiting_.erase(folder->Place);
+  ahead_.erase(folder->Place);
+}
+
+// Readers held back by the limit go on only once the walk has taken half of what lies
+// ahead: waking them for every folder taken costs more than it gains.
+void TReadAheadFileSystem::Uncount(TFolder& folder) {
+  if (!folder.Counted) return;
+  folder.Counted = false;
+  aheadCost_ -= folder.Reading.Items.size() + 1;
+  if (idleReaders_ > 0 && aheadCost_ < kAheadLimit / 2) toRead_.notify_all();
+}
+
+// A folder read puts its sub-folders ahead, in the order of the folder pass: those it
+// delivers (hidden and system folders are never entered), links and deep folders for the
+// walk only.
+void TReadAheadFileSystem::Listed(const TFolderPtr& folder) {
+  folder->State = TFolder::Read;
+  if (folder->Taken) read_.notify_all();
+  if (folder->Dropped) return;
+  const TFolderReading& reading = folder->Reading;
+  if (!folder->Taken) {
+    folder->Counted = true;
+    aheadCost_ += reading.Items.size() + 1;
+  }
+  const uint32_t exclusion = ExclusionMask(kFolderPassAttr);
+  uint32_t position = 0;
+  for (const TFolderReading::TItem& item : reading.Items) {
+    if ((item.Attr & kAttrDirectory) == 0 || (item.Attr & exclusion) != 0) continue;
+    auto child = std::make_shared<TFolder>();
+    child->Reading.Folder.reserve(reading.Folder.size() + item.NameLength + 1);
+    child->Reading.Folder = reading.Folder;
+    child->Reading.Folder += reading.Name(item);
+    child->Reading.Folder += Separator();
+    child->Place.reserve(folder->Place.size() + 1);
+    child->Place = folder->Place;
+    child->Place.push_back(position++);
+    child->ForReaders =
+        (item.Attr & kAttrReparsePoint) == 0 && child->Place.size() <= kReadAheadDepth;
+    if (child->ForReaders) waiting_.emplace(child->Place, child);
+    ahead_.emplace(child->Place, std::move(child));
+  }
+  if (idleReaders_ > 0 && !waiting_.empty() && aheadCost_ < kAheadLimit) toRead_.notify_all();
+}
+
+TReadAheadFileSystem::TTake TReadAheadFileSystem::Take(const std::string& folder,
+                                                       TFolderPtr& taken) {
+  std::unique_lock lock(mutex_);
+  if (!last_ || last_->Reading.Folder != folder) {
+    last_.reset();
+    TFolderPtr front = Front(folder);
+    if (front) {
+      Uncount(*front);
+      waiting_.erase(front->Place);
+      ahead_.erase(front->Place);
+    } else {
+      // A folder reached by no way put ahead (the root): what lies ahead starts from it.
+      front = std::make_shared<TFolder>();
+      front->Reading.Folder = folder;
+    }
+    front->Taken = true;
+    const bool read = front->State == TFolder::Read ? true
+                      : front->State == TFolder::BeingRead ? WaitUntilRead(lock, *front)
+                                                         : ReadOnWalk(lock, front);
+    if (!read) return TTake::Stopped;
+    last_ = std::move(front);
+  }
+  taken = last_;
+  return last_->Reading.Whole ? TTake::Replay : TTake::Direct;
+}
+
+// The folder the walk needs next, not begun by any reader: read on the walk's thread,
+// which answers meanwhile.
+bool TReadAheadFileSystem::ReadOnWalk(std::unique_lock<std::mutex>& lock,
+                                      const TFolderPtr& folder) {
+  folder->State = TFolder::BeingRead;
+  lock.unlock();
+  const bool read = ReadFolder(*own_, folder->Reading, plan_.Files,
+                               plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
+  lock.lock();
+  if (read) Listed(folder);
+  return read;
+}
+
+bool TReadAheadFileSystem::WaitUntilRead(std::unique_lock<std::mutex>& lock,
+                                         const TFolder& folder) {
+  auto lastAnswer = std::chrono::steady_clock::now();
+  while (folder.State != TFolder::Read) {
+    // Rather than sleep, the walk reads the next folder no reader has begun, answering
+    // before each one as it does before each folder it enters.
+    if (!waiting_.empty()) {
+      if (!Answer(lock)) return false;
+      if (waiting_.empty()) continue;  // a reader took it meanwhile
+      TFolderPtr next = waiting_.begin()->second;
+      waiting_.erase(waiting_.begin());
+      if (!ReadOnWalk(lock, next)) {
+        Drop(next);
+        return false;
+      }
+      continue;
+    }
+    read_.wait_for(lock, kPollInterval);
+    // Other folders' readings wake the walk too: the time, not the wake-ups, says when.
+    if (std::chrono::steady_clock::now() - lastAnswer < kPollInterval) continue;
+    if (!Answer(lock)) return false;
+    lastAnswer = std::chrono::steady_clock::now();
+  }
+  return true;
+}
+
+// Lets the window answer, without holding the lock; false when the run was stopped.
+bool TReadAheadFileSystem::Answer(std::unique_lock<std::mutex>& lock) {
+  if (!plan_.WhileWaiting) return true;
+  lock.unlock();
+  const bool goOn = plan_.WhileWaiting();
+  lock.lock();
+  return goOn;
+}
+
+// A reader: the first folder waiting, while the readers are not too far ahead.
+void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
+  const std::function<bool()> goOn = [this] { return !stopping_.load(); };
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    if (!stopping_ && (waiting_.empty() || aheadCost_ >= kAheadLimit)) {
+      ++idleReaders_;
+      toRead_.wait(lock, [this] {
+        return stopping_ || (!waiting_.empty() && aheadCost_ < kAheadLimit);
+      });
+      --idleReaders_;
+    }
+    if (stopping_) return;
+    TFolderPtr folder = waiting_.begin()->second;
+    waiting_.erase(waiting_.begin());
+    folder->State = TFolder::BeingRead;
+    lock.unlock();
+    const bool read = ReadFolder(files, folder->Reading, plan_.Files, &goOn);
+    lock.lock();
+    if (!read) return;
+    Listed(folder);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TFileSystem> NewReadAheadFileSystem(TFileSystemMaker make, unsigned threads) {
+  return std::make_unique<TReadAheadFileSystem>(std::move(make), threads);
+}
+
+}  // namespace ramilux
