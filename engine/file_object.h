@@ -72,6 +72,11 @@ class TPrefix {
   void CopyGroups(const TPrefix& from, size_t count);
   void AppendText(std::string& out) const;
 
+  // Until the sort gives the entry its base prefix, the word holds the sort's own number
+  // for the entry: the order then needs no array of its own beside the list.
+  uint64_t Scratch() const { return word_; }
+  void SetScratch(uint64_t value) { word_ = value; }
+
  private:
   static constexpr size_t kInlineGroups = 28;
   // Inline: bit 0 clear, the group count in bits 57-63, group g in bits 2g+1 and 2g+2.
@@ -94,7 +99,7 @@ struct TFileObject {
   int64_t Size = 0;
   uint32_t Time = 0;
   uint32_t Attr = 0;
-  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors
+  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors; set by the sort
 
   std::string PrefixText() const {
     std::string text;

@@ -1,13 +1,14 @@
 // The order of the entries: the three comparators and the sort of FEntries. The order is
 // the tree in pre-order, each folder's entries among themselves by the comparator, so the
-// sort orders each folder's entries alone and rebuilds the pre-order from them.
+// sort orders each folder's entries alone and rebuilds the pre-order from them. The
+// entries' prefix words carry the sort's numbers until it gives them their base prefixes.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <exception>
 #include <string>
-#include <thread>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "listing.h"
@@ -85,73 +86,94 @@ int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e
   return CompareTextsOf(ctx, e1, e2);
 }
 
-// Puts the entries into the order `order` gives (order[k] = old index of the k-th
-// entry), following the permutation's cycles so that no second list is needed; a place
-// filled is marked in `order` itself (order[k] = k).
-void ApplyOrder(TEntryList& entries, std::vector<uint32_t>& order) {
-  for (size_t start = 0; start < order.size(); ++start) {
-    if (order[start] == start) continue;
+// The sort's number for an entry (next of its folder, then its place), in the word that
+// holds the entry's prefix once the list is sorted.
+uint32_t Link(const TFileObject& entry) { return static_cast<uint32_t>(entry.Prefix.Scratch()); }
+void SetLink(TFileObject& entry, uint32_t value) { entry.Prefix.SetScratch(value); }
+constexpr uint32_t kEnd = UINT32_MAX;
+
+// Moves every entry to the place its link names, following the permutation's cycles so
+// that no second list is needed; an entry in its place links to itself.
+void MoveToPlaces(TEntryList& entries) {
+  for (size_t start = 0; start < entries.size(); ++start) {
+    uint32_t place = Link(entries[start]);
+    if (place == start) continue;
     TFileObject held = entries[start];
-    size_t k = start;
-    while (order[k] != start) {
-      const size_t from = order[k];
-      entries[k] = entries[from];
-      order[k] = static_cast<uint32_t>(k);
-      k = from;
+    while (place != start) {
+      TFileObject displaced = entries[place];
+      entries[place] = held;
+      held = displaced;
+      place = Link(held);
     }
-    entries[k] = held;
-    order[k] = static_cast<uint32_t>(k);
+    entries[start] = held;
   }
 }
 
-// Folder paths to group numbers: open addressing over the groups' own Directory records,
-// some 16 bytes a folder where a node-based map takes 60.
-class TPathIndex {
+// Every entry's base prefix: blanks for each level above it, then a corner. The depth is
+// counted once for each run of entries of one folder.
+void SetBasePrefixes(TEntryList& entries, char separator) {
+  const char* directory = nullptr;
+  size_t groups = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    TFileObject& entry = entries[i];
+    if (i == 0 || entry.Directory.data() != directory) {
+      const std::string_view path = entry.Directory;
+      groups = std::count(path.begin(), path.end(), separator) + 1;
+      directory = entry.Directory.data();
+    }
+    entry.Prefix = TPrefix(groups, entries.Strings);
+  }
+}
+
+// The entries grouped by folder (by their Directory value): each group's entries are
+// chained through their links, in list order, then in their sorted order. A folder's
+// path leads to its group through open addressing over the groups, each known by its
+// first entry: some 12 bytes a folder, nothing a million entries long.
+class TFolderGroups {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
+
+  explicit TFolderGroups(const TEntryList& entries) : entries_(entries) {}
+
+  std::vector<uint32_t> First;  // group g's first entry
+  std::vector<uint32_t> Count;  // its number of entries
 
   uint32_t Find(std::string_view path) const {
     if (slots_.empty()) return kNone;
     for (size_t s = Hash(path) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
       if (slots_[s] == 0) return kNone;
-      if (paths_[slots_[s] - 1] == path) return slots_[s] - 1;
+      if (PathOf(slots_[s] - 1) == path) return slots_[s] - 1;
     }
   }
-  // The group of `path`, numbered in order of first sight.
-  uint32_t Add(TArenaText path) {
+  // The group of entry i's folder, numbered in order of first sight; a new group's first
+  // entry is i.
+  uint32_t Add(uint32_t i) {
+    const std::string_view path = entries_[i].Directory;
     uint32_t g = Find(path);
     if (g != kNone) return g;
-    g = static_cast<uint32_t>(paths_.size());
-    paths_.push_back(path);
-    if (2 * paths_.size() > slots_.size()) {
+    g = static_cast<uint32_t>(First.size());
+    First.push_back(i);
+    Count.push_back(0);
+    if (2 * First.size() > slots_.size()) {
       slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
-      for (uint32_t k = 0; k < paths_.size(); ++k) Place(k);
+      for (uint32_t k = 0; k < First.size(); ++k) Place(k);
     } else {
       Place(g);
     }
     return g;
   }
-  size_t size() const { return paths_.size(); }
 
  private:
   static size_t Hash(std::string_view path) { return std::hash<std::string_view>()(path); }
+  std::string_view PathOf(uint32_t g) const { return entries_[First[g]].Directory; }
   void Place(uint32_t g) {
-    size_t s = Hash(paths_[g]) & (slots_.size() - 1);
+    size_t s = Hash(PathOf(g)) & (slots_.size() - 1);
     while (slots_[s] != 0) s = (s + 1) & (slots_.size() - 1);
     slots_[s] = g + 1;
   }
-  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
-  std::vector<TArenaText> paths_;
-};
 
-// The entries grouped by folder: the folder's path (its Directory value) and the
-// entries that lie directly in it. Once the list itself is grouped, `Members` is let go
-// and group g is the entries [start[g], start[g + 1]): one index array a million entries
-// long at a time, not two.
-struct TFolderGroups {
-  std::vector<uint32_t> Members;  // entry indices, grouped by folder
-  std::vector<uint32_t> Start;    // group g is Members[Start[g], Start[g + 1])
-  TPathIndex ByPath;
+  const TEntryList& entries_;
+  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
 };
 
 // An entry of a folder being sorted: its address, for the comparisons, and its index.
@@ -164,85 +186,73 @@ struct TMember {
 constexpr size_t kParallelSortEntries = 20000;
 constexpr unsigned kMaxSortThreads = 8;
 
-TFolderGroups GroupByFolder(const TEntryList& entries) {
-  TFolderGroups groups;
-  // The walk gives the entries of one folder one shared record: mostly no lookup.
-  const char* last = nullptr;
-  uint32_t lastGroup = 0;
-  auto groupOf = [&](const TFileObject& entry) {
-    if (last == nullptr || entry.Directory.data() != last) {
-      lastGroup = groups.ByPath.Add(entry.Directory);
-      last = entry.Directory.data();
+// Chains each folder's entries in list order. The walk gives the entries of one folder
+// one shared Directory record: mostly no lookup.
+void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
+  std::vector<uint32_t> last;  // each group's last entry so far
+  const char* lastDirectory = nullptr;
+  uint32_t g = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const uint32_t index = static_cast<uint32_t>(i);
+    if (i == 0 || entries[i].Directory.data() != lastDirectory) {
+      g = groups.Add(index);
+      lastDirectory = entries[i].Directory.data();
     }
-    return lastGroup;
-  };
-  std::vector<uint32_t> counts;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    uint32_t g = groupOf(entries[i]);
-    if (g == counts.size()) counts.push_back(0);
-    ++counts[g];
+    if (g == last.size()) {
+      last.push_back(index);
+    } else {
+      SetLink(entries[last[g]], index);
+      last[g] = index;
+    }
+    ++groups.Count[g];
   }
-  groups.Start.assign(counts.size() + 1, 0);
-  for (size_t g = 0; g < counts.size(); ++g) groups.Start[g + 1] = groups.Start[g] + counts[g];
-  counts.assign(groups.Start.begin(), groups.Start.end() - 1);  // where each group fills next
-  groups.Members.resize(entries.size());
-  last = nullptr;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    groups.Members[counts[groupOf(entries[i])]++] = static_cast<uint32_t>(i);
-  }
-  return groups;
+  for (uint32_t end : last) SetLink(entries[end], kEnd);
 }
 
-// The tree's pre-order from the sorted folders, the list being grouped: each entry, and
-// right after a folder its own group. Empty when the list is no tree (a group without its folder entry, or one
-// reached twice): the caller then sorts with the comparator alone.
-std::vector<uint32_t> PreOrder(const TEntryList& entries, const TFolderGroups& groups,
-                               char separator) {
-  constexpr uint32_t kNone = TPathIndex::kNone;
-  const size_t groupCount = groups.Start.size() - 1;
-  const uint32_t root = groups.ByPath.Find(std::string_view());
-  if (root == kNone) return {};
-  std::vector<bool> reached(groupCount, false);
-  std::vector<uint32_t> order;
-  order.reserve(entries.size());
-  // A stack of positions inside groups: (next member index, end of the group).
-  std::vector<std::pair<uint32_t, uint32_t>> stack;
+// Gives every entry, in its link, its place in the tree's pre-order: each folder's
+// entries in their sorted order, each folder followed by its own group. False when the
+// list is no tree (a group without its folder entry, or one reached twice); the links
+// are then spent.
+bool NumberPreOrder(TEntryList& entries, const TFolderGroups& groups, char separator) {
+  const uint32_t root = groups.Find(std::string_view());
+  if (root == TFolderGroups::kNone) return false;
+  std::vector<bool> reached(groups.First.size(), false);
+  std::vector<uint32_t> stack = {groups.First[root]};  // the next entry of each open group
+  reached[root] = true;
+  uint32_t place = 0;
   std::string path;
-  auto enter = [&](uint32_t g) {
-    reached[g] = true;
-    stack.emplace_back(groups.Start[g], groups.Start[g + 1]);
-  };
-  enter(root);
   while (!stack.empty()) {
-    auto& [next, end] = stack.back();
-    if (next == end) {
+    const uint32_t i = stack.back();
+    if (i == kEnd) {
       stack.pop_back();
       continue;
     }
-    const uint32_t i = next++;
-    order.push_back(i);
-    const TFileObject& entry = entries[i];
+    TFileObject& entry = entries[i];
+    stack.back() = Link(entry);
+    SetLink(entry, place++);
     if (entry.Size != 0) continue;
     path.assign(entry.Directory);
     path += entry.Name;
     path += separator;
-    const uint32_t g = groups.ByPath.Find(path);
-    if (g == kNone) continue;
-    if (reached[g]) return {};
-    enter(g);
+    const uint32_t g = groups.Find(path);
+    if (g == TFolderGroups::kNone) continue;
+    if (reached[g]) return false;
+    reached[g] = true;
+    stack.push_back(groups.First[g]);
   }
-  if (order.size() != entries.size()) return {};
-  return order;
+  return place == entries.size();
 }
 
-// One folder's entries, [begin, end) of the grouped list, among themselves: its non-empty
-// files first, then everything of size 0. Only names, sizes and times are compared, mostly
-// through the collation, so the sort is a merge sort (a fifth fewer comparisons than a
-// quicksort) on entry addresses; the entries then move through `held`.
-void SortGroup(TEntryList& entries, size_t begin, size_t end, const TOrderContext& ctx,
-               TSortKind kind, std::vector<TMember>& work, std::vector<TFileObject>& held) {
+// One folder's entries among themselves, chained again in their sorted order: its
+// non-empty files first, then everything of size 0. Only names, sizes and times are
+// compared, mostly through the collation, so the sort is a merge sort (a fifth fewer
+// comparisons than a quicksort) on entry addresses; no entry moves.
+void SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOrderContext& ctx,
+               TSortKind kind, std::vector<TMember>& work) {
   work.clear();
-  for (size_t i = begin; i != end; ++i) work.push_back({&entries[i], static_cast<uint32_t>(i)});
+  for (uint32_t i = groups.First[g]; i != kEnd; i = Link(entries[i])) {
+    work.push_back({&entries[i], i});
+  }
   auto zero = std::partition(work.begin(), work.end(),
                              [](const TMember& m) { return m.Entry->Size != 0; });
   std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
@@ -251,17 +261,17 @@ void SortGroup(TEntryList& entries, size_t begin, size_t end, const TOrderContex
   std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
     return CompareComponent(ctx, a.Entry->Name, b.Entry->Name) < 0;
   });
-  held.clear();
-  for (const TMember& m : work) held.push_back(*m.Entry);
-  for (const TFileObject& entry : held) entries[begin++] = entry;
+  groups.First[g] = work.front().Index;
+  for (size_t k = 0; k + 1 < work.size(); ++k) SetLink(entries[work[k].Index], work[k + 1].Index);
+  SetLink(entries[work.back().Index], kEnd);
 }
 
 // The folders' sorts are independent of each other: with many entries they are shared
 // among threads, the largest folders handed out first so that no thread is left with a
 // big one at the end.
-void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderContext& ctx,
+void SortGroups(TEntryList& entries, TFolderGroups& groups, const TOrderContext& ctx,
                 TSortKind kind, unsigned threads) {
-  const size_t groupCount = groups.Start.size() - 1;
+  const size_t groupCount = groups.First.size();
   if (threads == 0) {
     threads = entries.size() < kParallelSortEntries
                   ? 1
@@ -269,19 +279,16 @@ void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderCo
   }
   std::vector<uint32_t> bySize(groupCount);
   for (size_t g = 0; g < groupCount; ++g) bySize[g] = static_cast<uint32_t>(g);
-  auto sizeOf = [&](uint32_t g) { return groups.Start[g + 1] - groups.Start[g]; };
   if (threads > 1) {
     std::sort(bySize.begin(), bySize.end(),
-              [&](uint32_t a, uint32_t b) { return sizeOf(a) > sizeOf(b); });
+              [&](uint32_t a, uint32_t b) { return groups.Count[a] > groups.Count[b]; });
   }
   std::atomic<size_t> next{0};
   auto work = [&] {
     std::vector<TMember> members;
-    std::vector<TFileObject> held;
     for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
-      uint32_t g = bySize[k];
-      if (sizeOf(g) < 2) continue;
-      SortGroup(entries, groups.Start[g], groups.Start[g + 1], ctx, kind, members, held);
+      const uint32_t g = bySize[k];
+      if (groups.Count[g] >= 2) SortGroup(entries, groups, g, ctx, kind, members);
     }
   };
   std::vector<std::thread> helpers;
@@ -308,6 +315,26 @@ void SortGroups(TEntryList& entries, const TFolderGroups& groups, const TOrderCo
   }
 }
 
+// Each folder's entries sorted among themselves, then numbered in the tree's pre-order.
+// The folders' tables are let go before the entries move. False when the list is no tree.
+bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
+                     unsigned threads) {
+  TFolderGroups groups(entries);
+  GroupByFolder(entries, groups);
+  SortGroups(entries, groups, ctx, kind, threads);
+  return NumberPreOrder(entries, groups, ctx.Separator);
+}
+
+// Not a tree (entries put together by hand): the comparator alone decides.
+void NumberByComparator(TEntryList& entries, const TOrderContext& ctx, TSortKind kind) {
+  std::vector<uint32_t> order(entries.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return CompareByKind(ctx, kind, entries[a], entries[b]) < 0;
+  });
+  for (size_t k = 0; k < order.size(); ++k) SetLink(entries[order[k]], static_cast<uint32_t>(k));
+}
+
 }  // namespace
 
 int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
@@ -325,22 +352,11 @@ int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 
 void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
                    unsigned threads) {
-  if (entries.size() < 2) return;
-  TFolderGroups groups = GroupByFolder(entries);
-  ApplyOrder(entries, groups.Members);
-  std::vector<uint32_t>().swap(groups.Members);
-  SortGroups(entries, groups, ctx, kind, threads);
-  std::vector<uint32_t> order = PreOrder(entries, groups, ctx.Separator);
-  if (order.empty()) {
-    // Not a tree (entries put together by hand): the comparator alone decides.
-    order.resize(entries.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<uint32_t>(i);
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-      return CompareByKind(ctx, kind, entries[a], entries[b]) < 0;
-    });
+  if (entries.size() >= 2) {
+    if (!NumberByFolders(entries, ctx, kind, threads)) NumberByComparator(entries, ctx, kind);
+    MoveToPlaces(entries);
   }
-  groups = {};
-  ApplyOrder(entries, order);
+  SetBasePrefixes(entries, ctx.Separator);
 }
 
 void TListing::SortEntries(int sortIndex) {

@@ -224,6 +224,11 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
       for (size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(fast[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
+        // The sort's numbers in the prefix words are gone: each entry has its base prefix.
+        const std::string_view dir = fast[i].Directory;
+        const std::string base = std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
+        ASSERT_EQ(fast[i].PrefixText(), base) << "round " << round << " entry " << i;
+        ASSERT_EQ(threaded[i].PrefixText(), base) << "round " << round << " entry " << i;
       }
     }
   }
