@@ -58,9 +58,14 @@ struct TBenchTree {
     listing = std::make_unique<TListing>(TListingPorts{files, *text, window, window, window});
     listing->SetRoot(files.Root());
     listing->BuildMaskList("");
-    size_t before = mallinfo2().uordblks;
+    // Blocks above malloc's threshold are mapped on their own: counted apart.
+    auto inUse = [] {
+      struct mallinfo2 info = mallinfo2();
+      return info.uordblks + info.hblkhd;
+    };
+    size_t before = inUse();
     listing->ScanTree(files.Root(), true);
-    bytesPerEntry = double(mallinfo2().uordblks - before) / listing->Entries().size();
+    bytesPerEntry = double(inUse() - before) / listing->Entries().size();
     walkOrder = listing->Entries().Items;
   }
 
@@ -68,7 +73,7 @@ struct TBenchTree {
   std::unique_ptr<TTextServices> text;
   TRecordingWindow window;
   std::unique_ptr<TListing> listing;
-  std::deque<TFileObject> walkOrder;
+  TEntryBlocks walkOrder;
   double bytesPerEntry = 0;
 };
 

@@ -2,14 +2,16 @@
 // orders and the rendering reads.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <deque>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace ramilux {
@@ -132,6 +134,77 @@ class TStringArena {
   size_t used_ = kBlockSize;  // of the last block; full when there is none
 };
 
+// The entries in blocks of 16,384: growing never copies the list, an index is a shift and
+// a mask, and a block's pages past the last entry are never touched. A deque's blocks of
+// a dozen entries cost some 2 bytes an entry in allocation headers and its map.
+class TEntryBlocks {
+ public:
+  template <typename Value>
+  class TIterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = TFileObject;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Value*;
+    using reference = Value&;
+
+    TIterator() = default;
+    TIterator(Value* const* blocks, size_t index) : blocks_(blocks), index_(index) {}
+    operator TIterator<const Value>() const { return {blocks_, index_}; }
+
+    reference operator*() const { return blocks_[index_ >> kShift][index_ & kMask]; }
+    pointer operator->() const { return &**this; }
+    reference operator[](difference_type n) const { return *(*this + n); }
+    TIterator& operator++() { return ++index_, *this; }
+    TIterator& operator--() { return --index_, *this; }
+    TIterator operator++(int) { return {blocks_, index_++}; }
+    TIterator operator--(int) { return {blocks_, index_--}; }
+    TIterator& operator+=(difference_type n) { return index_ += n, *this; }
+    TIterator& operator-=(difference_type n) { return index_ -= n, *this; }
+    friend TIterator operator+(TIterator it, difference_type n) { return it += n; }
+    friend TIterator operator+(difference_type n, TIterator it) { return it += n; }
+    friend TIterator operator-(TIterator it, difference_type n) { return it -= n; }
+    friend difference_type operator-(TIterator a, TIterator b) {
+      return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+    }
+    friend bool operator==(TIterator a, TIterator b) { return a.index_ == b.index_; }
+    friend auto operator<=>(TIterator a, TIterator b) { return a.index_ <=> b.index_; }
+
+   private:
+    Value* const* blocks_ = nullptr;
+    size_t index_ = 0;
+  };
+  using iterator = TIterator<TFileObject>;
+  using const_iterator = TIterator<const TFileObject>;
+
+  TEntryBlocks() = default;
+  TEntryBlocks(const TEntryBlocks& other) { *this = other; }
+  TEntryBlocks& operator=(const TEntryBlocks& other);
+  ~TEntryBlocks() { clear(); }
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  TFileObject& operator[](size_t i) { return blocks_[i >> kShift][i & kMask]; }
+  const TFileObject& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+  TFileObject& back() { return (*this)[size_ - 1]; }
+  const TFileObject& back() const { return (*this)[size_ - 1]; }
+  TFileObject& emplace_back();
+  void clear();
+
+  iterator begin() { return {blocks_.data(), 0}; }
+  iterator end() { return {blocks_.data(), size_}; }
+  const_iterator begin() const { return {blocks_.data(), 0}; }
+  const_iterator end() const { return {blocks_.data(), size_}; }
+
+ private:
+  static constexpr size_t kShift = 14;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  std::vector<TFileObject*> blocks_;  // raw storage; the entries need no destruction
+  size_t size_ = 0;
+};
+static_assert(std::is_trivially_copyable_v<TFileObject> &&
+              std::is_trivially_destructible_v<TFileObject>);
+
 // FEntries: the entries in list order, and the arena that holds their strings.
 class TEntryList {
  public:
@@ -144,7 +217,7 @@ class TEntryList {
     Strings.Clear();
   }
 
-  std::deque<TFileObject> Items;  // a deque: growing never copies the whole list
+  TEntryBlocks Items;
   TStringArena Strings;
 };
 
