@@ -218,12 +218,18 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
       std::stable_sort(
           plain.Items.begin(), plain.Items.end(),
           [&](const TFileObject& a, const TFileObject& b) { return compare(ctx, a, b) < 0; });
-      // The folders shared among threads give the same list.
+      // The folders shared among threads give the same list, and so does a list that
+      // holds a folder's contents before the folder itself.
       TEntryList threaded = MakeList(rows);
       SortEntryList(threaded, ctx, kind, 3);
+      std::vector<E> shuffledRows = rows;
+      std::shuffle(shuffledRows.begin(), shuffledRows.end(), std::mt19937(round));
+      TEntryList shuffled = MakeList(shuffledRows);
+      SortEntryList(shuffled, ctx, kind);
       for (size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(fast[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
+        ASSERT_EQ(shuffled[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         // The sort's numbers in the prefix words are gone: each entry has its base prefix.
         const std::string_view dir = fast[i].Directory;
         const std::string base = std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
