@@ -55,12 +55,21 @@ int Compare3(T a, T b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
+// What the order of two entries of one folder looks at.
+struct TSortFields {
+  std::string_view Name;
+  int64_t Size;
+  uint32_t Time;
+};
+
+TSortFields FieldsOf(const TFileObject& entry) { return {entry.Name, entry.Size, entry.Time}; }
+
 // Two non-empty files of one folder: by the secondary key, then by name (its bytes when
 // the collation calls two names equal, so the walk's order never shows). A negative size
 // (only a faulty search reports one) has no key: such files go first, by name, so that
 // the order stays a strict one.
-int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
-                 const TFileObject& e2) {
+int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TSortFields& e1,
+                 const TSortFields& e2) {
   bool negative1 = e1.Size < 0, negative2 = e2.Size < 0;
   if (negative1 != negative2) return negative1 ? -1 : 1;
   int r = negative1                 ? 0
@@ -77,7 +86,7 @@ int CompareSiblings(const TOrderContext& ctx, TSortKind kind, const TFileObject&
   bool file1 = e1.Size != 0, file2 = e2.Size != 0;
   if (file1 != file2) return file1 ? -1 : 1;
   if (!file1) return CompareComponent(ctx, e1.Name, e2.Name);
-  return CompareFiles(ctx, kind, e1, e2);
+  return CompareFiles(ctx, kind, FieldsOf(e1), FieldsOf(e2));
 }
 
 int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
@@ -204,9 +213,9 @@ class TFolderGroups {
   std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
 };
 
-// An entry of a folder being sorted: its address, for the comparisons, and its index.
+// An entry of a folder being sorted: what the comparisons look at, and its index.
 struct TMember {
-  const TFileObject* Entry;
+  TSortFields Fields;  // the name read out of its record once, not at every comparison
   uint32_t Index;
 };
 
@@ -292,23 +301,23 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
                TSortKind kind, std::vector<TMember>& work, std::string& path) {
   work.clear();
   for (uint32_t i = groups.First[g]; i != kEnd; i = Link(entries[i])) {
-    work.push_back({&entries[i], i});
+    work.push_back({FieldsOf(entries[i]), i});
   }
   auto zero = std::partition(work.begin(), work.end(),
-                             [](const TMember& m) { return m.Entry->Size != 0; });
+                             [](const TMember& m) { return m.Fields.Size != 0; });
   std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
-    return CompareFiles(ctx, kind, *a.Entry, *b.Entry) < 0;
+    return CompareFiles(ctx, kind, a.Fields, b.Fields) < 0;
   });
   std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
-    return CompareComponent(ctx, a.Entry->Name, b.Entry->Name) < 0;
+    return CompareComponent(ctx, a.Fields.Name, b.Fields.Name) < 0;
   });
   uint32_t place = 0;
   for (auto m = work.begin(); m != work.end(); ++m) {
     entries[m->Index].Prefix.SetScratch(uint64_t{g} << 32 | place);
     ++place;
     if (m < zero) continue;
-    path.assign(m->Entry->Directory);
-    path += m->Entry->Name;
+    path.assign(groups.PathOf(g));
+    path += m->Fields.Name;
     path += ctx.Separator;
     const uint32_t h = groups.Find(path);
     if (h == TFolderGroups::kNone) continue;
