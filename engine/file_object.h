@@ -62,6 +62,9 @@ class TPrefix {
  public:
   enum TGroup : uint8_t { Blank, Bar, Branch, Corner };
 
+  // Groups up to this many are kept in the object itself, more in the arena.
+  static constexpr size_t kInlineGroups = 28;
+
   TPrefix() = default;
   // `groups` groups, all blank but the last, a corner: the base prefix.
   TPrefix(size_t groups, TStringArena& arena);
@@ -80,7 +83,6 @@ class TPrefix {
   void SetScratch(uint64_t value) { word_ = value; }
 
  private:
-  static constexpr size_t kInlineGroups = 28;
   // Inline: bit 0 clear, the group count in bits 57-63, group g in bits 2g+1 and 2g+2.
   // Outside: the address (even) of a 32-bit group count followed by a byte per group,
   // with bit 0 set.

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <functional>
 #include <thread>
 #include <vector>
 
 #include "listing.h"
+#include "order_places.h"
 
 namespace ramilux {
 namespace {
@@ -95,72 +95,9 @@ int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e
   return CompareTextsOf(ctx, e1, e2);
 }
 
-// The sort's number for an entry (next of its folder, then its place), in the word that
-// holds the entry's prefix once the list is sorted.
-uint32_t Link(const TFileObject& entry) { return static_cast<uint32_t>(entry.Prefix.Scratch()); }
-void SetLink(TFileObject& entry, uint32_t value) { entry.Prefix.SetScratch(value); }
 constexpr uint32_t kEnd = UINT32_MAX;
 // A sub-folder's group whose folder entry has been placed.
 constexpr uint32_t kReached = 0x80000000u;
-
-// Moves the entries of [begin, end), whose places all lie in that range, to the places
-// their links name. Following the permutation's cycles across the whole list would wait
-// on a cache miss at every step, so a large range is first dealt into at most 256 ranges
-// of consecutive places (each filled from its front, as a few hundred sequential
-// streams), and each of those is dealt with alone, within the cache.
-void MoveToPlaces(TEntryList& entries, size_t begin, size_t end) {
-  constexpr size_t kCachedEntries = 4096;
-  constexpr size_t kAhead = 8;
-  if (end - begin <= kCachedEntries) {
-    // Read in order first: the cycles then jump about within the cache, not memory.
-    for (size_t i = begin; i < end; ++i) __builtin_prefetch(&entries[i]);
-    for (size_t start = begin; start < end; ++start) {
-      for (uint32_t place = Link(entries[start]); place != start; place = Link(entries[start])) {
-        std::swap(entries[start], entries[place]);
-      }
-    }
-    return;
-  }
-  size_t shift = 12;
-  while (((end - begin - 1) >> shift) >= 256) ++shift;
-  const size_t ranges = ((end - begin - 1) >> shift) + 1;
-  std::vector<size_t> next(ranges);
-  for (size_t r = 0; r < ranges; ++r) next[r] = begin + (r << shift);
-  for (size_t r = 0; r < ranges; ++r) {
-    const size_t rangeEnd = std::min(end, begin + ((r + 1) << shift));
-    while (next[r] < rangeEnd) {
-      TFileObject& entry = entries[next[r]];
-      const size_t to = (Link(entry) - begin) >> shift;
-      if (to == r) {
-        ++next[r];
-      } else {
-        std::swap(entry, entries[next[to]++]);
-        // The range's next places are the next to be read: asked for ahead of time.
-        const size_t ahead = next[to] + kAhead;
-        if (ahead < end) __builtin_prefetch(&entries[ahead]);
-      }
-    }
-  }
-  for (size_t r = 0; r < ranges; ++r) {
-    MoveToPlaces(entries, begin + (r << shift), std::min(end, begin + ((r + 1) << shift)));
-  }
-}
-
-// Every entry's base prefix: blanks for each level above it, then a corner. The depth is
-// counted once for each run of entries of one folder.
-void SetBasePrefixes(TEntryList& entries, char separator) {
-  const char* directory = nullptr;
-  size_t groups = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    TFileObject& entry = entries[i];
-    if (i == 0 || entry.Directory.data() != directory) {
-      const std::string_view path = entry.Directory;
-      groups = std::count(path.begin(), path.end(), separator) + 1;
-      directory = entry.Directory.data();
-    }
-    entry.Prefix = TPrefix(groups, entries.Strings);
-  }
-}
 
 // The entries grouped by folder (by their Directory value): each group's entries are
 // chained through their links, in list order, then in their sorted order. A folder's
@@ -354,38 +291,19 @@ bool SortGroups(TEntryList& entries, TFolderGroups& groups, const std::vector<ui
   const size_t groupCount = schedule.size();
   std::atomic<size_t> next{0};
   std::atomic<bool> tree{true};
-  auto work = [&] {
-    std::vector<TMember> members;
-    std::string path;
-    for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
-      if (!SortGroup(entries, groups, schedule[k], ctx, kind, members, path)) {
-        tree = false;
-        next = groupCount;
-      }
-    }
-  };
-  std::vector<std::thread> helpers;
-  std::vector<std::exception_ptr> failures(threads);
-  for (unsigned t = 1; t < threads; ++t) {
-    helpers.emplace_back([&, t] {
-      try {
-        work();
-      } catch (...) {
-        failures[t] = std::current_exception();
-        next = groupCount;
-      }
-    });
-  }
-  try {
-    work();
-  } catch (...) {
-    failures[0] = std::current_exception();
-    next = groupCount;
-  }
-  for (std::thread& helper : helpers) helper.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  RunOnThreads(
+      threads,
+      [&] {
+        std::vector<TMember> members;
+        std::string path;
+        for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
+          if (!SortGroup(entries, groups, schedule[k], ctx, kind, members, path)) {
+            tree = false;
+            next = groupCount;
+          }
+        }
+      },
+      [&] { next = groupCount; });
   return tree;
 }
 
@@ -417,16 +335,25 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
   GroupByFolder(entries, groups);
   const uint32_t root = groups.Find(std::string_view());
   if (root == TFolderGroups::kNone) return false;
-  threads = SortThreads(entries.size(), threads);
   const std::vector<uint32_t> byDepth = GroupsByDepth(groups, ctx.Separator);
   const std::vector<uint32_t> schedule = SortSchedule(groups, threads);
   if (!CountSubtrees(groups, byDepth, root, ctx.Separator)) return false;
   if (!SortGroups(entries, groups, schedule, ctx, kind, threads)) return false;
   if (!PlaceGroups(groups, byDepth, root, ctx.Separator)) return false;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const uint64_t number = entries[i].Prefix.Scratch();
-    SetLink(entries[i], groups.Count[number >> 32] + static_cast<uint32_t>(number));
-  }
+  // Each entry's place: its group's first place and its own within the group.
+  constexpr size_t kShare = 65536;
+  std::atomic<size_t> next{0};
+  RunOnThreads(
+      threads,
+      [&] {
+        for (size_t begin; (begin = next.fetch_add(kShare)) < entries.size();) {
+          for (size_t i = begin; i < std::min(entries.size(), begin + kShare); ++i) {
+            const uint64_t number = entries[i].Prefix.Scratch();
+            SetLink(entries[i], groups.Count[number >> 32] + static_cast<uint32_t>(number));
+          }
+        }
+      },
+      [&] { next = entries.size(); });
   return true;
 }
 
@@ -457,11 +384,13 @@ int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 
 void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
                    unsigned threads) {
-  if (entries.size() >= 2) {
-    if (!NumberByFolders(entries, ctx, kind, threads)) NumberByComparator(entries, ctx, kind);
-    MoveToPlaces(entries, 0, entries.size());
+  threads = SortThreads(entries.size(), threads);
+  if (entries.size() == 1) {
+    SetLink(entries[0], 0);
+  } else if (entries.size() >= 2 && !NumberByFolders(entries, ctx, kind, threads)) {
+    NumberByComparator(entries, ctx, kind);
   }
-  SetBasePrefixes(entries, ctx.Separator);
+  MoveToPlaces(entries, ctx.Separator, threads);
 }
 
 void TListing::SortEntries(int sortIndex) {
