@@ -150,10 +150,14 @@ class TFolderGroups {
   std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
 };
 
-// An entry of a folder being sorted: what the comparisons look at, and its index.
+// An entry of a folder being sorted: its name and its index. 16 bytes: the largest
+// folders' arrays of members and the merge's buffers count at the memory's peak.
 struct TMember {
-  TSortFields Fields;  // the name read out of its record once, not at every comparison
+  const char* Name;  // read out of its record once, not at every comparison
+  uint32_t Length;
   uint32_t Index;
+
+  std::string_view NameView() const { return {Name, Length}; }
 };
 
 // Below this many entries a sort is over before threads would have started.
@@ -236,17 +240,25 @@ bool CountSubtrees(TFolderGroups& groups, const std::vector<uint32_t>& byDepth, 
 // sub-folder is reached twice.
 bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOrderContext& ctx,
                TSortKind kind, std::vector<TMember>& work, std::string& path) {
+  size_t count = 0;
+  for (uint32_t i = groups.First[g]; i != kEnd; i = Link(entries[i])) ++count;
   work.clear();
+  work.reserve(count);
   for (uint32_t i = groups.First[g]; i != kEnd; i = Link(entries[i])) {
-    work.push_back({FieldsOf(entries[i]), i});
+    const std::string_view name = entries[i].Name;
+    work.push_back({name.data(), static_cast<uint32_t>(name.size()), i});
   }
   auto zero = std::partition(work.begin(), work.end(),
-                             [](const TMember& m) { return m.Fields.Size != 0; });
+                             [&](const TMember& m) { return entries[m.Index].Size != 0; });
+  auto fields = [&](const TMember& m) {
+    const TFileObject& entry = entries[m.Index];
+    return TSortFields{m.NameView(), entry.Size, entry.Time};
+  };
   std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
-    return CompareFiles(ctx, kind, a.Fields, b.Fields) < 0;
+    return CompareFiles(ctx, kind, fields(a), fields(b)) < 0;
   });
   std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
-    return CompareComponent(ctx, a.Fields.Name, b.Fields.Name) < 0;
+    return CompareComponent(ctx, a.NameView(), b.NameView()) < 0;
   });
   uint32_t place = 0;
   for (auto m = work.begin(); m != work.end(); ++m) {
@@ -254,7 +266,7 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
     ++place;
     if (m < zero) continue;
     path.assign(groups.PathOf(g));
-    path += m->Fields.Name;
+    path += m->NameView();
     path += ctx.Separator;
     const uint32_t h = groups.Find(path);
     if (h == TFolderGroups::kNone) continue;
