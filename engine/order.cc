@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <string>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
