@@ -62,7 +62,9 @@ struct TSortFields {
   uint32_t Time;
 };
 
-TSortFields FieldsOf(const TFileObject& entry) { return {entry.Name, entry.Size, entry.Time}; }
+TSortFields FieldsOf(const TFileObject& entry) {
+  return {entry.Name, entry.Size, entry.Time};
+}
 
 // Two non-empty files of one folder: by the secondary key, then by name (its bytes when
 // the collation calls two names equal, so the walk's order never shows). A negative size

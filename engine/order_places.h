@@ -14,7 +14,9 @@ namespace ramilux {
 inline uint32_t Link(const TFileObject& entry) {
   return static_cast<uint32_t>(entry.Prefix.Scratch());
 }
-inline void SetLink(TFileObject& entry, uint32_t value) { entry.Prefix.SetScratch(value); }
+inline void SetLink(TFileObject& entry, uint32_t value) {
+  entry.Prefix.SetScratch(value);
+}
 
 // Runs `work` on `threads` threads, this one among them, and rethrows the first failure
 // once all have ended; `stop` is called on a failure so that the others end early.

@@ -233,7 +233,8 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
         ASSERT_EQ(shuffled[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         // The sort's numbers in the prefix words are gone: each entry has its base prefix.
         const std::string_view dir = fast[i].Directory;
-        const std::string base = std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
+        const std::string base =
+            std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
         ASSERT_EQ(fast[i].PrefixText(), base) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].PrefixText(), base) << "round " << round << " entry " << i;
       }
