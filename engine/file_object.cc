@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace ramilux {
 
@@ -93,6 +94,29 @@ void TPrefix::CopyGroups(const TPrefix& from, size_t count) {
     return;
   }
   for (size_t g = 0; g < count; ++g) SetGroup(g, from.Group(g));
+}
+
+TFileObject& TEntryBlocks::emplace_back() {
+  if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size()) {
+    // Raw memory: the pages of a new block are touched only as entries fill them.
+    blocks_.push_back(static_cast<TFileObject*>(::operator new(sizeof(TFileObject) << kShift)));
+  }
+  TFileObject* entry = new (&(*this)[size_]) TFileObject();
+  ++size_;
+  return *entry;
+}
+
+void TEntryBlocks::clear() {
+  for (TFileObject* block : blocks_) ::operator delete(block);
+  blocks_.clear();
+  size_ = 0;
+}
+
+TEntryBlocks& TEntryBlocks::operator=(const TEntryBlocks& other) {
+  if (this == &other) return *this;
+  clear();
+  for (size_t i = 0; i < other.size(); ++i) emplace_back() = other[i];
+  return *this;
 }
 
 void TStringArena::Clear() {

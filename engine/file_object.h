@@ -2,14 +2,16 @@
 // orders and the rendering reads.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <deque>
+#include <iterator>
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace ramilux {
@@ -60,6 +62,9 @@ class TPrefix {
  public:
   enum TGroup : uint8_t { Blank, Bar, Branch, Corner };
 
+  // Groups up to this many are kept in the object itself, more in the arena.
+  static constexpr size_t kInlineGroups = 28;
+
   TPrefix() = default;
   // `groups` groups, all blank but the last, a corner: the base prefix.
   TPrefix(size_t groups, TStringArena& arena);
@@ -72,8 +77,12 @@ class TPrefix {
   void CopyGroups(const TPrefix& from, size_t count);
   void AppendText(std::string& out) const;
 
+  // Until the sort gives the entry its base prefix, the word holds the sort's own number
+  // for the entry: the order then needs no array of its own beside the list.
+  uint64_t Scratch() const { return word_; }
+  void SetScratch(uint64_t value) { word_ = value; }
+
  private:
-  static constexpr size_t kInlineGroups = 28;
   // Inline: bit 0 clear, the group count in bits 57-63, group g in bits 2g+1 and 2g+2.
   // Outside: the address (even) of a 32-bit group count followed by a byte per group,
   // with bit 0 set.
@@ -94,7 +103,7 @@ struct TFileObject {
   int64_t Size = 0;
   uint32_t Time = 0;
   uint32_t Attr = 0;
-  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors
+  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors; set by the sort
 
   std::string PrefixText() const {
     std::string text;
@@ -127,6 +136,77 @@ class TStringArena {
   size_t used_ = kBlockSize;  // of the last block; full when there is none
 };
 
+// The entries in blocks of 16,384: growing never copies the list, an index is a shift and
+// a mask, and a block's pages past the last entry are never touched. A deque's blocks of
+// a dozen entries cost some 2 bytes an entry in allocation headers and its map.
+class TEntryBlocks {
+ public:
+  template <typename Value>
+  class TIterator {
+   public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = TFileObject;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Value*;
+    using reference = Value&;
+
+    TIterator() = default;
+    TIterator(Value* const* blocks, size_t index) : blocks_(blocks), index_(index) {}
+    operator TIterator<const Value>() const { return {blocks_, index_}; }
+
+    reference operator*() const { return blocks_[index_ >> kShift][index_ & kMask]; }
+    pointer operator->() const { return &**this; }
+    reference operator[](difference_type n) const { return *(*this + n); }
+    TIterator& operator++() { return ++index_, *this; }
+    TIterator& operator--() { return --index_, *this; }
+    TIterator operator++(int) { return {blocks_, index_++}; }
+    TIterator operator--(int) { return {blocks_, index_--}; }
+    TIterator& operator+=(difference_type n) { return index_ += n, *this; }
+    TIterator& operator-=(difference_type n) { return index_ -= n, *this; }
+    friend TIterator operator+(TIterator it, difference_type n) { return it += n; }
+    friend TIterator operator+(difference_type n, TIterator it) { return it += n; }
+    friend TIterator operator-(TIterator it, difference_type n) { return it -= n; }
+    friend difference_type operator-(TIterator a, TIterator b) {
+      return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+    }
+    friend bool operator==(TIterator a, TIterator b) { return a.index_ == b.index_; }
+    friend auto operator<=>(TIterator a, TIterator b) { return a.index_ <=> b.index_; }
+
+   private:
+    Value* const* blocks_ = nullptr;
+    size_t index_ = 0;
+  };
+  using iterator = TIterator<TFileObject>;
+  using const_iterator = TIterator<const TFileObject>;
+
+  TEntryBlocks() = default;
+  TEntryBlocks(const TEntryBlocks& other) { *this = other; }
+  TEntryBlocks& operator=(const TEntryBlocks& other);
+  ~TEntryBlocks() { clear(); }
+
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  TFileObject& operator[](size_t i) { return blocks_[i >> kShift][i & kMask]; }
+  const TFileObject& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+  TFileObject& back() { return (*this)[size_ - 1]; }
+  const TFileObject& back() const { return (*this)[size_ - 1]; }
+  TFileObject& emplace_back();
+  void clear();
+
+  iterator begin() { return {blocks_.data(), 0}; }
+  iterator end() { return {blocks_.data(), size_}; }
+  const_iterator begin() const { return {blocks_.data(), 0}; }
+  const_iterator end() const { return {blocks_.data(), size_}; }
+
+ private:
+  static constexpr size_t kShift = 14;
+  static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  std::vector<TFileObject*> blocks_;  // raw storage; the entries need no destruction
+  size_t size_ = 0;
+};
+static_assert(std::is_trivially_copyable_v<TFileObject> &&
+              std::is_trivially_destructible_v<TFileObject>);
+
 // FEntries: the entries in list order, and the arena that holds their strings.
 class TEntryList {
  public:
@@ -139,7 +219,7 @@ class TEntryList {
     Strings.Clear();
   }
 
-  std::deque<TFileObject> Items;  // a deque: growing never copies the whole list
+  TEntryBlocks Items;
   TStringArena Strings;
 };
 

@@ -154,6 +154,7 @@ class TListing {
   bool sizeFilterOn_ = false;   // the size option of this run
   std::string lowerName_;       // the walk's lower-cased copy of a file name
   TArenaText directory_;  // the Directory of the last entry added, shared by its folder
+  std::vector<TArenaText> directories_;  // those of its folder and the folders above, by depth
   static constexpr size_t kNoEntry = SIZE_MAX;
 };
 
@@ -179,7 +180,8 @@ int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 
 enum class TSortKind { Name, Size, Date };
-// Sorts the list in place into the order of the comparator of `kind`. The folders are
+// Sorts the list in place into the order of the comparator of `kind`, and gives every
+// entry its base prefix (what it held before is lost). The folders are
 // sorted on `threads` threads; 0 chooses by the size of the list and the machine, so
 // the text services must allow comparisons from several threads at once.
 void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,

@@ -64,6 +64,7 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   FUnread.clear();
   directory_ = {};
+  directories_.clear();
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
@@ -177,21 +178,25 @@ bool TListing::FolderExcluded(std::string_view name) {
 void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
                         uint32_t attr) {
   std::string_view relative = path.substr(std::min<size_t>(FRootLength, path.size()));
-  // All the entries of one folder share one stored copy of its relative path, and the
-  // depth its separators give: the previous entry of the folder already knows it.
-  size_t groups = 0;
+  // All the entries of one folder share one stored copy of its relative path, also when
+  // the walk comes back to the folder after a sub-folder: the copies of the folders
+  // above are kept by depth.
   if (FEntries.empty() || relative != directory_) {
-    directory_ = FEntries.Strings.Store(relative);
-  } else {
-    groups = FEntries.Items.back().Prefix.Groups();
+    const size_t depth = std::count(relative.begin(), relative.end(), separator_);
+    if (depth < directories_.size() && directories_[depth] == relative) {
+      directory_ = directories_[depth];
+    } else {
+      directory_ = FEntries.Strings.Store(relative);
+      directories_.resize(depth + 1);
+      directories_[depth] = directory_;
+    }
   }
   TFileObject& entry = FEntries.Items.emplace_back();
   entry.Directory = directory_;
   entry.Name = FEntries.Strings.Store(name);
   entry.Time = time;
   entry.Size = size;
-  entry.Attr = attr;
-  entry.Prefix = groups != 0 ? TPrefix(groups, FEntries.Strings) : MakeBasePrefix(directory_);
+  entry.Attr = attr;  // the prefix is the sort's to set
 }
 
 }  // namespace ramilux

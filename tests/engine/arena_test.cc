@@ -1,6 +1,8 @@
-// The entry list's string arena keeps every stored string intact as it grows.
+// The entry list's string arena keeps every stored string intact as it grows, and its
+// blocks of entries keep every entry through growth, copies and sorts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,26 @@ TEST(StringArena, KeepsEveryStringAcrossBlocksAndLongStrings) {
     stored.emplace_back(text, arena.Store(text));
   }
   for (const auto& [text, view] : stored) ASSERT_EQ(text, view);
+}
+
+// Past several blocks: every entry where it was put, in a copy too, and a sort through
+// the iterators sees them all.
+TEST(EntryBlocks, KeepEveryEntryAcrossBlocksCopiesAndSorts) {
+  constexpr int64_t kCount = 3 * 16384 + 5;
+  TEntryBlocks blocks;
+  for (int64_t i = 0; i < kCount; ++i) blocks.emplace_back().Size = (i * 7919) % kCount;
+  TEntryBlocks copy = blocks;
+  ASSERT_EQ(copy.size(), size_t(kCount));
+  for (int64_t i = 0; i < kCount; ++i) ASSERT_EQ(copy[i].Size, (i * 7919) % kCount) << i;
+  std::stable_sort(copy.begin(), copy.end(),
+                   [](const TFileObject& a, const TFileObject& b) { return a.Size < b.Size; });
+  for (int64_t i = 0; i < kCount; ++i) ASSERT_EQ(copy[i].Size, i) << i;
+  EXPECT_EQ(copy.end() - copy.begin(), kCount);
+  EXPECT_EQ(blocks.back().Size, ((kCount - 1) * 7919) % kCount);  // the original untouched
+  copy = TEntryBlocks();
+  EXPECT_TRUE(copy.empty());
+  copy.emplace_back().Size = 1;
+  EXPECT_EQ(copy.back().Size, 1);
 }
 
 }  // namespace

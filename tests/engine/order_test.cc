@@ -8,6 +8,7 @@
 
 #include "fake_text_services.h"
 #include "listing.h"
+#include "order_places.h"
 
 namespace ramilux {
 namespace {
@@ -218,14 +219,71 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
       std::stable_sort(
           plain.Items.begin(), plain.Items.end(),
           [&](const TFileObject& a, const TFileObject& b) { return compare(ctx, a, b) < 0; });
-      // The folders shared among threads give the same list.
+      // The folders shared among threads give the same list, and so does a list that
+      // holds a folder's contents before the folder itself.
       TEntryList threaded = MakeList(rows);
       SortEntryList(threaded, ctx, kind, 3);
+      std::vector<E> shuffledRows = rows;
+      std::shuffle(shuffledRows.begin(), shuffledRows.end(), std::mt19937(round));
+      TEntryList shuffled = MakeList(shuffledRows);
+      SortEntryList(shuffled, ctx, kind);
       for (size_t i = 0; i < rows.size(); ++i) {
         ASSERT_EQ(fast[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
+        ASSERT_EQ(shuffled[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
+        // The sort's numbers in the prefix words are gone: each entry has its base prefix.
+        const std::string_view dir = fast[i].Directory;
+        const std::string base =
+            std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
+        ASSERT_EQ(fast[i].PrefixText(), base) << "round " << round << " entry " << i;
+        ASSERT_EQ(threaded[i].PrefixText(), base) << "round " << round << " entry " << i;
       }
     }
+  }
+}
+
+// Random permutations of lists around the sizes where the move changes its way: one range
+// that fits in the cache, ranges dealt once, ranges dealt again inside.
+TEST(Order, EntriesMoveToThePlacesTheirLinksName) {
+  struct Row {
+    size_t count;
+    unsigned threads;
+  };
+  for (const Row& row : {Row{1, 1}, Row{4096, 1}, Row{4097, 3}, Row{300001, 2}, Row{1100000, 3}}) {
+    std::vector<uint32_t> places(row.count);
+    for (size_t i = 0; i < row.count; ++i) places[i] = static_cast<uint32_t>(i);
+    std::shuffle(places.begin(), places.end(), std::mt19937(static_cast<uint32_t>(row.count)));
+    TEntryList list;
+    const TArenaText directory = list.Strings.Store("a\\b\\");
+    for (size_t i = 0; i < row.count; ++i) {
+      TFileObject& e = list.Items.emplace_back();
+      e.Size = static_cast<int64_t>(places[i]);
+      e.Directory = directory;
+      SetLink(e, places[i]);
+    }
+    MoveToPlaces(list, '\\', row.threads);
+    for (size_t k = 0; k < row.count; ++k) {
+      ASSERT_EQ(list[k].Size, static_cast<int64_t>(k)) << row.count << " entries, place " << k;
+      ASSERT_EQ(list[k].Prefix.Groups(), 3u) << row.count << " entries, place " << k;
+    }
+  }
+}
+
+// Entries deeper than a prefix holds in the entry get theirs in the arena after the sort.
+TEST(Order, DeepEntriesGetTheirBasePrefixes) {
+  std::vector<E> rows;
+  std::string dir;
+  for (int level = 0; level < 40; ++level) {
+    rows.push_back({dir, "d" + std::to_string(level)});
+    rows.push_back({dir, "f" + std::to_string(level), 1});
+    dir += "d" + std::to_string(level) + "\\";
+  }
+  TFakeTextServices text;
+  TEntryList list = MakeList(rows);
+  SortEntryList(list, TOrderContext{text, '\\'}, TSortKind::Name);
+  for (size_t i = 0; i < list.size(); ++i) {
+    const size_t depth = i / 2;  // each level's file, then its folder
+    ASSERT_EQ(list[i].PrefixText(), std::string(3 * depth, ' ') + "\xC0\xC4 ") << i;
   }
 }
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_listing.h"
 
 namespace ramilux {
@@ -38,16 +40,23 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   const TFileObject& x = f.Listing.Entries()[6];
   EXPECT_EQ(x.Directory, "docs\\old\\");
   EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
-  EXPECT_EQ(x.PrefixText(), std::string(6, ' ') + "\xC0\xC4 ");
   EXPECT_EQ(f.Listing.Entries()[0].Key(), "a.txt");
   EXPECT_EQ(f.Listing.Entries()[0].Time, 0x2E6E4A00u);
   EXPECT_EQ(f.Listing.Entries()[3].Size, 0);
   EXPECT_EQ(f.Listing.Entries()[3].Attr, kAttrDirectory);
   EXPECT_EQ(f.Listing.Entries()[3].Time, 0x2E220000u);
-  // Entries of one folder share one stored Directory.
+  // Entries of one folder share one stored Directory, also past a sub-folder's contents.
   EXPECT_EQ(f.Listing.Entries()[4].Directory.data(), f.Listing.Entries()[5].Directory.data());
+  EXPECT_EQ(f.Listing.Entries()[3].Directory.data(), f.Listing.Entries()[7].Directory.data());
   EXPECT_EQ(f.Files.OpenSearches, 0);
   EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
+  // The sort gives each entry its base prefix: a blank group a level above it, a corner.
+  f.Listing.SortEntries(0);
+  const auto& sorted = f.Listing.Entries().Items;
+  auto deep = std::find_if(sorted.begin(), sorted.end(),
+                           [](const TFileObject& e) { return e.Key() == "docs\\old\\x.htm"; });
+  ASSERT_NE(deep, sorted.end());
+  EXPECT_EQ(deep->PrefixText(), std::string(6, ' ') + "\xC0\xC4 ");
 }
 
 TEST(Walk, MasksPickFilesCaseBlindAndSizeIsReadOnlyForMatches) {
@@ -115,6 +124,7 @@ TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
   f.Listing.ScanTree("/root", true);
   EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
   EXPECT_EQ(f.Listing.Entries()[2].Directory, "docs/old/");
+  f.Listing.SortEntries(0);  // which gives the base prefixes
   EXPECT_EQ(f.Listing.Entries()[2].Prefix.size(), 9u);
 }
 
