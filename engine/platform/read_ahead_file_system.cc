@@ -16,6 +16,10 @@
 #include <thread>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace ramilux {
 namespace {
 using namespace std::chrono_literals;
@@ -257,6 +261,11 @@ void TReadAheadFileSystem::EndWalk() {
   aheadCost_ = 0;
   last_.reset();
   walking_ = false;
+#ifdef __GLIBC__
+  // The C library keeps a heap per thread: what the readers freed would stay with the
+  // process through the sort, the moment its memory peaks.
+  malloc_trim(0);
+#endif
 }
 
 // The first folder still ahead, once those before `folder` are dropped: the walk goes
