@@ -134,6 +134,7 @@ class TFrmMain final {
   void FlushDirectoryLabel(bool now);
   // One insertion in place of the selection; `grown` is what the text grew by.
   bool InsertText(std::string_view text, int64_t& grown, std::string& error);
+  void KeepCaretAt(int64_t index);
 
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.

@@ -64,9 +64,8 @@ void TFrmMain::ShowButton(TButton button, bool shown) {
 }
 
 // The walk names every folder it enters; setting the label costs a round trip to the
-// window server. During a run the label takes a new name at most every few milliseconds
-// and the latest one before anything is painted or the run ends, so what is seen is the
-// same.
+// window server. During a run the label takes a new name at most 25 times a second, more
+// often than a name can be read, and the latest one when the run ends.
 void TFrmMain::SetDirectoryLabel(const std::string& text) {
   pendingLabel_ = text;
   labelPending_ = true;
@@ -74,7 +73,7 @@ void TFrmMain::SetDirectoryLabel(const std::string& text) {
 }
 
 void TFrmMain::FlushDirectoryLabel(bool now) {
-  constexpr ULONGLONG kLabelInterval = 4;
+  constexpr ULONGLONG kLabelInterval = 40;
   ULONGLONG tick = GetTickCount64();
   if (!labelPending_ || (!now && lastLabelShown_ != 0 && tick - lastLabelShown_ < kLabelInterval)) {
     return;
@@ -222,6 +221,14 @@ bool TFrmMain::InsertText(std::string_view text, int64_t& grown, std::string& er
   return false;
 }
 
+// Puts the caret at `index` unless it is there: setting it costs a walk through the text
+// under Wine, milliseconds on a long listing, while reading it costs nothing.
+void TFrmMain::KeepCaretAt(int64_t index) {
+  HWND view = Control(IDC_RICH_EDIT);
+  CHARRANGE selection = rich_edit::Selection(view);
+  if (selection.cpMin != index || selection.cpMax != index) rich_edit::SetCaret(view, index);
+}
+
 // During a run a long text goes in slice by slice with a look at the queue between them:
 // one insertion of 64 KiB takes 100 ms or more under Wine, longer than a click on Stop may
 // wait. The lines go where the run put the caret, even when a click in the view moved it
@@ -230,14 +237,14 @@ bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
   int64_t grown = 0;
   if (!running_) return InsertText(text, grown, error);
   HWND view = Control(IDC_RICH_EDIT);
-  if (runCaret_ >= 0) rich_edit::SetCaret(view, runCaret_);
+  if (runCaret_ >= 0) KeepCaretAt(runCaret_);
   const int64_t start = rich_edit::Selection(view).cpMin;
   int64_t inserted = 0;
   for (size_t begin = 0; begin < text.size();) {
     if (begin > 0) {
       lastQueueLook_ = 0;  // a slice takes longer than the interval between looks
       ProcessMessages();
-      rich_edit::SetCaret(view, start + inserted);
+      KeepCaretAt(start + inserted);
     }
     const size_t end = SliceEnd(text, begin, sliceSizer_.Bytes());
     const auto began = std::chrono::steady_clock::now();
