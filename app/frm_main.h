@@ -15,6 +15,7 @@
 #include "listing.h"
 #include "message_pump.h"
 #include "ports.h"
+#include "view_slices.h"
 
 namespace ramilux {
 
@@ -131,6 +132,9 @@ class TFrmMain final {
   void ForgetRunChecks();
   // Puts a pending folder name in the label: now, or when its interval has passed.
   void FlushDirectoryLabel(bool now);
+  // One insertion in place of the selection; `grown` is what the text grew by.
+  bool InsertText(std::string_view text, int64_t& grown, std::string& error);
+  void KeepCaretAt(int64_t index);
 
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.
@@ -146,6 +150,7 @@ class TFrmMain final {
   int64_t progressMax_ = 0;
   int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
   int progressWidth_ = 0;
+  ULONGLONG progressShown_ = 0;   // GetTickCount64 when the bar last moved; 0: move it now
   ULONGLONG lastQueueLook_ = 0;   // GetTickCount64 of a run's last look at the queue; 0: look now
   ULONGLONG lastLabelShown_ = 0;  // GetTickCount64 when a run last set the folder label
   std::string pendingLabel_;      // a folder name not yet put in the label
@@ -163,6 +168,8 @@ class TFrmMain final {
   int runChecks_[3] = {-1, -1, -1};
   bool waitCursor_ = false;
   bool closeRequested_ = false;  // a close asked for during a run, done when it ends
+  int64_t runCaret_ = -1;        // where a run's next lines go; -1: at the caret
+  TSliceSizer sliceSizer_;       // the size of a run's insertions into the view
 };
 
 }  // namespace ramilux

@@ -102,8 +102,10 @@ bool TFrmMain::SbnRefreshClick() {
   running_ = true;
   ForgetRunChecks();
   lastLabelShown_ = 0;
+  runCaret_ = -1;
   bool completed = listing_.Run();
   running_ = false;
+  runCaret_ = -1;
   FlushDirectoryLabel(true);
   if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   return completed;

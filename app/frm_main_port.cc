@@ -7,12 +7,14 @@
 // clang-format on
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 
 #include "control_visibility.h"
 #include "frm_main.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "view_slices.h"
 
 namespace ramilux {
 namespace {
@@ -62,9 +64,8 @@ void TFrmMain::ShowButton(TButton button, bool shown) {
 }
 
 // The walk names every folder it enters; setting the label costs a round trip to the
-// window server. During a run the label takes a new name at most every few milliseconds
-// and the latest one before anything is painted or the run ends, so what is seen is the
-// same.
+// window server. During a run the label takes a new name at most 25 times a second, more
+// often than a name can be read, and the latest one when the run ends.
 void TFrmMain::SetDirectoryLabel(const std::string& text) {
   pendingLabel_ = text;
   labelPending_ = true;
@@ -72,7 +73,7 @@ void TFrmMain::SetDirectoryLabel(const std::string& text) {
 }
 
 void TFrmMain::FlushDirectoryLabel(bool now) {
-  constexpr ULONGLONG kLabelInterval = 4;
+  constexpr ULONGLONG kLabelInterval = 40;
   ULONGLONG tick = GetTickCount64();
   if (!labelPending_ || (!now && lastLabelShown_ != 0 && tick - lastLabelShown_ < kLabelInterval)) {
     return;
@@ -184,6 +185,7 @@ int64_t TFrmMain::ViewTextLength() {
 }
 
 void TFrmMain::SetCaret(int64_t index) {
+  if (running_) runCaret_ = index;
   rich_edit::SetCaret(Control(IDC_RICH_EDIT), index);
 }
 
@@ -202,14 +204,14 @@ int64_t TFrmMain::ViewLineCount() {
 // The control reports no failure of its own: an insertion that did not grow the text by
 // the text's length (CR LF counts two, as WM_GETTEXTLENGTH counts it) failed, at the text
 // limit or for want of memory. A partial insertion is taken out again.
-bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
+bool TFrmMain::InsertText(std::string_view text, int64_t& grown, std::string& error) {
   HWND view = Control(IDC_RICH_EDIT);
   CHARRANGE selection = rich_edit::Selection(view);
   int64_t before = rich_edit::TextLength(view) - (selection.cpMax - selection.cpMin);
   std::string copy(text);
   copy.erase(std::remove(copy.begin(), copy.end(), '\0'), copy.end());
   rich_edit::ReplaceSelection(view, copy);
-  int64_t grown = rich_edit::TextLength(view) - before;
+  grown = rich_edit::TextLength(view) - before;
   if (grown == static_cast<int64_t>(copy.size())) return true;
   if (grown > 0) {
     rich_edit::Select(view, selection.cpMin, selection.cpMin + grown);
@@ -219,6 +221,50 @@ bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
   return false;
 }
 
+// Puts the caret at `index` unless it is there: setting it costs a walk through the text
+// under Wine, milliseconds on a long listing, while reading it costs nothing.
+void TFrmMain::KeepCaretAt(int64_t index) {
+  HWND view = Control(IDC_RICH_EDIT);
+  CHARRANGE selection = rich_edit::Selection(view);
+  if (selection.cpMin != index || selection.cpMax != index) rich_edit::SetCaret(view, index);
+}
+
+// During a run a long text goes in slice by slice with a look at the queue between them:
+// one insertion of 64 KiB takes 100 ms or more under Wine, longer than a click on Stop may
+// wait. The lines go where the run put the caret, even when a click in the view moved it
+// in the meantime, so that the listing stays in order.
+bool TFrmMain::ReplaceSelection(std::string_view text, std::string& error) {
+  int64_t grown = 0;
+  if (!running_) return InsertText(text, grown, error);
+  HWND view = Control(IDC_RICH_EDIT);
+  if (runCaret_ >= 0) KeepCaretAt(runCaret_);
+  const int64_t start = rich_edit::Selection(view).cpMin;
+  int64_t inserted = 0;
+  for (size_t begin = 0; begin < text.size();) {
+    if (begin > 0) {
+      lastQueueLook_ = 0;  // a slice takes longer than the interval between looks
+      ProcessMessages();
+      KeepCaretAt(start + inserted);
+    }
+    const size_t end = SliceEnd(text, begin, sliceSizer_.Bytes());
+    const auto began = std::chrono::steady_clock::now();
+    if (!InsertText(text.substr(begin, end - begin), grown, error)) {
+      if (inserted > 0) {  // the view holds none of a text it refused
+        rich_edit::Select(view, start, start + inserted);
+        rich_edit::ReplaceSelection(view, "");
+      }
+      runCaret_ = start;
+      return false;
+    }
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - began;
+    sliceSizer_.Took(end - begin, took.count());
+    inserted += grown;
+    begin = end;
+  }
+  runCaret_ = start + inserted;
+  return true;
+}
+
 void TFrmMain::SetProgressMax(int64_t max) {
   HWND bar = Control(IDC_PROGRESS_BAR);
   RECT client;
@@ -226,6 +272,7 @@ void TFrmMain::SetProgressMax(int64_t max) {
   progressWidth_ = client.right;
   progressMax_ = max;
   progressPixels_ = -1;
+  progressShown_ = 0;
   SendMessageA(bar, PBM_SETRANGE32, 0, Clamp(max));
 }
 
@@ -234,11 +281,18 @@ void TFrmMain::ShowProgress(bool shown) {
   ShowWindow(Control(IDC_PROGRESS_BAR), shown ? SW_SHOWNA : SW_HIDE);
 }
 
-// The bar is told only when its filled length changes: a redraw costs about a millisecond
-// under Wine, and one per line would double the time of the output. It looks the same.
+// The bar is told only when its filled length changes, and at most every few tens of
+// milliseconds: a redraw costs about a millisecond under Wine, and one per line would
+// double the time of the output. It looks the same; the last position is always shown.
 void TFrmMain::SetProgressPosition(int64_t position) {
+  constexpr ULONGLONG kProgressInterval = 50;
   int64_t pixels = progressMax_ > 0 ? position * progressWidth_ / progressMax_ : 0;
-  if (pixels == progressPixels_ && position < progressMax_) return;
+  if (position < progressMax_) {
+    if (pixels == progressPixels_) return;
+    ULONGLONG tick = GetTickCount64();
+    if (progressShown_ != 0 && tick - progressShown_ < kProgressInterval) return;
+    progressShown_ = tick;
+  }
   progressPixels_ = pixels;
   SendMessageA(Control(IDC_PROGRESS_BAR), PBM_SETPOS, Clamp(position), 0);
 }

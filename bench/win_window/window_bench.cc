@@ -1,18 +1,21 @@
 // Times a full listing (files, sizes and dates on) in the real main window, from the
 // click on Refresh to the end of the run, next to the floor: the same text put into the
-// same view in blocks of 64 KiB with redraw off. Not a test: it prints its figures.
+// same view in blocks of 64 KiB with redraw off. Then how long input waits during a run,
+// and how soon a click on Stop is answered. Not a test: it prints its figures.
 //   window_bench FOLDER [RUNS]
-#include <windows.h>
 // clang-format off
+#include <windows.h>
 #include <commctrl.h>
 // clang-format on
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frm_main.h"
+#include "message_clock.h"
 #include "platform.h"
 #include "resource.h"
 #include "rich_edit.h"
@@ -20,27 +23,16 @@
 namespace {
 
 using namespace ramilux;
+using bench::Now;
+using bench::Seconds;
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
-}
-
-LARGE_INTEGER Now() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now;
-}
-
-// Click on Refresh to the end of the run (the click's handler returns when it is over).
-LARGE_INTEGER clickTime;
-
-double TimeRun(TFrmMain& form) {
-  LARGE_INTEGER start = Now();
-  clickTime = start;
+// Click on Refresh to the end of the run (the click's handler returns when it is over)
+// and the view painted, as the floor ends with it painted.
+double TimeRun(TFrmMain& form, LARGE_INTEGER& clicked) {
+  clicked = Now();
   SendMessageA(form.Control(IDC_SBN_REFRESH), BM_CLICK, 0, 0);
-  return Seconds(start, Now());
+  UpdateWindow(form.Control(IDC_RICH_EDIT));
+  return Seconds(clicked, Now());
 }
 
 // The floor: the text in blocks of whole lines of about 64 KiB, redraw off.
@@ -61,27 +53,6 @@ double TimeBlocks(TFrmMain& form, const std::string& text, size_t blockBytes) {
   rich_edit::SetRedraw(view, true);
   UpdateWindow(view);
   return Seconds(start, Now());
-}
-
-struct TSpent {
-  const char* Name;
-  double Seconds = 0;
-  long Calls = 0;
-  LARGE_INTEGER First{}, Last{};  // when the first and the last message came
-};
-
-LRESULT CALLBACK Timed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                       DWORD_PTR spent) {
-  LARGE_INTEGER start = Now();
-  auto* total = reinterpret_cast<TSpent*>(spent);
-  if (total->Calls == 0) total->First = start;
-  total->Last = start;
-  LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-  double took = Seconds(start, Now());
-  total->Seconds += took;
-  if (took > 0.5) std::printf("    %s: message 0x%x took %.3f s\n", total->Name, message, took);
-  ++total->Calls;
-  return result;
 }
 
 // A bare walk of the tree, one FindFirstFileA pass per folder: what the walk costs the
@@ -110,6 +81,130 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
+// What the platform's own steps cost, to read the run's figures by.
+void PrintPlatformCosts(TFrmMain& form, const std::string& root) {
+  LARGE_INTEGER start = Now();
+  long walked = BareWalk(root);
+  std::printf("bare walk, one FindFirstFileA pass per folder: %.3f s for %ld entries\n",
+              Seconds(start, Now()), walked);
+  start = Now();
+  for (int i = 0; i < 10000; ++i) form.ProcessMessages();
+  std::printf("10,000 calls of the pending-input step on an empty queue: %.3f s\n",
+              Seconds(start, Now()));
+  start = Now();
+  for (int i = 0; i < 1000; ++i) form.SetDirectoryLabel(i % 2 ? "Z:\\un\\" : "Z:\\deux\\");
+  form.ProcessMessages();
+  std::printf("1,000 folder labels shown: %.3f s\n", Seconds(start, Now()));
+}
+
+// The run against the floor, alternated; where the run's time goes in the controls. The
+// time the view takes text depends on how the view before it was filled (its memory is
+// given back when it goes): every timed fill follows one made the floor's way, and the
+// floor that follows the run is shown apart.
+void TimeRunsAndFloor(TFrmMain& form, const std::string& text, int runs) {
+  bench::TMessageClock view("view"), bar("progress bar"), label("folder label");
+  view.AttachToNew("RICHEDIT");
+  bar.Attach(form.Control(IDC_PROGRESS_BAR));
+  label.Attach(form.Control(IDC_LBL_DIRECTORY_NAME));
+  std::vector<double> run, floor;
+  TimeBlocks(form, text, 64 * 1024);
+  for (int i = 0; i < runs; ++i) {
+    for (auto* clock : {&view, &bar, &label}) clock->Reset();
+    LARGE_INTEGER clicked;
+    run.push_back(TimeRun(form, clicked));
+    std::printf("run %.3f s, times after the click:\n", run.back());
+    for (auto* clock : {&label, &bar, &view}) clock->Print(clicked);
+    std::printf("floor after the run %.3f s\n", TimeBlocks(form, text, 64 * 1024));
+    view.Reset();
+    floor.push_back(TimeBlocks(form, text, 64 * 1024));
+    std::printf("floor %.3f s\n", floor.back());
+    view.Print(Now());
+    std::fflush(stdout);
+  }
+  if (rich_edit::Text(form.Control(IDC_RICH_EDIT)) != text) {
+    std::printf("warning: the floor's text differs\n");
+  }
+  double runTime = Median(run), floorTime = Median(floor);
+  std::printf("run, click to end (median of %d): %.3f s\n", runs, runTime);
+  std::printf("floor, same text in 64 KiB blocks: %.3f s\n", floorTime);
+  std::printf("ratio: %.2f (target <= 1.20)\n", runTime / floorTime);
+}
+
+// A run with a harmless message posted every few milliseconds: how long input waits in
+// each phase (walk and sort, clearing the view, output).
+void ProbeInput(TFrmMain& form) {
+  bench::TMessageClock view("view"), bar("progress bar");
+  view.AttachToNew("RICHEDIT");
+  bar.Attach(form.Control(IDC_PROGRESS_BAR));
+  bench::TInputProbe probe(form.Control(IDC_SBN_STOP));
+  probe.Start(3);
+  LARGE_INTEGER clicked;
+  double took = TimeRun(form, clicked);
+  probe.Finish();
+  double viewAt = Seconds(clicked, view.First()), barAt = Seconds(clicked, bar.First());
+  std::printf("run with input probes every 3 ms: %.3f s\n", took);
+  probe.Print("walk and sort", clicked, 0, viewAt);
+  probe.Print("clearing the view", clicked, viewAt, barAt);
+  probe.Print("output", clicked, barAt, took);
+  std::printf("  longest input wait of the run: %.1f ms\n", probe.Longest() * 1000);
+}
+
+// When Stop was answered: its click's arrival at the button.
+LARGE_INTEGER stopAnswered;
+
+LRESULT CALLBACK StopHeard(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR) {
+  if (message == BM_CLICK) stopAnswered = Now();
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Runs stopped by a click on Stop `after` seconds into the walk.
+void TimeStops(TFrmMain& form, const std::vector<double>& delays) {
+  HWND stop = form.Control(IDC_SBN_STOP);
+  SetWindowSubclass(stop, StopHeard, 0x7C12, 0);
+  for (double after : delays) {
+    stopAnswered = {};
+    LARGE_INTEGER posted{};
+    std::thread clicker([&] {
+      Sleep(static_cast<DWORD>(after * 1000));
+      posted = Now();
+      PostMessageA(stop, BM_CLICK, 0, 0);
+    });
+    LARGE_INTEGER clicked;
+    double took = TimeRun(form, clicked);
+    clicker.join();
+    if (stopAnswered.QuadPart == 0) {
+      std::printf("Stop %.1f s into the run: not answered before its end (%.3f s)\n", after, took);
+      continue;
+    }
+    std::printf(
+        "Stop %.1f s into the run: answered in %.1f ms, run over %.1f ms after the "
+        "click, %lld lines listed\n",
+        after, Seconds(posted, stopAnswered) * 1000, (took - Seconds(clicked, posted)) * 1000,
+        static_cast<long long>(form.ViewLineCount()));
+  }
+  RemoveWindowSubclass(stop, StopHeard, 0x7C12);
+}
+
+// The floor's way with other block sizes, in alternating rounds, and the emptying of the
+// full view: where the control's cost per insertion and per byte lie.
+void TimeVariants(TFrmMain& form, const std::string& text) {
+  const std::vector<size_t> sizes = {2, 4, 8, 16, 32, 64};
+  std::vector<std::vector<double>> times(sizes.size());
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 0; i < sizes.size(); ++i) {
+      times[i].push_back(TimeBlocks(form, text, sizes[i] * 1024));
+    }
+  }
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    std::printf("blocks of %zu KiB: %.3f s (median of 3)\n", sizes[i], Median(times[i]));
+  }
+  LARGE_INTEGER start = Now();
+  form.ClearView();
+  std::printf("emptied by a fresh view: %.3f s\n", Seconds(start, Now()));
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,46 +228,18 @@ int main(int argc, char** argv) {
   LARGE_INTEGER warm = Now();
   form.SbnRefreshClick();  // warms the file system's caches; enables Refresh
   std::printf("first run: %.3f s\n", Seconds(warm, Now()));
-  std::fflush(stdout);
   std::string text = rich_edit::Text(form.Control(IDC_RICH_EDIT));
-  LARGE_INTEGER walkStart = Now();
-  long walked = BareWalk(root);
-  std::printf("bare walk, one FindFirstFileA pass per folder: %.3f s for %ld entries\n",
-              Seconds(walkStart, Now()), walked);
-  LARGE_INTEGER pumpStart = Now();
-  for (int i = 0; i < 10000; ++i) form.ProcessMessages();
-  std::printf("10,000 calls of the pending-input step on an empty queue: %.3f s\n",
-              Seconds(pumpStart, Now()));
-  pumpStart = Now();
-  for (int i = 0; i < 1000; ++i) form.SetDirectoryLabel(i % 2 ? "Z:\\un\\" : "Z:\\deux\\");
-  form.ProcessMessages();
-  std::printf("1,000 folder labels shown: %.3f s\n", Seconds(pumpStart, Now()));
-  // Time spent in the progress bar and the label, part of the run's time.
-  static TSpent spent[] = {{"progress bar"}, {"folder label"}};
-  int ids[] = {IDC_PROGRESS_BAR, IDC_LBL_DIRECTORY_NAME};
-  for (int i = 0; i < 2; ++i) {
-    SetWindowSubclass(form.Control(ids[i]), Timed, 7, reinterpret_cast<DWORD_PTR>(&spent[i]));
-  }
-  std::vector<double> run, floor;
-  for (int i = 0; i < runs; ++i) {
-    run.push_back(TimeRun(form));
-    floor.push_back(TimeBlocks(form, text, 64 * 1024));
-    std::printf("run %.3f s, floor %.3f s\n", run.back(), floor.back());
-    for (TSpent& total : spent) {
-      std::printf("  %s: %.3f s in %ld messages, from %.3f s to %.3f s after the click\n",
-                  total.Name, total.Seconds, total.Calls, Seconds(clickTime, total.First),
-                  Seconds(clickTime, total.Last));
-      total = {total.Name};
-    }
-    std::fflush(stdout);
-  }
-  if (rich_edit::Text(form.Control(IDC_RICH_EDIT)) != text)
-    std::printf("warning: the floor's text differs\n");
-  double runTime = Median(run), floorTime = Median(floor);
   std::printf("entries: %zu  lines: %lld  text: %zu bytes\n", form.Listing().Entries().size(),
               static_cast<long long>(form.ViewLineCount()), text.size());
-  std::printf("run, click to end (median of %d): %.3f s\n", runs, runTime);
-  std::printf("floor, same text in 64 KiB blocks: %.3f s\n", floorTime);
-  std::printf("ratio: %.2f (target <= 1.50)\n", runTime / floorTime);
+  PrintPlatformCosts(form, root);
+  std::fflush(stdout);
+  if (argc > 3 && std::string(argv[3]) == "variants") {
+    TimeVariants(form, text);
+    return 0;
+  }
+  // "probe": only the waits of input and Stop.
+  if (argc <= 3 || std::string(argv[3]) != "probe") TimeRunsAndFloor(form, text, runs);
+  ProbeInput(form);
+  TimeStops(form, {0.2, 0.6, 1.0});
   return 0;
 }
