@@ -1,6 +1,7 @@
 // Packed local times by the offset of their UTC day, or by localtime_r where a day has none.
 #include "local_time_posix.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace ramilux {
@@ -51,11 +52,22 @@ uint32_t TLocalTimeCache::Pack(time_t when) {
   if (recheck_) CheckZone();
   const int64_t day = FloorDiv(when, 86400);
   if (day < kFirstDay || day >= kLastDay) return Convert(when);
-  if (offsets_.empty()) offsets_.assign(kLastDay - kFirstDay, kUnknown);
-  int32_t& offset = offsets_[day - kFirstDay];
+  int32_t& offset = OffsetSlot(day - kFirstDay);
   if (offset == kUnknown) offset = OffsetOf(day);
   if (offset == kUnusable) return Convert(when);
   return PackFields(FieldsOf(int64_t(when) + offset));
+}
+
+// The days are kept in pages made when a day of theirs is first met: a tree's files span
+// a few decades, not the 128 years the format holds, and every reading thread has a cache.
+int32_t& TLocalTimeCache::OffsetSlot(int64_t index) {
+  if (offsets_.empty()) offsets_.resize((kLastDay - kFirstDay + kPageDays - 1) / kPageDays);
+  std::unique_ptr<int32_t[]>& page = offsets_[size_t(index / kPageDays)];
+  if (!page) {
+    page = std::make_unique<int32_t[]>(kPageDays);
+    std::fill_n(page.get(), kPageDays, kUnknown);
+  }
+  return page[size_t(index % kPageDays)];
 }
 
 void TLocalTimeCache::CheckZone() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,11 @@ class TLocalTimeCache {
   static uint32_t Convert(time_t when);
   static int32_t OffsetOf(int64_t day);
 
-  std::vector<int32_t> offsets_;  // by day from kFirstDay, filled on demand
+  static constexpr int64_t kPageDays = 1024;
+  int32_t& OffsetSlot(int64_t index);
+
+  // By day from kFirstDay, in pages of kPageDays days, filled on demand.
+  std::vector<std::unique_ptr<int32_t[]>> offsets_;
   const char* zoneNames_[2] = {nullptr, nullptr};
   long zone_ = 0;
   bool zoneSet_ = false;
