@@ -31,6 +31,14 @@ constexpr uint32_t ExclusionMask(uint32_t attrValue) {
   return ~attrValue & 30u;
 }
 
+// What a search's pattern adds to the folder's path: every entry.
+inline constexpr std::string_view kAllEntries = "*.*";
+
+// The two entries a search delivers besides the folder's contents, which no walk lists.
+constexpr bool IsDotOrDotDot(std::string_view name) {
+  return name == "." || name == "..";
+}
+
 // Why a search found nothing: the folder was empty (None), or it could not be read.
 enum class TSearchFailure { None, AccessDenied, Unreadable };
 

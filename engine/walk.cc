@@ -8,10 +8,6 @@
 namespace ramilux {
 namespace {
 
-bool IsDotOrDotDot(std::string_view name) {
-  return name == "." || name == "..";
-}
-
 // Closes the search on every way out of a pass, the stop and an exception included.
 class TSearchGuard {
  public:
@@ -114,7 +110,7 @@ void TListing::MarkUnread(const std::string& path, size_t entry, const TFileSear
 
 bool TListing::FilePass(std::string& path, size_t entry) {
   const size_t length = path.size();
-  path += "*.*";
+  path += kAllEntries;
   TSearchGuard search(files_);
   bool found = search->FindFirst(path, kFilePassAttr);
   path.resize(length);
@@ -146,7 +142,7 @@ bool TListing::FilePass(std::string& path, size_t entry) {
 }
 
 void TListing::FolderPass(std::string& path, size_t length, size_t entry) {
-  path += "*.*";
+  path += kAllEntries;
   TSearchGuard search(files_);
   bool found = search->FindFirst(path, kFolderPassAttr);
   path.resize(length);

@@ -24,7 +24,6 @@ namespace ramilux {
 namespace {
 using namespace std::chrono_literals;
 
-constexpr std::string_view kAllEntries = "*.*";
 // How far the readers may run ahead of the walk: entries read and not yet taken, each
 // folder counting as one more.
 constexpr size_t kAheadLimit = 64 * 1024;
@@ -35,10 +34,6 @@ constexpr unsigned kMaxReaders = 8;
 constexpr size_t kReadAheadDepth = 256;
 // How often the walk's thread is let to answer while it reads or waits.
 constexpr auto kPollInterval = 10ms;
-
-bool IsDotOrDotDot(std::string_view name) {
-  return name == "." || name == "..";
-}
 
 // A folder read whole: every entry but "." and "..", with the time and size a search
 // would give for it.
@@ -133,6 +128,8 @@ class TReadAheadFileSystem final : public TFileSystem {
  private:
   TFolderPtr Front(const std::string& folder);
   void Drop(const TFolderPtr& folder);
+  void Remove(TFolder& folder);
+  TFolderPtr NextWaiting();
   void Uncount(TFolder& folder);
   bool ReadOnWalk(std::unique_lock<std::mutex>& lock, const TFolderPtr& folder);
   bool WaitUntilRead(std::unique_lock<std::mutex>& lock, const TFolder& folder);
@@ -281,9 +278,21 @@ TFolderPtr TReadAheadFileSystem::Front(const std::string& folder) {
 
 void TReadAheadFileSystem::Drop(const TFolderPtr& folder) {
   folder->Dropped = true;
-  Uncount(*folder);
-  waiting_.erase(folder->Place);
-  ahead_.erase(folder->Place);
+  Remove(*folder);
+}
+
+// Out of what lies ahead, whether the walk took the folder or passed it over.
+void TReadAheadFileSystem::Remove(TFolder& folder) {
+  Uncount(folder);
+  waiting_.erase(folder.Place);
+  ahead_.erase(folder.Place);
+}
+
+// The first folder waiting for a reader, out of the waiting ones.
+TFolderPtr TReadAheadFileSystem::NextWaiting() {
+  TFolderPtr next = waiting_.begin()->second;
+  waiting_.erase(waiting_.begin());
+  return next;
 }
 
 // Readers held back by the limit go on only once the walk has taken half of what lies
@@ -334,9 +343,7 @@ TReadAheadFileSystem::TTake TReadAheadFileSystem::Take(const std::string& folder
     last_.reset();
     TFolderPtr front = Front(folder);
     if (front) {
-      Uncount(*front);
-      waiting_.erase(front->Place);
-      ahead_.erase(front->Place);
+      Remove(*front);
     } else {
       // A folder reached by no way put ahead (the root): what lies ahead starts from it.
       front = std::make_shared<TFolder>();
@@ -375,8 +382,7 @@ bool TReadAheadFileSystem::WaitUntilRead(std::unique_lock<std::mutex>& lock,
     if (!waiting_.empty()) {
       if (!Answer(lock)) return false;
       if (waiting_.empty()) continue;  // a reader took it meanwhile
-      TFolderPtr next = waiting_.begin()->second;
-      waiting_.erase(waiting_.begin());
+      TFolderPtr next = NextWaiting();
       if (!ReadOnWalk(lock, next)) {
         Drop(next);
         return false;
@@ -414,8 +420,7 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
       --idleReaders_;
     }
     if (stopping_) return;
-    TFolderPtr folder = waiting_.begin()->second;
-    waiting_.erase(waiting_.begin());
+    TFolderPtr folder = NextWaiting();
     folder->State = TFolder::BeingRead;
     lock.unlock();
     const bool read = ReadFolder(files, folder->Reading, plan_.Files, &goOn);

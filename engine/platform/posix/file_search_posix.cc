@@ -28,12 +28,6 @@ struct TDirCloser {
 };
 using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
 
-constexpr std::string_view kAllEntries = "*.*";
-
-bool IsDotOrDotDot(const char* name) {
-  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 // The open folders along the path of the folder last asked for, each opened relative to
 // its parent (openat), so that no path length limits the depth of the walk. Only the
 // deepest levels and every kSpacing-th level keep their descriptor: a chain 10,000 folders
