@@ -147,28 +147,31 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   EXPECT_EQ(States(harness), kIdleEmptyView);
 }
 
+// Calls `action` once, at the progress bar's first step: the first step belongs to the
+// output, after the walk has read the boxes.
+void AtFirstProgressStep(HWND bar, std::function<void()>* action) {
+  SetWindowSubclass(
+      bar,
+      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+         DWORD_PTR data) -> LRESULT {
+        auto* pending = reinterpret_cast<std::function<void()>*>(data);
+        if (message == PBM_SETPOS && *pending) std::exchange(*pending, nullptr)();
+        return DefSubclassProc(window, message, wParam, lParam);
+      },
+      1, reinterpret_cast<DWORD_PTR>(action));
+}
+
 TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
   TExampleTree tree;
   TFormHarness harness;
   StartAt(harness, tree.Root());
-  // The first step of the progress bar belongs to the output: Stop is pressed there.
-  static HWND stop;
-  stop = harness.Get(IDC_SBN_STOP);
-  bool pressed = false;
-  SetWindowSubclass(
-      harness.Get(IDC_PROGRESS_BAR),
-      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-         DWORD_PTR flag) -> LRESULT {
-        if (message == PBM_SETPOS && !*reinterpret_cast<bool*>(flag)) {
-          *reinterpret_cast<bool*>(flag) = true;
-          PostMessageA(stop, BM_CLICK, 0, 0);
-        }
-        return DefSubclassProc(window, message, wParam, lParam);
-      },
-      1, reinterpret_cast<DWORD_PTR>(&pressed));
+  // Stop is pressed at the output's first step.
+  const HWND stop = harness.Get(IDC_SBN_STOP);
+  std::function<void()> press = [stop] { PostMessageA(stop, BM_CLICK, 0, 0); };
+  AtFirstProgressStep(harness.Get(IDC_PROGRESS_BAR), &press);
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
   EXPECT_TRUE(harness.Form().Listing().StopRequested());
-  EXPECT_TRUE(pressed);
+  EXPECT_FALSE(press);  // pressed
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 2u + 2u);  // header, docs, old
   EXPECT_EQ(States(harness), kIdleWithListing);
 
@@ -183,22 +186,11 @@ TEST(ListingRun, FilesBoxClickedDuringTheOutputTakesTheColumnsOff) {
   TFormHarness harness;
   for (int id : {IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME}) harness.Click(id);
   StartAt(harness, tree.Root());
-  static HWND files;
-  files = harness.Get(IDC_CBX_FILE);
-  bool clicked = false;
-  SetWindowSubclass(
-      harness.Get(IDC_PROGRESS_BAR),
-      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-         DWORD_PTR flag) -> LRESULT {
-        if (message == PBM_SETPOS && !*reinterpret_cast<bool*>(flag)) {
-          *reinterpret_cast<bool*>(flag) = true;
-          PostMessageA(files, BM_CLICK, 0, 0);
-        }
-        return DefSubclassProc(window, message, wParam, lParam);
-      },
-      2, reinterpret_cast<DWORD_PTR>(&clicked));
+  const HWND files = harness.Get(IDC_CBX_FILE);
+  std::function<void()> click = [files] { PostMessageA(files, BM_CLICK, 0, 0); };
+  AtFirstProgressStep(harness.Get(IDC_PROGRESS_BAR), &click);
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  EXPECT_TRUE(clicked);
+  EXPECT_FALSE(click);  // clicked
   std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[2], "\xC3\xC4 notes.txt");
@@ -285,22 +277,11 @@ TEST(ListingRun, AClickInTheViewDuringTheOutputLeavesTheListingInOrder) {
   EXPECT_EQ(clickedAtSlice, alone);
 
   // The view is made afresh by each run now: the click goes to the current one.
-  static TFrmMain* form;
-  form = &harness.Form();
-  bool clicked = false;
-  SetWindowSubclass(
-      harness.Get(IDC_PROGRESS_BAR),
-      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-         DWORD_PTR flag) -> LRESULT {
-        if (message == PBM_SETPOS && !*reinterpret_cast<bool*>(flag)) {
-          *reinterpret_cast<bool*>(flag) = true;
-          ClickViewCorner(form->Control(IDC_RICH_EDIT));
-        }
-        return DefSubclassProc(window, message, wParam, lParam);
-      },
-      4, reinterpret_cast<DWORD_PTR>(&clicked));
+  TFrmMain& form = harness.Form();
+  std::function<void()> click = [&form] { ClickViewCorner(form.Control(IDC_RICH_EDIT)); };
+  AtFirstProgressStep(harness.Get(IDC_PROGRESS_BAR), &click);
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  EXPECT_TRUE(clicked);
+  EXPECT_FALSE(click);  // clicked
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), alone);
 }
 
