@@ -9,7 +9,8 @@ namespace ramilux {
 // address of its own that a user could reach.
 std::string AboutText() {
   return "        Ramilux\r\n"
-         "        Version " RAMILUX_VERSION "\r\n"
+         "        Version " RAMILUX_VERSION
+         "\r\n"
          "\r\n"
          "  (c) 2026 les d\xE9veloppeurs de Ramilux\r\n"
          "\r\n"

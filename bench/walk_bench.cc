@@ -41,8 +41,7 @@ class TQuietFront final : public TListingOptions, public TListingView, public TR
 };
 
 // Seconds for one walk; `entries` gets the number of entries listed.
-double TimeWalk(TFileSystem& files, TTextServices& text, const std::string& root,
-                size_t& entries) {
+double TimeWalk(TFileSystem& files, TTextServices& text, const std::string& root, size_t& entries) {
   TQuietFront front;
   TListing listing(TListingPorts{files, text, front, front, front});
   listing.SetRoot(root);
@@ -71,8 +70,8 @@ int main(int argc, char** argv) {
   auto text = NewPlatformTextServices();
   auto single = NewSingleThreadFileSystem(PlatformEncoding());
   const unsigned readers = argc > 3 ? unsigned(std::max(1, std::atoi(argv[3]))) : 0;
-  auto readAhead = NewReadAheadFileSystem(
-      [] { return NewSingleThreadFileSystem(PlatformEncoding()); }, readers);
+  auto readAhead =
+      NewReadAheadFileSystem([] { return NewSingleThreadFileSystem(PlatformEncoding()); }, readers);
   size_t entries = 0;
   TimeWalk(*readAhead, *text, root, entries);  // warms the system's caches
   std::vector<double> alone, ahead, ratios;
@@ -81,8 +80,9 @@ int main(int argc, char** argv) {
     ahead.push_back(TimeWalk(*readAhead, *text, root, entries));
     ratios.push_back(ahead.back() / alone.back());
   }
-  std::printf("%zu entries, %d rounds, medians: walk's thread alone %.3f s, read ahead %.3f s, "
-              "ratio %.2f\n",
-              entries, rounds, Median(alone), Median(ahead), Median(ratios));
+  std::printf(
+      "%zu entries, %d rounds, medians: walk's thread alone %.3f s, read ahead %.3f s, "
+      "ratio %.2f\n",
+      entries, rounds, Median(alone), Median(ahead), Median(ratios));
   return 0;
 }

@@ -74,9 +74,9 @@ class TStandardOutputTarget final : public TOutputTarget {
  public:
   bool Write(const char* data, size_t size, std::string& error) override {
     if (WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size)) return true;
-    error = Say("écriture impossible dans la sortie standard: ",
-                "cannot write to standard output: ") +
-            LastError();
+    error =
+        Say("écriture impossible dans la sortie standard: ", "cannot write to standard output: ") +
+        LastError();
     return false;
   }
   bool Commit(std::string&) override { return true; }

@@ -34,8 +34,8 @@ bool DecodePackedTime(uint32_t time, TDateTime& when) {
   when.Minute = static_cast<int>((time >> 5) & 0x3F);
   when.Second = static_cast<int>(time & 0x1F) * 2;
   return when.Month >= 1 && when.Month <= 12 && when.Day >= 1 &&
-         when.Day <= DaysInMonth(when.Year, when.Month) && when.Hour <= 23 &&
-         when.Minute <= 59 && when.Second <= 59;
+         when.Day <= DaysInMonth(when.Year, when.Month) && when.Hour <= 23 && when.Minute <= 59 &&
+         when.Second <= 59;
 }
 
 void AppendSizeText(std::string& out, int64_t size, std::string_view decimalSeparator) {
@@ -82,8 +82,7 @@ bool TColumnTexts::AppendDateTime(std::string& out, uint32_t time) {
   // A value that is no real date and time gets no column rather than ending the run.
   if (!DecodePackedTime(time, when)) return false;
   const size_t start = out.size();
-  out += dates_.Get(static_cast<uint16_t>(time >> 16),
-                    [&] { return text_.FormatShortDate(when); });
+  out += dates_.Get(static_cast<uint16_t>(time >> 16), [&] { return text_.FormatShortDate(when); });
   if ((time & 0xFFFF) != 0) {
     out += ' ';
     out += times_.Get(static_cast<uint16_t>(time & 0xFFFF),

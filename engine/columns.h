@@ -22,9 +22,7 @@ class TColumnTexts {
  public:
   explicit TColumnTexts(const TTextServices& text);
 
-  void AppendSize(std::string& out, int64_t size) const {
-    AppendSizeText(out, size, decimal_);
-  }
+  void AppendSize(std::string& out, int64_t size) const { AppendSizeText(out, size, decimal_); }
   // Appends the date, and the time unless it is midnight; false (nothing appended) when
   // the time does not decode to a real date and time or the locale's text is empty.
   bool AppendDateTime(std::string& out, uint32_t time);

@@ -81,7 +81,8 @@ void TPrefix::AppendText(std::string& out) const {
   if (IsInline()) {
     // Every line's prefix passes here: the groups straight from the word.
     uint64_t codes = word_ >> 1;
-    for (size_t g = 0; g < groups; ++g, codes >>= 2) std::memcpy(text + 3 * g, kTexts[codes & 3], 3);
+    for (size_t g = 0; g < groups; ++g, codes >>= 2)
+      std::memcpy(text + 3 * g, kTexts[codes & 3], 3);
   } else {
     for (size_t g = 0; g < groups; ++g) std::memcpy(text + 3 * g, kTexts[Group(g)], 3);
   }

@@ -150,10 +150,10 @@ class TListing {
   TListingView& view_;
   TRunIndicators& indicators_;
   char separator_;
-  bool withFiles_ = false;      // ScanTree's Boolean, seen by WalkDirectory
-  bool sizeFilterOn_ = false;   // the size option of this run
-  std::string lowerName_;       // the walk's lower-cased copy of a file name
-  TArenaText directory_;  // the Directory of the last entry added, shared by its folder
+  bool withFiles_ = false;     // ScanTree's Boolean, seen by WalkDirectory
+  bool sizeFilterOn_ = false;  // the size option of this run
+  std::string lowerName_;      // the walk's lower-cased copy of a file name
+  TArenaText directory_;       // the Directory of the last entry added, shared by its folder
   std::vector<TArenaText> directories_;  // those of its folder and the folders above, by depth
   static constexpr size_t kNoEntry = SIZE_MAX;
 };

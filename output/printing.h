@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "page_renderer.h"
 #include "page_arithmetic.h"
+#include "page_renderer.h"
 
 namespace ramilux {
 

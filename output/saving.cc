@@ -8,9 +8,9 @@
 namespace ramilux {
 
 const TSaveCommand kSaveRtf{"Fichiers RTF (*.rtf)|*.rtf|Tous fichiers (*.*)|*.*", "Ramilux.rtf",
-                           false};
+                            false};
 const TSaveCommand kSaveText{"Fichiers TXT (*.txt)|*.txt|Tous fichiers (*.*)|*.*", "Ramilux.txt",
-                            true};
+                             true};
 
 std::string DialogFilter(const std::string& barSeparated) {
   std::string filter = barSeparated;

@@ -52,7 +52,7 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
 bool StreamInto(HWND view, TReplacingFile* file, const TSaveFaults* faults) {
   if (!IsWindow(view)) return false;
   TStreamSink sink{file, 0,
-                  faults ? faults->StreamFailsAfter : std::numeric_limits<uint64_t>::max()};
+                   faults ? faults->StreamFailsAfter : std::numeric_limits<uint64_t>::max()};
   EDITSTREAM stream{};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&sink);
   stream.pfnCallback = WriteChunk;

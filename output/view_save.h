@@ -42,7 +42,7 @@ struct TSaveFaults {
 // goes to a temporary file in the same folder and replaces the target only once complete:
 // after any failure an existing file is as it was and no temporary file is left.
 TSaveResult SaveViewToFile(HWND view, const std::string& fileName,
-                          const TSaveFaults* faults = nullptr);
+                           const TSaveFaults* faults = nullptr);
 
 // The error text shown for a failed save.
 std::string SaveErrorText(TSaveResult result, const std::string& fileName);

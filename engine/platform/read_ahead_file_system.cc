@@ -106,8 +106,8 @@ class TReadAheadFileSystem final : public TFileSystem {
  public:
   TReadAheadFileSystem(TFileSystemMaker make, unsigned threads)
       : make_(std::move(make)), own_(make_()) {
-    readers_ = threads != 0 ? threads
-                            : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
+    readers_ =
+        threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
   }
   ~TReadAheadFileSystem() override { EndWalk(); }
 
@@ -350,9 +350,9 @@ TReadAheadFileSystem::TTake TReadAheadFileSystem::Take(const std::string& folder
       front->Reading.Folder = folder;
     }
     front->Taken = true;
-    const bool read = front->State == TFolder::Read ? true
+    const bool read = front->State == TFolder::Read        ? true
                       : front->State == TFolder::BeingRead ? WaitUntilRead(lock, *front)
-                                                         : ReadOnWalk(lock, front);
+                                                           : ReadOnWalk(lock, front);
     if (!read) return TTake::Stopped;
     last_ = std::move(front);
   }
@@ -414,9 +414,8 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
   for (;;) {
     if (!stopping_ && (waiting_.empty() || aheadCost_ >= kAheadLimit)) {
       ++idleReaders_;
-      toRead_.wait(lock, [this] {
-        return stopping_ || (!waiting_.empty() && aheadCost_ < kAheadLimit);
-      });
+      toRead_.wait(lock,
+                   [this] { return stopping_ || (!waiting_.empty() && aheadCost_ < kAheadLimit); });
       --idleReaders_;
     }
     if (stopping_) return;

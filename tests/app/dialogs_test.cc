@@ -44,7 +44,8 @@ TDialogDriver::TAction ReadAndClose(TBox& box, HWND form) {
 
 const char kAboutText[] =
     "        Ramilux\r\n"
-    "        Version " RAMILUX_VERSION "\r\n"
+    "        Version " RAMILUX_VERSION
+    "\r\n"
     "\r\n"
     "  (c) 2026 les d\xE9veloppeurs de Ramilux\r\n"
     "\r\n"

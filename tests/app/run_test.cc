@@ -171,7 +171,7 @@ TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
   AtFirstProgressStep(harness.Get(IDC_PROGRESS_BAR), &press);
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
   EXPECT_TRUE(harness.Form().Listing().StopRequested());
-  EXPECT_FALSE(press);  // pressed
+  EXPECT_FALSE(press);                                               // pressed
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 2u + 2u);  // header, docs, old
   EXPECT_EQ(States(harness), kIdleWithListing);
 

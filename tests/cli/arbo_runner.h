@@ -35,7 +35,7 @@ using TEnvironment = std::vector<std::pair<std::string, std::string>>;
 // What the child is made before arbo starts: another user when the tests run as root
 // (whose rights would read any folder), a lower limit of open files.
 struct TChildSetup {
-  uid_t User = 0;       // 0: unchanged
+  uid_t User = 0;        // 0: unchanged
   rlim_t OpenFiles = 0;  // 0: unchanged
 };
 

@@ -1,8 +1,8 @@
 // arbo end to end on real temporary trees: the lines it writes, its options, its error
 // exits and Ctrl-C during a walk. The same tests run arbo.exe under Wine, but for those
 // that need what only POSIX has (links, preloading, names that are no text).
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <map>
@@ -70,8 +70,8 @@ class ExampleTree : public ::testing::Test {
         {"Src/main.c", 2003, 3, 5, 8, 15, 40},
     };
     for (const TTime& t : times) {
-      ASSERT_TRUE(test::SetLocalTime(tree_ / t.Path, t.Year, t.Month, t.Day, t.Hour, t.Minute,
-                                        t.Second));
+      ASSERT_TRUE(
+          test::SetLocalTime(tree_ / t.Path, t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second));
     }
   }
   TTempFolder tree_;
@@ -278,8 +278,7 @@ TEST(ArboNames, ControlCharactersAndInvalidUtf8NeverBreakALine) {
                          "   └─ tab?here.txt\n");
   for (const char* mask : {"bad\xFF.txt", "ba?\xFF.txt", "bad?.txt", "*\xFF.txt"}) {
     const TArboResult masked = RunArbo({"-f", "-m", mask, tree.Path()}, kFrench);
-    EXPECT_EQ(Names(masked.Out), (std::vector<std::string>{"two?lines", "bad\uFFFD.txt"}))
-        << mask;
+    EXPECT_EQ(Names(masked.Out), (std::vector<std::string>{"two?lines", "bad\uFFFD.txt"})) << mask;
   }
 }
 
@@ -312,16 +311,17 @@ TEST(ArboUnread, FoldersThatCannotBeReadAreMarkedAndTheExitIsOne) {
   EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "listonly/sub/: "), std::string::npos)
       << result.Err;
   EXPECT_NE(result.Err.find("arbo: " + tree.Path() + "locked/: "), std::string::npos);
-  EXPECT_NE(result.Err.find("arbo: 2 dossier(s) non lu(s), liste incomplète\n"),
-            std::string::npos);
+  EXPECT_NE(result.Err.find("arbo: 2 dossier(s) non lu(s), liste incomplète\n"), std::string::npos);
   EXPECT_EQ(std::count(result.Err.begin(), result.Err.end(), '\n'), 3) << result.Err;
   // The document says why, on the entry of each folder it lacks.
   EXPECT_EQ(json.Status, 1) << json.Err;
   EXPECT_NE(json.Out.find("\"name\": \"locked\", \"type\": \"folder\", \"depth\": 1"),
-            std::string::npos) << json.Out;
+            std::string::npos)
+      << json.Out;
   EXPECT_EQ(test::ReadJson(json.Out).Parsed, true) << json.Out;
   size_t reasons = 0;
-  for (size_t at = 0; (at = json.Out.find("\"reason\": \"accès refusé\"", at)) != std::string::npos; ++at) {
+  for (size_t at = 0; (at = json.Out.find("\"reason\": \"accès refusé\"", at)) != std::string::npos;
+       ++at) {
     ++reasons;
   }
   EXPECT_EQ(reasons, 2u) << json.Out;
@@ -342,8 +342,8 @@ TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
   ASSERT_GE(folder, 0);
   close(openat(folder, "end.txt", O_WRONLY | O_CREAT, 0644));
   close(folder);
-  const TArboResult result = RunArbo({"-f", tree.Path()}, kFrench, "", {},
-                                     test::TChildSetup{0, 1024});
+  const TArboResult result =
+      RunArbo({"-f", tree.Path()}, kFrench, "", {}, test::TChildSetup{0, 1024});
   EXPECT_EQ(result.Status, 0) << result.Err;
   EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3);
   EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n"));
@@ -378,7 +378,9 @@ TEST(ArboNames, OutsideTheCodePageAsBestFitInAnsiAndExactInUtf8) {
     const char* Encoding;
     std::string Expected;
   } rows[] = {
-      {"ansi", "\xC0\xC4 L\xF3" "dz\r\n   \xC0\xC4 plan.txt\r\n"},
+      {"ansi",
+       "\xC0\xC4 L\xF3"
+       "dz\r\n   \xC0\xC4 plan.txt\r\n"},
       {"utf8", "└─ Łódź\n   └─ plan.txt\n"},
   };
   for (const auto& row : rows) {
@@ -498,8 +500,8 @@ TEST(ArboErrors, ReadOnlyOutputAndBadSizeWithoutFiles) {
   ASSERT_EQ(chmod(tree.Path().c_str(), 0777), 0);
   tree.MakeFile("listing.txt", 3);
   ASSERT_EQ(chmod((tree / "listing.txt").c_str(), 0444), 0);
-  const TArboResult readOnly = RunArbo({"-o", tree / "listing.txt", tree.Path()}, kFrench, "", {},
-                                       test::TChildSetup{65534});
+  const TArboResult readOnly =
+      RunArbo({"-o", tree / "listing.txt", tree.Path()}, kFrench, "", {}, test::TChildSetup{65534});
   EXPECT_EQ(readOnly.Status, 2) << readOnly.Err;
   EXPECT_NE(readOnly.Err.find("listing.txt"), std::string::npos) << readOnly.Err;
   EXPECT_EQ(test::ReadFile(tree / "listing.txt"), std::string(3, '\0'));
@@ -530,12 +532,11 @@ TEST(ArboInterrupt, DuringTheWalkWritesNothingAndExits130) {
     std::vector<std::string> arguments = {"-f", tree.Path()};
     if (toFile) arguments.insert(arguments.begin(), {"-o", out / "listing.txt"});
     bool paused = false;
-    const test::TEnvironment shim = {
-        {"LD_PRELOAD", test::BinFolder() + "libarbo_pause_shim.so"},
-        {"ARBO_PAUSE_AT", "/pause-here/"},
-        {"ARBO_PAUSE_READY", ready},
-        {"ARBO_PAUSE_RESUME", resume},
-        {"ARBO_PAUSE_LOG", log}};
+    const test::TEnvironment shim = {{"LD_PRELOAD", test::BinFolder() + "libarbo_pause_shim.so"},
+                                     {"ARBO_PAUSE_AT", "/pause-here/"},
+                                     {"ARBO_PAUSE_READY", ready},
+                                     {"ARBO_PAUSE_RESUME", resume},
+                                     {"ARBO_PAUSE_LOG", log}};
     const TArboResult result = RunArbo(arguments, shim, "", [&](pid_t pid) {
       paused = test::WaitForFile(ready, 20);
       kill(pid, paused ? SIGINT : SIGKILL);

@@ -17,7 +17,7 @@ TEST(StringArena, KeepsEveryStringAcrossBlocksAndLongStrings) {
   for (int i = 0; i < 50000; ++i) {
     std::string text = "entry " + std::to_string(i) + std::string(i % 40, 'x');
     if (i % 9999 == 0) text += std::string(200000, 'L');  // longer than a quarter block
-    if (i % 997 == 1) text.resize(254 + i % 3, 'b');       // around the longest short length
+    if (i % 997 == 1) text.resize(254 + i % 3, 'b');      // around the longest short length
     stored.emplace_back(text, arena.Store(text));
   }
   for (const auto& [text, view] : stored) ASSERT_EQ(text, view);

@@ -13,9 +13,9 @@
 namespace ramilux {
 namespace {
 
-using ::testing::ElementsAreArray;
 using test::TCollation;
 using test::TFakeTextServices;
+using ::testing::ElementsAreArray;
 
 struct E {
   std::string dir;

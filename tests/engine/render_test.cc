@@ -12,8 +12,8 @@
 namespace ramilux {
 namespace {
 
-using ::testing::ElementsAre;
 using test::TFakeListing;
+using ::testing::ElementsAre;
 
 using test::Packed;
 
@@ -86,13 +86,27 @@ TEST(EmitLines, NamesThatCannotBeShownAsTheyAre) {
   const TRow rows[] = {
       {"newline", TEncoding::Utf8, "a\nb", "a?b"},
       {"tab and DEL", TEncoding::Ansi, "a\tb\x7F", "a?b?"},
-      {"valid UTF-8", TEncoding::Utf8, "\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x81\xC3\xB3" "d\xC5\xBA"},
-      {"stray byte", TEncoding::Utf8, "a\xFF" "z", "a\xEF\xBF\xBD" "z"},
+      {"valid UTF-8", TEncoding::Utf8,
+       "\xC5\x81\xC3\xB3"
+       "d\xC5\xBA",
+       "\xC5\x81\xC3\xB3"
+       "d\xC5\xBA"},
+      {"stray byte", TEncoding::Utf8,
+       "a\xFF"
+       "z",
+       "a\xEF\xBF\xBD"
+       "z"},
       {"cut sequence", TEncoding::Utf8, "a\xC3", "a\xEF\xBF\xBD"},
       {"overlong", TEncoding::Utf8, "\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"surrogate", TEncoding::Utf8, "\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
       {"ANSI high bytes", TEncoding::Ansi, "\xE9t\xE9", "\xE9t\xE9"},
-      {"exact form", TEncoding::Ansi, std::string("L\xF3" "dz\0\xC5\x81\xC3\xB3" "d\xC5\xBA", 11), "L\xF3" "dz"},
+      {"exact form", TEncoding::Ansi,
+       std::string("L\xF3"
+                   "dz\0\xC5\x81\xC3\xB3"
+                   "d\xC5\xBA",
+                   11),
+       "L\xF3"
+       "dz"},
   };
   for (const TRow& row : rows) {
     TFakeListing f;
@@ -118,10 +132,9 @@ TEST(EmitLines, UnreadFoldersCarryTheirMarkAfterTheDate) {
     f.Listing.Run();
     const std::string denied =
         encoding == TEncoding::Ansi ? "[acc\xE8s refus\xE9]" : "[acc\u00E8s refus\u00E9]";
-    EXPECT_THAT(f.Window.ViewLines(),
-                ElementsAre(::testing::_, " ", "\xC3\xC4 f  02/01/2003",
-                            "\xC3\xC4 a  02/01/2003  " + denied, "\xC3\xC4 b  [illisible]",
-                            "\xC0\xC4 c"));
+    EXPECT_THAT(f.Window.ViewLines(), ElementsAre(::testing::_, " ", "\xC3\xC4 f  02/01/2003",
+                                                  "\xC3\xC4 a  02/01/2003  " + denied,
+                                                  "\xC3\xC4 b  [illisible]", "\xC0\xC4 c"));
   }
 }
 
@@ -228,8 +241,9 @@ TEST(DateTimeText, KeptTextsMatchTextsMadeAfresh) {
   for (int i = 0; i < 3000; ++i) {
     uint32_t time = static_cast<uint32_t>(random());
     if (i % 3 == 0) time = (time & 0xFFFF0000u) | (random() % 2 ? 0 : time % 64);  // shared date
-    if (i % 5 == 0) time = Packed(1980 + random() % 128, 1 + random() % 12, 1 + random() % 28,
-                                  random() % 24, random() % 60, 2 * (random() % 30));
+    if (i % 5 == 0)
+      time = Packed(1980 + random() % 128, 1 + random() % 12, 1 + random() % 28, random() % 24,
+                    random() % 60, 2 * (random() % 30));
     std::string text;
     const bool appended = kept.AppendDateTime(text, time);
     ASSERT_EQ(text, f.Listing.DateTimeText(time)) << "time " << std::hex << time;

@@ -11,9 +11,9 @@
 namespace ramilux {
 namespace {
 
+using test::TFakeListing;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using test::TFakeListing;
 
 const std::vector<std::string> kLocking = {
     "Cursor wait",   "Enable SelectDirectory 0", "Enable Print 0", "Enable Refresh 0",

@@ -10,9 +10,9 @@
 namespace ramilux {
 namespace {
 
-using ::testing::ElementsAre;
 using test::TFakeListing;
 using test::TFakeNode;
+using ::testing::ElementsAre;
 
 // root: a.txt, B.HTM, docs\ (plan.htm, old\ (x.htm)), .hid (hidden file), sys\ (system
 // folder), src\ (empty)
@@ -153,13 +153,14 @@ TEST(Walk, UnreadFoldersAreMarkedAndRecordedOnce) {
       {"I/O error", [](TFakeNode& n, TFakeListing&) { n.Unreadable = true; }, kAttrUnreadOther,
        TSearchFailure::Unreadable},
       // Removed once the root's folder pass has found it, before the walk enters it.
-      {"removed", [](TFakeNode& n, TFakeListing& f) {
+      {"removed",
+       [](TFakeNode& n, TFakeListing& f) {
          f.Window.OnProcessMessages = [&n, &f](int) {
            if (f.Window.Labels.back().ends_with("locked\\")) n.Attr &= ~kAttrDirectory;
          };
-       }, kAttrUnreadOther, TSearchFailure::Unreadable},
-      {"empty", [](TFakeNode& n, TFakeListing&) { n.Children.clear(); }, 0u,
-       TSearchFailure::None},
+       },
+       kAttrUnreadOther, TSearchFailure::Unreadable},
+      {"empty", [](TFakeNode& n, TFakeListing&) { n.Children.clear(); }, 0u, TSearchFailure::None},
   };
   for (const TRow& row : rows) {
     for (bool withFiles : {true, false}) {

@@ -33,8 +33,8 @@ std::string ExeDir() {
 
 std::string ReadFileBytes(const std::string& path) {
   std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return bytes;
   char block[4096];
   DWORD read = 0;
@@ -266,7 +266,8 @@ TEST(Package, AboutNamesFilesThatAreBesideTheProgram) {
   ASSERT_NE(program.Window(), nullptr);
   const std::string about = program.AboutText();
   int named = 0;
-  for (size_t end = about.find(".txt"); end != std::string::npos; end = about.find(".txt", end + 1)) {
+  for (size_t end = about.find(".txt"); end != std::string::npos;
+       end = about.find(".txt", end + 1)) {
     const size_t start = about.find_last_of(" ,", end) + 1;
     const std::string name = about.substr(start, end + 4 - start);
     ++named;

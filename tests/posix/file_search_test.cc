@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
 #include "packed_time.h"
+#include "platform.h"
 #include "temp_folder.h"
 
 namespace ramilux {
@@ -202,7 +202,7 @@ TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
   for (const TRow& row : rows) {
     tree_.MakeFile(row.Name, 1);
     ASSERT_TRUE(test::SetLocalTime(tree_ / row.Name, row.Year, row.Month, row.Day, row.Hour,
-                                      row.Minute, row.Second));
+                                   row.Minute, row.Second));
   }
   for (const TRow& row : rows) {
     EXPECT_EQ(Find(*files_, tree_.Path(), row.Name).Time, row.Expected) << row.Name;
@@ -225,8 +225,7 @@ TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
     ASSERT_EQ(utimensat(AT_FDCWD, (tree_ / name).c_str(), times, 0), 0);
   }
   std::vector<std::string> zones = {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0",
-                                    "<+0545>-5:45", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0",
-                                    "UTC0"};
+                                    "<+0545>-5:45", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "UTC0"};
   for (const char* database : {"Europe/Paris", "right/Europe/Paris", "Australia/Lord_Howe"}) {
     if (std::filesystem::exists(std::string("/usr/share/zoneinfo/") + database)) {
       zones.push_back(database);

@@ -71,8 +71,8 @@ std::string Walk(TFileSystem& files, const std::string& root, const TOptions& op
   listing.ScanTree(listing.Directory(), options.Files);
   std::string out;
   for (const TFileObject& e : listing.Entries().Items) {
-    out += e.PrefixText() + e.Key() + " " + std::to_string(e.Size) + " " +
-           std::to_string(e.Time) + " " + std::to_string(e.Attr) + "\n";
+    out += e.PrefixText() + e.Key() + " " + std::to_string(e.Size) + " " + std::to_string(e.Time) +
+           " " + std::to_string(e.Attr) + "\n";
   }
   for (const TUnreadFolder& unread : listing.Unread()) out += "unread " + unread.Path + "\n";
   return out;
@@ -93,8 +93,8 @@ TEST(ReadAhead, ListsWhatTheSingleThreadSearchListsWhateverTheReadersAndOptions)
     const std::string expected = Walk(*single, root.Path(), row);
     ASSERT_GT(expected.size(), 1000u) << row.Name;
     for (unsigned readers : {1u, 4u}) {
-      auto readAhead =
-          NewReadAheadFileSystem([] { return NewSingleThreadFileSystem(TEncoding::Utf8); }, readers);
+      auto readAhead = NewReadAheadFileSystem(
+          [] { return NewSingleThreadFileSystem(TEncoding::Utf8); }, readers);
       // Twice with the same file system: a walk leaves nothing behind for the next.
       EXPECT_EQ(Walk(*readAhead, root.Path(), row), expected) << row.Name << ", " << readers;
       EXPECT_EQ(Walk(*readAhead, root.Path(), row), expected) << row.Name << ", " << readers;

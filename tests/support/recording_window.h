@@ -1,7 +1,8 @@
 // A window for tests, as the three faces the engine sees: option controls set by the test,
 // a text view that behaves like the rich edit (insertion at the caret, CR LF lines), run
-// indicators with a progress bar, and one record of every call the run makes, in order. A test can run code inside ProcessMessages (press Stop at the n-th
-// call) and make the view refuse the insertion that would bring in a given line.
+// indicators with a progress bar, and one record of every call the run makes, in order. A test can
+// run code inside ProcessMessages (press Stop at the n-th call) and make the view refuse the
+// insertion that would bring in a given line.
 #pragma once
 
 #include <functional>

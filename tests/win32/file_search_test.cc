@@ -6,15 +6,15 @@
 #include <memory>
 #include <string>
 
-#include "platform.h"
 #include "packed_time.h"
+#include "platform.h"
 #include "temp_tree.h"
 
 namespace ramilux {
 namespace {
 
-using test::TTempTree;
 using test::Packed;
+using test::TTempTree;
 
 struct TFound {
   uint32_t Attr;

@@ -139,19 +139,29 @@ TEST_F(Win32ListingTest, NamesOutsideTheCodePageAreEntered) {
     tree_.Folder(name);
     tree_.File(name + L"\\plan.txt", "p");
   }
-  tree_.Folder("L\xF3" "dz");
-  tree_.File("L\xF3" "dz\\other.txt", "o");
+  tree_.Folder(
+      "L\xF3"
+      "dz");
+  tree_.File(
+      "L\xF3"
+      "dz\\other.txt",
+      "o");
 
   const std::vector<std::string> ansi = Run();
   EXPECT_EQ(ansi.size(), 10u);
   for (size_t i = 0; i + 1 < ansi.size(); i += 2) {
-    const bool lodz = ansi[i].ends_with("L\xF3" "dz") && ansi[i + 1].ends_with("other.txt");
+    const bool lodz = ansi[i].ends_with(
+                          "L\xF3"
+                          "dz") &&
+                      ansi[i + 1].ends_with("other.txt");
     EXPECT_TRUE(lodz || ansi[i + 1].ends_with("plan.txt")) << ansi[i] << " / " << ansi[i + 1];
   }
   auto count = [&](std::string_view end) {
     return std::count_if(ansi.begin(), ansi.end(), [&](auto& line) { return line.ends_with(end); });
   };
-  EXPECT_EQ(count("\xC4 L\xF3" "dz"), 2);  // Łódź as its best fit, and Lódz
+  EXPECT_EQ(count("\xC4 L\xF3"
+                  "dz"),
+            2);  // Łódź as its best fit, and Lódz
   EXPECT_EQ(count("\xC4 plan.txt"), 4);
   // The folders read ahead on other threads give what the walk's own search gives.
   files_ = NewSingleThreadFileSystem(TEncoding::Ansi);
@@ -161,17 +171,18 @@ TEST_F(Win32ListingTest, NamesOutsideTheCodePageAreEntered) {
   text_ = NewPlatformTextServices(TEncoding::Utf8);
   std::vector<std::string> utf8 = Run();
   std::sort(utf8.begin(), utf8.end());
-  const std::vector<std::string> expected = {
-      "   \xC0\xC4 plan.txt",
-      "\xB3  \xC0\xC4 other.txt",
-      "\xB3  \xC0\xC4 plan.txt",
-      "\xB3  \xC0\xC4 plan.txt",
-      "\xB3  \xC0\xC4 plan.txt",
-      "\xC0\xC4 \xE6\x9D\xB1\xE4\xBA\xAC",
-      "\xC3\xC4 L\xC3\xB3" "dz",
-      "\xC3\xC4 \xC5\x81\xC3\xB3" "d\xC5\xBA",
-      "\xC3\xC4 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
-      "\xC3\xC4 \xF0\x9F\x98\x80"};
+  const std::vector<std::string> expected = {"   \xC0\xC4 plan.txt",
+                                             "\xB3  \xC0\xC4 other.txt",
+                                             "\xB3  \xC0\xC4 plan.txt",
+                                             "\xB3  \xC0\xC4 plan.txt",
+                                             "\xB3  \xC0\xC4 plan.txt",
+                                             "\xC0\xC4 \xE6\x9D\xB1\xE4\xBA\xAC",
+                                             "\xC3\xC4 L\xC3\xB3"
+                                             "dz",
+                                             "\xC3\xC4 \xC5\x81\xC3\xB3"
+                                             "d\xC5\xBA",
+                                             "\xC3\xC4 \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1",
+                                             "\xC3\xC4 \xF0\x9F\x98\x80"};
   EXPECT_EQ(utf8, expected);
 }
 

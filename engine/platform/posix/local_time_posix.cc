@@ -20,7 +20,9 @@ uint32_t PackFields(const struct tm& local) {
   return (date << 16) | time;
 }
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a % b < 0)); }
+int64_t FloorDiv(int64_t a, int64_t b) {
+  return a / b - (a % b != 0 && (a % b < 0));
+}
 
 // The calendar fields of `seconds` counted from 1970-01-01 00:00 without leap seconds.
 struct tm FieldsOf(int64_t seconds) {

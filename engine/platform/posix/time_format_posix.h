@@ -5,7 +5,6 @@
 #include <locale.h>
 
 #include <ctime>
-
 #include <string>
 #include <string_view>
 #include <vector>

@@ -87,8 +87,8 @@ std::string ErrorText(DWORD code, UINT codePage) {
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length > 0 ? FromWide({text, length}, codePage)
-                                   : "error " + std::to_string(code);
+  std::string message =
+      length > 0 ? FromWide({text, length}, codePage) : "error " + std::to_string(code);
   if (text != nullptr) LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.')) {
@@ -253,8 +253,8 @@ class TWin32Search final : public TFileSearch {
   // is a folder whose contents stay unknown.
   void Failed(DWORD code) {
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return;
-    failure_ = code == ERROR_ACCESS_DENIED ? TSearchFailure::AccessDenied
-                                           : TSearchFailure::Unreadable;
+    failure_ =
+        code == ERROR_ACCESS_DENIED ? TSearchFailure::AccessDenied : TSearchFailure::Unreadable;
     failureText_ = ErrorText(code, codePage_);
   }
 

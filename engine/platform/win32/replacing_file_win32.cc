@@ -35,8 +35,8 @@ bool TReplacingFile::Create() {
   char name[MAX_PATH] = {};
   if (GetTempFileNameA(folder.c_str(), "rlx", 0, name) == 0) return false;
   temporary_ = name;
-  HANDLE handle = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle =
+      CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   file_ = reinterpret_cast<intptr_t>(handle);
   return true;
