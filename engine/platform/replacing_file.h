@@ -8,11 +8,16 @@
 #include <string>
 #include <utility>
 
+#include "ports.h"
+
 namespace ramilux {
 
 class TReplacingFile {
  public:
-  explicit TReplacingFile(std::string target) : target_(std::move(target)) {}
+  // On Win32 `target` is text of the ANSI code page (the window's) or UTF-8 (arbo's, for
+  // names the code page cannot hold); on POSIX, bytes as they are.
+  explicit TReplacingFile(std::string target, TEncoding encoding = TEncoding::Ansi)
+      : target_(std::move(target)), encoding_(encoding) {}
   // The temporary file goes away unless it was moved over the target.
   ~TReplacingFile();
   TReplacingFile(const TReplacingFile&) = delete;
@@ -30,7 +35,8 @@ class TReplacingFile {
   bool Commit() { return Close() && MoveOver(); }
 
  private:
-  std::string target_, temporary_;
+  std::string target_, temporary_;  // temporary_ in UTF-8 on Win32
+  TEncoding encoding_;
   // The open temporary file: a descriptor on POSIX, a HANDLE on Win32; -1 when none.
   intptr_t file_ = -1;
   bool moved_ = false;
