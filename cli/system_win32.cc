@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
-// after windows.h
+// CommandLineToArgvW, which needs windows.h first
 #include <shellapi.h>
 
 #include <algorithm>
