@@ -9,7 +9,7 @@
 
 #include "replacing_file.h"
 #include "system.h"
-#include "win32/wide_text.h"
+#include "wide_text.h"
 
 namespace arbo {
 namespace {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "file_handle.h"
 #include "replacing_file.h"
 #include "rich_edit.h"
-#include "win32/file_handle.h"
 
 namespace ramilux {
 namespace {
