@@ -13,7 +13,7 @@
 
 #include "replacing_file.h"
 #include "system.h"
-#include "win32/wide_text.h"
+#include "wide_text.h"
 
 namespace arbo {
 namespace {

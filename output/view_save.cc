@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "file_handle.h"
 #include "replacing_file.h"
 #include "rich_edit.h"
-#include "win32/file_handle.h"
 
 namespace ramilux {
 namespace {
@@ -77,29 +77,19 @@ TPlainTextOn::~TPlainTextOn() {
   RemovePropA(view_, kPlainTextProperty);
 }
 
-TSaveResult SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
-  if (!TargetReplaceable(fileName)) return TSaveResult::CannotCreate;
+TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
+  const TOutcome cannotCreate = TOutcome::Failed(
+      "Impossible de cr\xE9"
+      "er le fichier " +
+      fileName);
+  if (!TargetReplaceable(fileName)) return cannotCreate;
   TReplacingFile file(fileName);
-  if (!file.Create()) return TSaveResult::CannotCreate;
+  if (!file.Create()) return cannotCreate;
   bool streamed = StreamInto(view, &file, faults);
   bool closed = file.Close();
-  if (!streamed || !closed) return TSaveResult::StreamFailed;
+  if (!streamed || !closed) return TOutcome::Failed("Erreur \xE0 l'enregistrement du flux");
   if (faults && faults->BeforeReplace) faults->BeforeReplace();
-  if (!file.MoveOver()) return TSaveResult::CannotCreate;
-  return TSaveResult::Saved;
-}
-
-std::string SaveErrorText(TSaveResult result, const std::string& fileName) {
-  switch (result) {
-    case TSaveResult::Saved:
-      return {};
-    case TSaveResult::CannotCreate:
-      return "Impossible de cr\xE9"
-             "er le fichier " +
-             fileName;
-    case TSaveResult::StreamFailed:
-      return "Erreur \xE0 l'enregistrement du flux";
-  }
+  if (!file.MoveOver()) return cannotCreate;
   return {};
 }
 
