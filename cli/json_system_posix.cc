@@ -7,8 +7,8 @@
 #include <ctime>
 #include <unordered_map>
 
+#include "calendar_fields.h"
 #include "json_system.h"
-#include "posix/time_format_posix.h"
 
 namespace arbo {
 namespace {
