@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "json_system.h"
-#include "win32/wide_text.h"
+#include "wide_text.h"
 
 namespace arbo {
 namespace {

@@ -64,6 +64,9 @@ class TOutputTarget {
 };
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput();
+// A file written whole or not at all: what OpenOutputFile gives for a name that is free
+// or a plain file (replaced_file_target.cc, the same on every platform).
+std::unique_ptr<TOutputTarget> NewReplacedFileTarget(const std::string& path);
 // Null with a message when the file cannot be created, or when `path` is a link: the
 // output never goes through a link, which whoever planted it would have chosen.
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "replacing_file.h"
+#include "platform.h"
 #include "system.h"
 
 namespace arbo {
@@ -28,7 +28,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 std::string Errno() {
-  return std::strerror(errno);
+  return ramilux::SystemErrorText(errno, ramilux::TEncoding::Utf8);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -222,38 +222,6 @@ class TDescriptorTarget final : public TOutputTarget {
   std::string name_;
 };
 
-// A file: written under a temporary name in its folder and renamed at Commit. The
-// temporary file is made only when the first bytes come, after the walk, so that a
-// listing of the folder that will hold it does not list it.
-class TReplacedFileTarget final : public TOutputTarget {
- public:
-  explicit TReplacedFileTarget(const std::string& path) : name_(path), file_(path) {}
-
-  bool Write(const char* data, size_t size, std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Write(data, size)) return true;
-    error = CannotWrite(name_);
-    return false;
-  }
-
-  bool Commit(std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Commit()) return true;
-    error = CannotWrite(name_);
-    return false;
-  }
-
- private:
-  bool Create(std::string& error) {
-    if (file_.Create()) return true;
-    error = CannotCreate(name_);
-    return false;
-  }
-
-  std::string name_;
-  ramilux::TReplacingFile file_;
-};
-
 }  // namespace
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput() {
@@ -293,7 +261,7 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path);
+  return NewReplacedFileTarget(path);
 }
 
 }  // namespace arbo

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "replacing_file.h"
+#include "platform.h"
 #include "system.h"
 #include "wide_text.h"
 
@@ -35,18 +35,7 @@ std::string Utf8(std::wstring_view wide) {
 }
 
 std::string LastError() {
-  const DWORD code = GetLastError();
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length > 0 ? Utf8({text, length}) : "error " + std::to_string(code);
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.')) {
-    message.pop_back();
-  }
-  return message;
+  return ramilux::SystemErrorText(GetLastError(), ramilux::TEncoding::Utf8);
 }
 
 bool IsSeparator(char c) {
@@ -103,39 +92,6 @@ class TStandardOutputTarget final : public TOutputTarget {
     return false;
   }
   bool Commit(std::string&) override { return true; }
-};
-
-// A file: written under a temporary name in its folder and moved over its name at
-// Commit. The temporary file is made only when the first bytes come, after the walk, so
-// that a listing of the folder that will hold it does not list it.
-class TReplacedFileTarget final : public TOutputTarget {
- public:
-  explicit TReplacedFileTarget(const std::string& path)
-      : path_(path), file_(path, ramilux::TEncoding::Utf8) {}
-
-  bool Write(const char* data, size_t size, std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Write(data, size)) return true;
-    error = CannotWrite(path_);
-    return false;
-  }
-
-  bool Commit(std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Commit()) return true;
-    error = CannotWrite(path_);
-    return false;
-  }
-
- private:
-  bool Create(std::string& error) {
-    if (file_.Create()) return true;
-    error = CannotCreate(path_);
-    return false;
-  }
-
-  std::string path_;
-  ramilux::TReplacingFile file_;
 };
 
 }  // namespace
@@ -304,7 +260,7 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path);
+  return NewReplacedFileTarget(path);
 }
 
 }  // namespace arbo

@@ -40,7 +40,10 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
   uint64_t room = sink->Limit - sink->Written;
   DWORD wanted = static_cast<DWORD>(count);
   DWORD allowed = room < wanted ? static_cast<DWORD>(room) : wanted;
-  if (allowed > 0 && !sink->File->Write(reinterpret_cast<const char*>(bytes), allowed)) return 1;
+  std::string error;  // the box names the file, not the system's words
+  if (allowed > 0 && !sink->File->Write(reinterpret_cast<const char*>(bytes), allowed, error)) {
+    return 1;
+  }
   sink->Written += allowed;
   *done = static_cast<LONG>(allowed);
   return allowed == wanted ? 0 : 1;
@@ -84,12 +87,13 @@ TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFault
       fileName);
   if (!TargetReplaceable(fileName)) return cannotCreate;
   TReplacingFile file(fileName);
-  if (!file.Create()) return cannotCreate;
+  std::string error;  // the box names the file, not the system's words
+  if (!file.Create(error)) return cannotCreate;
   bool streamed = StreamInto(view, &file, faults);
-  bool closed = file.Close();
+  bool closed = file.Close(error);
   if (!streamed || !closed) return TOutcome::Failed("Erreur \xE0 l'enregistrement du flux");
   if (faults && faults->BeforeReplace) faults->BeforeReplace();
-  if (!file.MoveOver()) return cannotCreate;
+  if (!file.MoveOver(error)) return cannotCreate;
   return {};
 }
 

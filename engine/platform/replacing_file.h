@@ -23,18 +23,23 @@ class TReplacingFile {
   TReplacingFile(const TReplacingFile&) = delete;
   TReplacingFile& operator=(const TReplacingFile&) = delete;
 
+  // Each step is true when done; false with `error` set to the target's path and the
+  // system's words for what failed ("C:\x\a.txt: Accès refusé"), in the target's encoding.
+
   // Makes the temporary file beside the target (so that the final move is a rename on
-  // one volume); true once it is open, false after a failure or Close. The reason of a
-  // failure is left in errno or GetLastError for the caller's message.
-  bool Create();
-  bool Write(const char* data, size_t size);
+  // one volume); true once it is open, false after a failure or Close.
+  bool Create(std::string& error);
+  bool Write(const char* data, size_t size, std::string& error);
   // Closes the temporary file; false when its content may not have reached the disk.
-  bool Close();
+  bool Close(std::string& error);
   // Moves the closed temporary file over the target.
-  bool MoveOver();
-  bool Commit() { return Close() && MoveOver(); }
+  bool MoveOver(std::string& error);
+  bool Commit(std::string& error) { return Close(error) && MoveOver(error); }
 
  private:
+  // False with `error` naming the target and the system's words for `code`.
+  bool Failed(unsigned long code, std::string& error) const;
+
   std::string target_, temporary_;  // temporary_ in UTF-8 on Win32
   TEncoding encoding_;
   // The open temporary file: a descriptor on POSIX, a HANDLE on Win32; -1 when none.
