@@ -133,7 +133,9 @@ void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
   walking_ = true;
   stopping_ = false;
   for (unsigned i = 0; i < readers_; ++i) {
-    threads_.emplace_back([this, files = make_()]() { ReadAhead(*files); });
+    std::unique_ptr<TFileSystem> files = own_->NewReader();
+    if (!files) files = make_();
+    threads_.emplace_back([this, files = std::move(files)]() { ReadAhead(*files); });
   }
 }
 
@@ -304,6 +306,10 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
   std::unique_lock lock(mutex_);
   for (;;) {
     if (!stopping_ && (waiting_.empty() || aheadCost_ >= kAheadLimit)) {
+      // What the reader keeps open is for the walk, whose own descent may need it.
+      lock.unlock();
+      files.Idle();
+      lock.lock();
       ++idleReaders_;
       toRead_.wait(lock,
                    [this] { return stopping_ || (!waiting_.empty() && aheadCost_ < kAheadLimit); });

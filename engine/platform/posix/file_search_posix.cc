@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,14 +29,47 @@ struct TDirCloser {
 };
 using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
 
+// The folder a walk's thread opened by its path, as the user gave it, with a descriptor of
+// its own: the readers' chains start from it, so that no reader opens a folder through a
+// path that a link could redirect.
+struct TAnchor {
+  std::string Path;  // ends in '/'
+  int Fd = -1;
+  ~TAnchor() {
+    if (Fd >= 0) close(Fd);
+  }
+};
+
+// Where the walk's file system leaves its anchor for its readers, on other threads.
+class TAnchorPost {
+ public:
+  void Post(std::shared_ptr<const TAnchor> anchor) {
+    std::lock_guard lock(mutex_);
+    anchor_ = std::move(anchor);
+  }
+  std::shared_ptr<const TAnchor> Get() const {
+    std::lock_guard lock(mutex_);
+    return anchor_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::shared_ptr<const TAnchor> anchor_;
+};
+
 // The open folders along the path of the folder last asked for, each opened relative to
-// its parent (openat), so that no path length limits the depth of the walk. Only the
-// deepest levels and every kSpacing-th level keep their descriptor: a chain 10,000 folders
-// deep holds about 350 descriptors, and a level whose descriptor was let go is opened
-// again from the nearest open level above it.
+// its parent (openat, never through a link), so that no path length limits the depth of
+// the walk and no link met on the way is followed. Only the deepest levels and every
+// kSpacing-th level keep their descriptor: a chain 10,000 folders deep holds about 350
+// descriptors, and a level whose descriptor was let go is opened again from the nearest
+// open level above it. When the process runs out of descriptors, the chain lets go of all
+// but its first level and the one it opens from, and tries again.
 class TFolderChain {
  public:
-  TFolderChain() = default;
+  // The walk's chain opens its first level by its path and posts it; a reader's chain
+  // starts from the walk's anchor and opens only folders below it.
+  TFolderChain(std::shared_ptr<TAnchorPost> post, bool reader)
+      : post_(std::move(post)), reader_(reader) {}
   TFolderChain(const TFolderChain&) = delete;
   TFolderChain& operator=(const TFolderChain&) = delete;
   ~TFolderChain() { Truncate(0); }
@@ -52,24 +86,13 @@ class TFolderChain {
     while (shared > 0 && levels_[shared - 1].End > common) --shared;
     Truncate(shared);
     path_ = folder;
-    if (levels_.empty()) {
-      // The first level is the folder as given, opened by its path.
-      const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd < 0) return Failed();
-      levels_.push_back({folder.size(), fd});
-    }
+    if (levels_.empty() && !OpenFirst(folder)) return Failed();
     while (levels_.back().End < folder.size()) {
       const size_t begin = levels_.back().End;
       size_t end = folder.find('/', begin);
       if (end == std::string::npos) end = folder.size() - 1;
-      const int parent = FdOf(levels_.size() - 1);
-      if (parent < 0) return Failed();
-      // Never through a link: a folder that became a link since its parent was read is
-      // not followed.
-      const std::string name = folder.substr(begin, end - begin);
-      const int fd = name.empty() ? dup(parent)
-                                  : openat(parent, name.c_str(),
-                                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (FdOf(levels_.size() - 1) < 0) return Failed();
+      const int fd = OpenBelow(levels_.size() - 1, folder.substr(begin, end - begin));
       if (fd < 0) return Failed();
       levels_.push_back({end + 1, fd});
       LetGo(levels_.size() - 1 - kSpacing);
@@ -77,12 +100,68 @@ class TFolderChain {
     return FdOf(levels_.size() - 1);
   }
 
+  // A descriptor of its own of the folder last opened, for the caller to close.
+  int CopyOfLast() {
+    const int last = levels_.empty() ? -1 : FdOf(levels_.size() - 1);
+    if (last < 0) return -1;
+    return Retrying(levels_.size() - 1, [last] { return fcntl(last, F_DUPFD_CLOEXEC, 0); });
+  }
+
+  // Every level closed: an idle reader holds no descriptor the walk may need.
+  void Clear() {
+    Truncate(0);
+    path_.clear();
+  }
+
  private:
   static constexpr size_t kSpacing = 32;
+  static constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
   struct TLevel {
     size_t End;  // length of the path of this level, its '/' included
-    int Fd;      // -1 when let go
+    int Fd;      // -1 when let go; the first level's never is
   };
+
+  bool OpenFirst(const std::string& folder) {
+    if (reader_) {
+      const std::shared_ptr<const TAnchor> anchor = post_->Get();
+      if (!anchor || !folder.starts_with(anchor->Path)) {
+        errno = EXDEV;  // the walk's thread reads it itself
+        return false;
+      }
+      const int fd = openat(anchor->Fd, ".", kFolderFlags);
+      if (fd < 0) return false;
+      levels_.push_back({anchor->Path.size(), fd});
+      return true;
+    }
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    levels_.push_back({folder.size(), fd});
+    auto anchor = std::make_shared<TAnchor>();
+    anchor->Path = folder;
+    anchor->Fd = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    post_->Post(anchor->Fd >= 0 ? std::move(anchor) : nullptr);
+    return true;
+  }
+
+  // The sub-folder `name` of the open level `parent` ("" is the level itself, as in "//").
+  int OpenBelow(size_t parent, const std::string& name) {
+    const int fd = levels_[parent].Fd;
+    const char* relative = name.empty() ? "." : name.c_str();
+    return Retrying(parent, [fd, relative] { return openat(fd, relative, kFolderFlags); });
+  }
+
+  template <typename TOpening>
+  int Retrying(size_t kept, const TOpening& opening) {
+    for (;;) {
+      const int fd = opening();
+      if (fd >= 0 || (errno != EMFILE && errno != ENFILE)) return fd;
+      const int error = errno;
+      if (!LetGoAllBut(kept)) {
+        errno = error;
+        return -1;
+      }
+    }
+  }
 
   // The levels open so far stay, the path up to the last of them too; errno is kept.
   int Failed() {
@@ -98,14 +177,27 @@ class TFolderChain {
     levels_[level].Fd = -1;
   }
 
+  // False when no level but the first and `kept` was open.
+  bool LetGoAllBut(size_t kept) {
+    bool any = false;
+    for (size_t level = 1; level < levels_.size(); ++level) {
+      if (level == kept || levels_[level].Fd < 0) continue;
+      close(levels_[level].Fd);
+      levels_[level].Fd = -1;
+      any = true;
+    }
+    return any;
+  }
+
   int FdOf(size_t level) {
-    if (levels_[level].Fd >= 0) return levels_[level].Fd;
-    const int parent = FdOf(level - 1);  // at most kSpacing levels up
-    if (parent < 0) return -1;
-    const size_t begin = levels_[level - 1].End;
-    const std::string name = path_.substr(begin, levels_[level].End - 1 - begin);
-    levels_[level].Fd =
-        openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    size_t open = level;
+    while (levels_[open].Fd < 0) --open;
+    for (; open < level; ++open) {
+      const size_t begin = levels_[open].End;
+      const int fd = OpenBelow(open, path_.substr(begin, levels_[open + 1].End - 1 - begin));
+      if (fd < 0) return -1;
+      levels_[open + 1].Fd = fd;
+    }
     return levels_[level].Fd;
   }
 
@@ -116,6 +208,8 @@ class TFolderChain {
     }
   }
 
+  std::shared_ptr<TAnchorPost> post_;
+  bool reader_;
   std::string path_;
   std::vector<TLevel> levels_;
 };
@@ -155,6 +249,7 @@ class TListingCache {
 };
 
 struct TShared {
+  TShared(std::shared_ptr<TAnchorPost> post, bool reader) : Chain(std::move(post), reader) {}
   TFolderChain Chain;
   TListingCache Cache;
   TLocalTimeCache LocalTimes;
@@ -221,10 +316,9 @@ class TPosixSearch final : public TFileSearch {
   bool ReadAll() {
     listing_.Names.clear();
     listing_.Items.clear();
-    const int folder = shared_->Chain.Open(listing_.Folder);
-    if (folder < 0) return Failed(errno);
+    if (shared_->Chain.Open(listing_.Folder) < 0) return Failed(errno);
     // A descriptor of its own for the reading: the chain keeps the folder's.
-    const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    const int copy = shared_->Chain.CopyOfLast();
     if (copy < 0) return Failed(errno);
     TDirHandle dir(fdopendir(copy));
     if (!dir) {
@@ -299,17 +393,26 @@ class TPosixSearch final : public TFileSearch {
 
 class TPosixFileSystem final : public TFileSystem {
  public:
+  TPosixFileSystem(std::shared_ptr<TAnchorPost> post, bool reader)
+      : post_(post), shared_(std::make_shared<TShared>(std::move(post), reader)) {}
+
   char Separator() const override { return '/'; }
   std::unique_ptr<TFileSearch> NewSearch() override {
     return std::make_unique<TPosixSearch>(shared_);
   }
+  // Its folders are opened below the folder this file system opened by its path.
+  std::unique_ptr<TFileSystem> NewReader() override {
+    return std::make_unique<TPosixFileSystem>(post_, true);
+  }
+  void Idle() override { shared_->Chain.Clear(); }
 
   // Symbolic links are never followed here: the search reports a link to a folder as a
   // file, so the walk never enters one and no link can lead it back to an ancestor.
   bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
 
  private:
-  std::shared_ptr<TShared> shared_ = std::make_shared<TShared>();
+  std::shared_ptr<TAnchorPost> post_;
+  std::shared_ptr<TShared> shared_;
 };
 
 }  // namespace
@@ -319,7 +422,7 @@ TEncoding PlatformEncoding() {
 }
 
 std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding) {
-  return std::make_unique<TPosixFileSystem>();
+  return std::make_unique<TPosixFileSystem>(std::make_shared<TAnchorPost>(), false);
 }
 
 }  // namespace ramilux
