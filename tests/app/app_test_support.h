@@ -27,7 +27,7 @@ class TFormHarness {
   TFrmMain& Form() { return *form_; }
   HWND Get(int id) { return form_->Control(id); }
   // Dispatches what is waiting, with the form's preview, as the program's loop would.
-  void Pump() { form_->ProcessMessages(); }
+  void Pump() { form_->Indicators().ProcessMessages(); }
   // Clicks a control as the user would: mouse down and up on its centre, then pump.
   void Click(int id);
 

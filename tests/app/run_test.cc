@@ -45,7 +45,8 @@ TButtonStates States(TFormHarness& harness) {
           IsEnabled(harness.Get(IDC_SBN_STOP)),
           IsShown(harness.Get(IDC_SBN_STOP)),
           IsEnabled(harness.Get(IDC_SBN_FONT)),
-          harness.Form().WaitCursorShown() && GetCursor() == LoadCursorA(nullptr, IDC_WAIT)};
+          harness.Form().Indicators().WaitCursorShown() &&
+              GetCursor() == LoadCursorA(nullptr, IDC_WAIT)};
 }
 
 constexpr TButtonStates kAtStart{true, false, false, true, false, false, true, false};
@@ -132,7 +133,7 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   TFormHarness harness;
   StartAt(harness, tree.Root());
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  ASSERT_GT(harness.Form().ViewLineCount(), 0);
+  ASSERT_GT(harness.Form().View().ViewLineCount(), 0);
 
   TProbe probe;
   probe.Post([&] {
@@ -288,7 +289,7 @@ TEST(ListingRun, AClickInTheViewDuringTheOutputLeavesTheListingInOrder) {
 TEST(ListingRun, BeforeAnyFolderChangesNothing) {
   TFormHarness harness;
   std::string error;
-  harness.Form().ReplaceSelection("ancien texte\r\n", error);
+  harness.Form().View().ReplaceSelection("ancien texte\r\n", error);
   EXPECT_TRUE(harness.Form().SbnRefreshClick());
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), "ancien texte\r\n");
   EXPECT_EQ(States(harness), kAtStart);

@@ -329,9 +329,9 @@ TEST(VisibilityRules, TheSizeDirectionButtonsAreOneGroupAndTheSortItemsAnother) 
   EXPECT_FALSE(IsChecked(harness.Get(IDC_RBN_HIGHER)));
   EXPECT_TRUE(IsChecked(harness.Get(IDC_RGP_SORT_ALPHA)));
   harness.Click(IDC_RGP_SORT_SIZE);
-  EXPECT_EQ(harness.Form().SortIndex(), 1);
+  EXPECT_EQ(harness.Form().OptionControls().SortIndex(), 1);
   EXPECT_TRUE(IsChecked(harness.Get(IDC_RBN_LOWER)));
-  EXPECT_FALSE(harness.Form().HigherSelected());
+  EXPECT_FALSE(harness.Form().OptionControls().HigherSelected());
 }
 
 // ---- menu, hints, cursor
@@ -392,7 +392,7 @@ TEST(MainWindow, ShowsHintsOnTheThreeButtonsThatHaveThem) {
 TEST(MainWindow, TheWaitCursorCoversEveryControlDuringARun) {
   TFormHarness harness;
   HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-  harness.Form().SetWaitCursor(true);
+  harness.Form().Indicators().SetWaitCursor(true);
   for (int id : {IDC_FORM, IDC_RICH_EDIT, IDC_PNL_BOUTONS, IDC_CBX_FILE, IDC_EDT_MIN_SIZE,
                  IDC_SBN_FONT, IDC_RGP_SORT_ALPHA}) {
     SCOPED_TRACE(id);
@@ -402,7 +402,7 @@ TEST(MainWindow, TheWaitCursorCoversEveryControlDuringARun) {
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), wait);
   }
-  harness.Form().SetWaitCursor(false);
+  harness.Form().Indicators().SetWaitCursor(false);
   HWND view = harness.Get(IDC_RICH_EDIT);
   SendMessageA(view, WM_SETCURSOR, reinterpret_cast<WPARAM>(view),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -420,11 +420,11 @@ TEST(View, IsReadOnlyWithBothScrollBarsAlwaysNoWrapAndTheLargeTextLimit) {
   EXPECT_TRUE(empty & WS_VSCROLL) << "shown, greyed, before any text";
   EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
   std::string error;
-  ASSERT_TRUE(harness.Form().ReplaceSelection(std::string(600, 'w') + "\r\n", error));
-  EXPECT_EQ(harness.Form().ViewLineCount(), 1);  // one long line, not wrapped
+  ASSERT_TRUE(harness.Form().View().ReplaceSelection(std::string(600, 'w') + "\r\n", error));
+  EXPECT_EQ(harness.Form().View().ViewLineCount(), 1);  // one long line, not wrapped
   std::string lines;
   for (int i = 0; i < 100; ++i) lines += "ligne\r\n";
-  ASSERT_TRUE(harness.Form().ReplaceSelection(lines, error));
+  ASSERT_TRUE(harness.Form().View().ReplaceSelection(lines, error));
   harness.Pump();
   LONG style = GetWindowLongA(view, GWL_STYLE);
   EXPECT_TRUE(style & WS_HSCROLL);
@@ -449,15 +449,15 @@ TEST(View, InsertionCountsCrLfAsTwoAndTakesBackAnInsertionCutShort) {
   TFrmMain& form = harness.Form();
   HWND view = harness.Get(IDC_RICH_EDIT);
   std::string error;
-  ASSERT_TRUE(form.ReplaceSelection("un\r\ndeux\r\n", error));
-  EXPECT_EQ(form.ViewTextLength(), 10);
-  EXPECT_EQ(form.ViewLineCount(), 2);
+  ASSERT_TRUE(form.View().ReplaceSelection("un\r\ndeux\r\n", error));
+  EXPECT_EQ(form.View().ViewTextLength(), 10);
+  EXPECT_EQ(form.View().ViewLineCount(), 2);
   SetWindowSubclass(view, InsertUpToTwenty, 1, 0);
-  form.SetCaret(form.ViewTextLength());
-  EXPECT_FALSE(form.ReplaceSelection("trois quatre cinq\r\n", error));
+  form.View().SetCaret(form.View().ViewTextLength());
+  EXPECT_FALSE(form.View().ReplaceSelection("trois quatre cinq\r\n", error));
   EXPECT_EQ(error, "Erreur d'insertion de ligne RichEdit");
   EXPECT_EQ(rich_edit::Text(view), "un\r\ndeux\r\n");
-  EXPECT_TRUE(form.ReplaceSelection("trois\r\n", error));
+  EXPECT_TRUE(form.View().ReplaceSelection("trois\r\n", error));
   EXPECT_EQ(rich_edit::Text(view), "un\r\ndeux\r\ntrois\r\n");
   RemoveWindowSubclass(view, InsertUpToTwenty, 1);
 }
@@ -471,9 +471,9 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
   rich_edit::SetCharFormat(harness.Get(IDC_RICH_EDIT), courier);
   std::string lines, error;
   for (int i = 0; i < 3000; ++i) lines += "ligne " + std::to_string(i) + "\r\n";
-  ASSERT_TRUE(form.ReplaceSelection(lines, error));
-  form.FocusView();
-  form.ClearView();
+  ASSERT_TRUE(form.View().ReplaceSelection(lines, error));
+  form.View().FocusView();
+  form.View().ClearView();
   HWND view = harness.Get(IDC_RICH_EDIT);
   EXPECT_EQ(rich_edit::TextLength(view), 0);
   EXPECT_STREQ(rich_edit::CharFormat(view).szFaceName, "Courier New");
@@ -487,8 +487,8 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
   PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
   harness.Pump();
   EXPECT_EQ(GetFocus(), view);
-  ASSERT_TRUE(form.ReplaceSelection("suite\r\n", error));
-  EXPECT_EQ(form.ViewLineCount(), 1);
+  ASSERT_TRUE(form.View().ReplaceSelection("suite\r\n", error));
+  EXPECT_EQ(form.View().ViewLineCount(), 1);
 }
 
 }  // namespace
