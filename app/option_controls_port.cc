@@ -1,3 +1,4 @@
+// The option controls port: the window's controls read as the run asks (see the header).
 #include "option_controls_port.h"
 
 #include "resource.h"

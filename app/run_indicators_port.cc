@@ -1,4 +1,6 @@
-// <windows.h> comes before the other system headers.
+// The run indicators port: cursor, buttons, label, progress bar and the looks at the
+// queue, paced during a run (see the header). <windows.h> comes before the other
+// system headers.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>

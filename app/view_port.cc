@@ -1,3 +1,4 @@
+// The view port: the rich edit as a run writes it (see the header).
 #include "view_port.h"
 
 #include <algorithm>
