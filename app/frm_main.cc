@@ -35,7 +35,7 @@ void BroadcastFontChange() {
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
     : options_(std::move(options)),
-      listing_({files, text, ports_, ports_, ports_}),
+      listing_({files, text, optionControls_, view_, indicators_}),
       scale_(options_.Dpi > 0 ? options_.Dpi : ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};
@@ -54,7 +54,7 @@ HWND TFrmMain::Control(int id) const {
 }
 
 // A fresh view in the place of the current one, with its font, text limit and focus.
-void TFrmMain::RecreateView() {
+HWND TFrmMain::RecreateView() {
   HWND old = Control(IDC_RICH_EDIT);
   CHARFORMATA format = rich_edit::CharFormat(old);
   int64_t limit = rich_edit::TextLimit(old);
@@ -72,6 +72,7 @@ void TFrmMain::RecreateView() {
   rich_edit::SetCharFormat(fresh, format);
   rich_edit::SetTextLimit(fresh, limit);
   if (focused) SetFocus(fresh);
+  return fresh;
 }
 
 void TFrmMain::SetViewFont(const std::string& face, BYTE charset) {
@@ -171,7 +172,7 @@ LRESULT CALLBACK TFrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, 
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (const std::exception& error) {
-    self->ShowErrorBox("Erreur", error.what());
+    self->indicators_.ShowErrorBox("Erreur", error.what());
     return 0;
   }
 }

@@ -165,6 +165,10 @@ void TFrmMain::CreateControls(const std::vector<TControlRecord>& records) {
   format.bCharSet = OEM_CHARSET;
   lstrcpynA(format.szFaceName, "Terminal", LF_FACESIZE);
   rich_edit::SetCharFormat(view, format);
+  const TControlOf control = [this](int id) { return Control(id); };
+  optionControls_.Attach(control);
+  view_.Attach(control);
+  indicators_.Attach(control);
 }
 
 HWND TFrmMain::CreateControl(const TControlRecord& record, const TControlRecord* previous) {

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app_title.h"
-#include "control_visibility.h"
+#include "control_state.h"
 #include "error_box.h"
 #include "folder_picker.h"
 #include "font_choice.h"
@@ -20,10 +20,6 @@ void SetShown(HWND control, bool shown) {
 }
 
 }  // namespace
-
-bool TFrmMain::Checked(int id) const {
-  return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
 
 void TFrmMain::OnCommand(int id, int code) {
   if (code != BN_CLICKED) return;  // menu items arrive with code 0 == BN_CLICKED
@@ -67,18 +63,19 @@ void TFrmMain::OnCommand(int id, int code) {
 // The three visibility rules work from the current states, never by toggling, so a
 // hidden check box leaves the controls it governs as they were.
 void TFrmMain::CbxFileClick() {
-  bool files = Checked(IDC_CBX_FILE);
+  bool files = IsChecked(Control(IDC_CBX_FILE));
   for (int id : {IDC_CBX_SIZE, IDC_CBX_DATE_TIME, IDC_CBX_MASK, IDC_CBX_MIN_SIZE}) {
     SetShown(Control(id), files);
   }
 }
 
 void TFrmMain::CbxMaskClick() {
-  SetShown(Control(IDC_EDT_MASK), IsShown(Control(IDC_CBX_MASK)) && Checked(IDC_CBX_MASK));
+  SetShown(Control(IDC_EDT_MASK),
+           IsShown(Control(IDC_CBX_MASK)) && IsChecked(Control(IDC_CBX_MASK)));
 }
 
 void TFrmMain::CbxMinSizeClick() {
-  bool shown = IsShown(Control(IDC_CBX_MIN_SIZE)) && Checked(IDC_CBX_MIN_SIZE);
+  bool shown = IsShown(Control(IDC_CBX_MIN_SIZE)) && IsChecked(Control(IDC_CBX_MIN_SIZE));
   for (int id : {IDC_EDT_MIN_SIZE, IDC_LBL_MIN_SIZE, IDC_RBN_LOWER, IDC_RBN_HIGHER}) {
     SetShown(Control(id), shown);
   }
@@ -94,19 +91,18 @@ void TFrmMain::SbnSelectDirectoryClick() {
   // The run happens inside this call, even while SbnRefresh is still disabled. After an
   // error it has unlocked the window itself; the buttons then stay as it left them.
   if (!SbnRefreshClick()) return;
-  EnableButton(TButton::Print, true);
-  EnableButton(TButton::Refresh, true);
+  indicators_.EnableButton(TButton::Print, true);
+  indicators_.EnableButton(TButton::Refresh, true);
 }
 
 bool TFrmMain::SbnRefreshClick() {
   running_ = true;
-  ForgetRunChecks();
-  lastLabelShown_ = 0;
-  runCaret_ = -1;
+  indicators_.BeginRun();
+  view_.BeginRun();
   bool completed = listing_.Run();
   running_ = false;
-  runCaret_ = -1;
-  FlushDirectoryLabel(true);
+  view_.EndRun();
+  indicators_.EndRun();
   if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
   return completed;
 }
@@ -128,7 +124,8 @@ void TFrmMain::OnClose() {
 }
 
 void TFrmMain::SbnPrintClick() {
-  ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT), [this](bool wait) { SetWaitCursor(wait); });
+  ramilux::SbnPrintClick(hwnd_, Control(IDC_RICH_EDIT),
+                         [this](bool wait) { indicators_.SetWaitCursor(wait); });
 }
 
 void TFrmMain::SbnFontClick() {
@@ -159,7 +156,7 @@ void TFrmMain::ShowPopupMenu(POINT screen) {
 }
 
 bool TFrmMain::OnSetCursor() {
-  if (!waitCursor_) return false;
+  if (!indicators_.WaitCursorShown()) return false;
   SetCursor(LoadCursorA(nullptr, IDC_WAIT));
   return true;
 }

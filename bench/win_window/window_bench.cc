@@ -37,7 +37,7 @@ double TimeRun(TFrmMain& form, LARGE_INTEGER& clicked) {
 
 // The floor: the text in blocks of whole lines of about 64 KiB, redraw off.
 double TimeBlocks(TFrmMain& form, const std::string& text, size_t blockBytes) {
-  form.ClearView();  // emptying the view is not part of the floor
+  form.View().ClearView();  // emptying the view is not part of the floor
   HWND view = form.Control(IDC_RICH_EDIT);
   LARGE_INTEGER start = Now();
   rich_edit::SetRedraw(view, false);
@@ -88,12 +88,13 @@ void PrintPlatformCosts(TFrmMain& form, const std::string& root) {
   std::printf("bare walk, one FindFirstFileA pass per folder: %.3f s for %ld entries\n",
               Seconds(start, Now()), walked);
   start = Now();
-  for (int i = 0; i < 10000; ++i) form.ProcessMessages();
+  for (int i = 0; i < 10000; ++i) form.Indicators().ProcessMessages();
   std::printf("10,000 calls of the pending-input step on an empty queue: %.3f s\n",
               Seconds(start, Now()));
   start = Now();
-  for (int i = 0; i < 1000; ++i) form.SetDirectoryLabel(i % 2 ? "Z:\\un\\" : "Z:\\deux\\");
-  form.ProcessMessages();
+  for (int i = 0; i < 1000; ++i)
+    form.Indicators().SetDirectoryLabel(i % 2 ? "Z:\\un\\" : "Z:\\deux\\");
+  form.Indicators().ProcessMessages();
   std::printf("1,000 folder labels shown: %.3f s\n", Seconds(start, Now()));
 }
 
@@ -181,7 +182,7 @@ void TimeStops(TFrmMain& form, const std::vector<double>& delays) {
         "Stop %.1f s into the run: answered in %.1f ms, run over %.1f ms after the "
         "click, %lld lines listed\n",
         after, Seconds(posted, stopAnswered) * 1000, (took - Seconds(clicked, posted)) * 1000,
-        static_cast<long long>(form.ViewLineCount()));
+        static_cast<long long>(form.View().ViewLineCount()));
   }
   RemoveWindowSubclass(stop, StopHeard, 0x7C12);
 }
@@ -200,7 +201,7 @@ void TimeVariants(TFrmMain& form, const std::string& text) {
     std::printf("blocks of %zu KiB: %.3f s (median of 3)\n", sizes[i], Median(times[i]));
   }
   LARGE_INTEGER start = Now();
-  form.ClearView();
+  form.View().ClearView();
   std::printf("emptied by a fresh view: %.3f s\n", Seconds(start, Now()));
   std::fflush(stdout);
 }
@@ -230,7 +231,7 @@ int main(int argc, char** argv) {
   std::printf("first run: %.3f s\n", Seconds(warm, Now()));
   std::string text = rich_edit::Text(form.Control(IDC_RICH_EDIT));
   std::printf("entries: %zu  lines: %lld  text: %zu bytes\n", form.Listing().Entries().size(),
-              static_cast<long long>(form.ViewLineCount()), text.size());
+              static_cast<long long>(form.View().ViewLineCount()), text.size());
   PrintPlatformCosts(form, root);
   std::fflush(stdout);
   if (argc > 3 && std::string(argv[3]) == "variants") {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <utility>
 
 #include "platform.h"
 #include "rich_edit.h"
@@ -60,6 +61,25 @@ std::vector<std::string> ViewLines(HWND view) {
   }
   if (begin < text.size()) lines.push_back(text.substr(begin));
   return lines;
+}
+
+RECT PlaceIn(HWND control, HWND parent) {
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+void AtFirstProgressStep(HWND bar, std::function<void()>* action) {
+  SetWindowSubclass(
+      bar,
+      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+         DWORD_PTR data) -> LRESULT {
+        auto* pending = reinterpret_cast<std::function<void()>*>(data);
+        if (message == PBM_SETPOS && *pending) std::exchange(*pending, nullptr)();
+        return DefSubclassProc(window, message, wParam, lParam);
+      },
+      1, reinterpret_cast<DWORD_PTR>(action));
 }
 
 // ---- dialogs

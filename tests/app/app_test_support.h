@@ -27,7 +27,7 @@ class TFormHarness {
   TFrmMain& Form() { return *form_; }
   HWND Get(int id) { return form_->Control(id); }
   // Dispatches what is waiting, with the form's preview, as the program's loop would.
-  void Pump() { form_->ProcessMessages(); }
+  void Pump() { form_->Indicators().ProcessMessages(); }
   // Clicks a control as the user would: mouse down and up on its centre, then pump.
   void Click(int id);
 
@@ -43,6 +43,11 @@ bool IsChecked(HWND control);
 using test::WindowText;
 // The view's whole text split at CR LF (without the empty piece after the last one).
 std::vector<std::string> ViewLines(HWND view);
+// A control's window rectangle in the client coordinates of `parent`.
+RECT PlaceIn(HWND control, HWND parent);
+// Calls `action` once, at the progress bar's first step: the first step belongs to the
+// output, after the walk has read the boxes.
+void AtFirstProgressStep(HWND bar, std::function<void()>* action);
 
 // Acts, from a second thread, on each modal dialog (#32770) that the calling thread
 // opens, in the order given; a dialog beyond the list, or one still open long after its

@@ -181,7 +181,7 @@ TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {
   TFormHarness harness;
   TBox box;
   TDialogDriver driver({ReadAndClose(box, harness.Form().Handle())});
-  harness.Form().ShowErrorBox("Erreur", "Erreur d'insertion de ligne RichEdit");
+  harness.Form().Indicators().ShowErrorBox("Erreur", "Erreur d'insertion de ligne RichEdit");
   EXPECT_EQ(box.Caption, "Erreur");
   EXPECT_EQ(box.Text, "Erreur d'insertion de ligne RichEdit");
   EXPECT_TRUE(box.HasIcon);

@@ -8,7 +8,6 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <cstring>
 #include <functional>
 #include <stdexcept>
 #include <utility>
@@ -45,7 +44,8 @@ TButtonStates States(TFormHarness& harness) {
           IsEnabled(harness.Get(IDC_SBN_STOP)),
           IsShown(harness.Get(IDC_SBN_STOP)),
           IsEnabled(harness.Get(IDC_SBN_FONT)),
-          harness.Form().WaitCursorShown() && GetCursor() == LoadCursorA(nullptr, IDC_WAIT)};
+          harness.Form().Indicators().WaitCursorShown() &&
+              GetCursor() == LoadCursorA(nullptr, IDC_WAIT)};
 }
 
 constexpr TButtonStates kAtStart{true, false, false, true, false, false, true, false};
@@ -132,7 +132,7 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   TFormHarness harness;
   StartAt(harness, tree.Root());
   ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  ASSERT_GT(harness.Form().ViewLineCount(), 0);
+  ASSERT_GT(harness.Form().View().ViewLineCount(), 0);
 
   TProbe probe;
   probe.Post([&] {
@@ -145,20 +145,6 @@ TEST(ListingRun, StopDuringTheWalkLeavesTheViewEmptyAndPrintDisabled) {
   EXPECT_EQ(rich_edit::TextLength(harness.Get(IDC_RICH_EDIT)), 0);
   EXPECT_EQ(WindowText(harness.Get(IDC_LBL_DIRECTORY_NAME)), tree.Root());
   EXPECT_EQ(States(harness), kIdleEmptyView);
-}
-
-// Calls `action` once, at the progress bar's first step: the first step belongs to the
-// output, after the walk has read the boxes.
-void AtFirstProgressStep(HWND bar, std::function<void()>* action) {
-  SetWindowSubclass(
-      bar,
-      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-         DWORD_PTR data) -> LRESULT {
-        auto* pending = reinterpret_cast<std::function<void()>*>(data);
-        if (message == PBM_SETPOS && *pending) std::exchange(*pending, nullptr)();
-        return DefSubclassProc(window, message, wParam, lParam);
-      },
-      1, reinterpret_cast<DWORD_PTR>(action));
 }
 
 TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
@@ -197,98 +183,10 @@ TEST(ListingRun, FilesBoxClickedDuringTheOutputTakesTheColumnsOff) {
   EXPECT_EQ(lines[8], "\xB3     \xC0\xC4 x.doc");
 }
 
-// A listing of some 50 KiB: one block of the output, which the view takes in several
-// slices.
-class TLongTree : public TTempTree {
- public:
-  static constexpr int kFiles = 600;
-  TLongTree() {
-    for (int i = 0; i < kFiles; ++i) {
-      AddFile("fichier au nom assez long pour remplir une ligne de la vue " +
-                  std::to_string(1000 + i) + ".txt",
-              0);
-    }
-  }
-};
-
-// Calls `action` once, at the view's first insertion of more than a few lines.
-void AtFirstLongInsertion(HWND view, std::function<void()>* action) {
-  SetWindowSubclass(
-      view,
-      [](HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-         DWORD_PTR data) -> LRESULT {
-        auto* pending = reinterpret_cast<std::function<void()>*>(data);
-        if (message == EM_REPLACESEL && *pending &&
-            std::strlen(reinterpret_cast<const char*>(lParam)) > 1000) {
-          std::exchange(*pending, nullptr)();
-        }
-        return DefSubclassProc(window, message, wParam, lParam);
-      },
-      3, reinterpret_cast<DWORD_PTR>(action));
-}
-
-// Input is heard while a long block goes in, not only after it: a message posted at the
-// first slice is handled with part of the block in the view.
-TEST(ListingRun, InputIsHeardWhileALongBlockGoesIntoTheView) {
-  TLongTree tree;
-  TFormHarness harness;
-  harness.Click(IDC_CBX_FILE);
-  StartAt(harness, tree.Root());
-  HWND view = harness.Get(IDC_RICH_EDIT);
-  TProbe probe;
-  int64_t linesWhenHeard = -1;
-  std::function<void()> postProbe = [&] {
-    probe.Post([&] { linesWhenHeard = rich_edit::LineCount(view); });
-  };
-  AtFirstLongInsertion(view, &postProbe);
-  ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  const int64_t lines = 2 + TLongTree::kFiles;
-  EXPECT_EQ(probe.Ran(), 1);
-  EXPECT_GT(linesWhenHeard, 2);
-  EXPECT_LT(linesWhenHeard, lines);
-  EXPECT_EQ(static_cast<int64_t>(ViewLines(view).size()), lines);
-}
-
-// A click at the view's top left puts its caret before the header.
-void ClickViewCorner(HWND view) {
-  PostMessageA(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  PostMessageA(view, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-}
-
-// A click in the view during the output moves its caret; the lines that follow still go
-// at the end, so the listing is the same as one left alone. The click comes between two
-// slices of a block, or before the first block.
-TEST(ListingRun, AClickInTheViewDuringTheOutputLeavesTheListingInOrder) {
-  TLongTree tree;
-  TFormHarness harness;
-  harness.Click(IDC_CBX_FILE);
-  StartAt(harness, tree.Root());
-  static HWND view;
-  view = harness.Get(IDC_RICH_EDIT);  // empty: the first run keeps it
-  std::function<void()> clickAtSlice = [] { ClickViewCorner(view); };
-  AtFirstLongInsertion(view, &clickAtSlice);
-  ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  EXPECT_FALSE(clickAtSlice);  // it ran
-  const std::string clickedAtSlice = rich_edit::Text(harness.Get(IDC_RICH_EDIT));
-
-  ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  const std::string alone = rich_edit::Text(harness.Get(IDC_RICH_EDIT));
-  ASSERT_GT(alone.size(), 40000u);
-  EXPECT_EQ(clickedAtSlice, alone);
-
-  // The view is made afresh by each run now: the click goes to the current one.
-  TFrmMain& form = harness.Form();
-  std::function<void()> click = [&form] { ClickViewCorner(form.Control(IDC_RICH_EDIT)); };
-  AtFirstProgressStep(harness.Get(IDC_PROGRESS_BAR), &click);
-  ASSERT_TRUE(harness.Form().SbnRefreshClick());
-  EXPECT_FALSE(click);  // clicked
-  EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), alone);
-}
-
 TEST(ListingRun, BeforeAnyFolderChangesNothing) {
   TFormHarness harness;
   std::string error;
-  harness.Form().ReplaceSelection("ancien texte\r\n", error);
+  harness.Form().View().ReplaceSelection("ancien texte\r\n", error);
   EXPECT_TRUE(harness.Form().SbnRefreshClick());
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), "ancien texte\r\n");
   EXPECT_EQ(States(harness), kAtStart);

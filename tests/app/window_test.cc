@@ -1,6 +1,6 @@
 // The main window as the form table builds it: every control's initial state and place,
 // the width after show, the Tab order, the visibility rules of the file options, the
-// pop-up menu, hints, the application-wide wait cursor and the view's text insertion.
+// pop-up menu and hints. The ports' own behaviour is in ports_test.cc.
 #include <gtest/gtest.h>
 // <windows.h> comes before the other system headers.
 // clang-format off
@@ -8,11 +8,8 @@
 #include <commctrl.h>
 // clang-format on
 
-#include <algorithm>
-
 #include "app_test_support.h"
 #include "resource.h"
-#include "rich_edit.h"
 #include "screen_dpi.h"
 
 namespace ramilux::test {
@@ -96,13 +93,6 @@ const TPlace kPlaces[] = {
     // A child of the window itself, lying over the panel.
     {"EdtMinSize", IDC_EDT_MIN_SIZE, IDC_FORM, {336, 58, 385, 79}},
 };
-
-RECT PlaceIn(HWND control, HWND parent) {
-  RECT box;
-  GetWindowRect(control, &box);
-  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&box), 2);
-  return box;
-}
 
 TEST(MainWindow, PlacesControlsAtTheirPixelPositionsAt96Dpi) {
   TFormHarness harness;
@@ -329,12 +319,12 @@ TEST(VisibilityRules, TheSizeDirectionButtonsAreOneGroupAndTheSortItemsAnother) 
   EXPECT_FALSE(IsChecked(harness.Get(IDC_RBN_HIGHER)));
   EXPECT_TRUE(IsChecked(harness.Get(IDC_RGP_SORT_ALPHA)));
   harness.Click(IDC_RGP_SORT_SIZE);
-  EXPECT_EQ(harness.Form().SortIndex(), 1);
+  EXPECT_EQ(harness.Form().OptionControls().SortIndex(), 1);
   EXPECT_TRUE(IsChecked(harness.Get(IDC_RBN_LOWER)));
-  EXPECT_FALSE(harness.Form().HigherSelected());
+  EXPECT_FALSE(harness.Form().OptionControls().HigherSelected());
 }
 
-// ---- menu, hints, cursor
+// ---- menu, hints
 
 TEST(MainWindow, RightClickInTheViewOpensTheMenuRtfTxtAndTheImageOnlyAbout) {
   TFormHarness harness;
@@ -387,108 +377,6 @@ TEST(MainWindow, ShowsHintsOnTheThreeButtonsThatHaveThem) {
     SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(text, hint.Hint);
   }
-}
-
-TEST(MainWindow, TheWaitCursorCoversEveryControlDuringARun) {
-  TFormHarness harness;
-  HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-  harness.Form().SetWaitCursor(true);
-  for (int id : {IDC_FORM, IDC_RICH_EDIT, IDC_PNL_BOUTONS, IDC_CBX_FILE, IDC_EDT_MIN_SIZE,
-                 IDC_SBN_FONT, IDC_RGP_SORT_ALPHA}) {
-    SCOPED_TRACE(id);
-    HWND control = harness.Get(id);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
-    SendMessageA(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), wait);
-  }
-  harness.Form().SetWaitCursor(false);
-  HWND view = harness.Get(IDC_RICH_EDIT);
-  SendMessageA(view, WM_SETCURSOR, reinterpret_cast<WPARAM>(view),
-               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  EXPECT_NE(GetCursor(), wait);
-}
-
-// ---- the view
-
-TEST(View, IsReadOnlyWithBothScrollBarsAlwaysNoWrapAndTheLargeTextLimit) {
-  TFormHarness harness;
-  HWND view = harness.Get(IDC_RICH_EDIT);
-  LONG empty = GetWindowLongA(view, GWL_STYLE);
-  EXPECT_TRUE(empty & ES_READONLY);
-  EXPECT_TRUE(empty & WS_HSCROLL) << "shown, greyed, before any text";
-  EXPECT_TRUE(empty & WS_VSCROLL) << "shown, greyed, before any text";
-  EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
-  std::string error;
-  ASSERT_TRUE(harness.Form().ReplaceSelection(std::string(600, 'w') + "\r\n", error));
-  EXPECT_EQ(harness.Form().ViewLineCount(), 1);  // one long line, not wrapped
-  std::string lines;
-  for (int i = 0; i < 100; ++i) lines += "ligne\r\n";
-  ASSERT_TRUE(harness.Form().ReplaceSelection(lines, error));
-  harness.Pump();
-  LONG style = GetWindowLongA(view, GWL_STYLE);
-  EXPECT_TRUE(style & WS_HSCROLL);
-  EXPECT_TRUE(style & WS_VSCROLL);
-}
-
-// The control at its text limit inserts only what still fits (the view's real limit is
-// out of reach in a test): this stands for it with a limit of 20 characters.
-LRESULT CALLBACK InsertUpToTwenty(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR) {
-  if (message == EM_REPLACESEL) {
-    std::string text = reinterpret_cast<const char*>(lParam);
-    size_t room = 20 - std::min<size_t>(20, GetWindowTextLengthA(window));
-    text.resize(std::min(room, text.size()));
-    return DefSubclassProc(window, message, wParam, reinterpret_cast<LPARAM>(text.c_str()));
-  }
-  return DefSubclassProc(window, message, wParam, lParam);
-}
-
-TEST(View, InsertionCountsCrLfAsTwoAndTakesBackAnInsertionCutShort) {
-  TFormHarness harness;
-  TFrmMain& form = harness.Form();
-  HWND view = harness.Get(IDC_RICH_EDIT);
-  std::string error;
-  ASSERT_TRUE(form.ReplaceSelection("un\r\ndeux\r\n", error));
-  EXPECT_EQ(form.ViewTextLength(), 10);
-  EXPECT_EQ(form.ViewLineCount(), 2);
-  SetWindowSubclass(view, InsertUpToTwenty, 1, 0);
-  form.SetCaret(form.ViewTextLength());
-  EXPECT_FALSE(form.ReplaceSelection("trois quatre cinq\r\n", error));
-  EXPECT_EQ(error, "Erreur d'insertion de ligne RichEdit");
-  EXPECT_EQ(rich_edit::Text(view), "un\r\ndeux\r\n");
-  EXPECT_TRUE(form.ReplaceSelection("trois\r\n", error));
-  EXPECT_EQ(rich_edit::Text(view), "un\r\ndeux\r\ntrois\r\n");
-  RemoveWindowSubclass(view, InsertUpToTwenty, 1);
-}
-
-TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
-  TFormHarness harness;
-  TFrmMain& form = harness.Form();
-  CHARFORMATA courier{};
-  courier.dwMask = CFM_FACE;
-  lstrcpynA(courier.szFaceName, "Courier New", LF_FACESIZE);
-  rich_edit::SetCharFormat(harness.Get(IDC_RICH_EDIT), courier);
-  std::string lines, error;
-  for (int i = 0; i < 3000; ++i) lines += "ligne " + std::to_string(i) + "\r\n";
-  ASSERT_TRUE(form.ReplaceSelection(lines, error));
-  form.FocusView();
-  form.ClearView();
-  HWND view = harness.Get(IDC_RICH_EDIT);
-  EXPECT_EQ(rich_edit::TextLength(view), 0);
-  EXPECT_STREQ(rich_edit::CharFormat(view).szFaceName, "Courier New");
-  EXPECT_EQ(rich_edit::TextLimit(view), 0x7FFFFFFD);
-  EXPECT_EQ(GetFocus(), view);
-  RECT box = PlaceIn(view, form.Handle());
-  EXPECT_EQ(box.top, MulDiv(101, ScreenDpi(), 96));
-  SetFocus(harness.Get(IDC_CBX_FILE));
-  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-  harness.Pump();
-  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-  harness.Pump();
-  EXPECT_EQ(GetFocus(), view);
-  ASSERT_TRUE(form.ReplaceSelection("suite\r\n", error));
-  EXPECT_EQ(form.ViewLineCount(), 1);
 }
 
 }  // namespace
