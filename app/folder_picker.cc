@@ -1,20 +1,22 @@
-// The folder picker (see folder_picker.h): SHBrowseForFolderA with the preselection
+// The folder picker (see folder_picker.h): SHBrowseForFolderW with the preselection
 // callback, critical-error boxes suppressed while it is open.
 #include "folder_picker.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "wide_text.h"
+
 namespace ramilux {
 namespace {
 
-bool IsFolder(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFolder(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int CALLBACK PreselectPath(HWND picker, UINT message, LPARAM, LPARAM path) {
-  if (message == BFFM_INITIALIZED) SendMessageA(picker, BFFM_SETSELECTIONA, TRUE, path);
+  if (message == BFFM_INITIALIZED) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, path);
   return 0;
 }
 
@@ -63,18 +65,20 @@ class TComScope {
 
 }  // namespace
 
-bool PickFolder(HWND owner, const std::string& title, std::string& path) {
+bool PickFolder(HWND owner, const std::string& title, std::wstring& path) {
   if (!path.empty() && !IsFolder(path)) path.clear();
   TComScope com;
   TShellMalloc malloc;
   if (!malloc.Get()) return false;
 
-  char displayName[MAX_PATH] = {};
-  BROWSEINFOA browse{};
+  wchar_t displayName[MAX_PATH] = {};
+  // The title is the window's own ANSI text.
+  const std::wstring wideTitle = ToWide(title, CP_ACP);
+  BROWSEINFOW browse{};
   browse.hwndOwner = owner;
   browse.pidlRoot = nullptr;
   browse.pszDisplayName = displayName;
-  browse.lpszTitle = title.c_str();
+  browse.lpszTitle = wideTitle.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   if (!path.empty()) {
     browse.lpfn = PreselectPath;
@@ -83,11 +87,11 @@ bool PickFolder(HWND owner, const std::string& title, std::string& path) {
   PIDLIST_ABSOLUTE item;
   {
     TErrorMode quiet(SEM_FAILCRITICALERRORS);
-    item = SHBrowseForFolderA(&browse);
+    item = SHBrowseForFolderW(&browse);
   }
   if (!item) return false;
-  char chosen[MAX_PATH] = {};
-  bool found = SHGetPathFromIDListA(item, chosen);
+  wchar_t chosen[MAX_PATH] = {};
+  bool found = SHGetPathFromIDListW(item, chosen);
   malloc.Get()->Free(item);
   if (!found) return false;
   path = chosen;

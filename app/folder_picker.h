@@ -10,7 +10,8 @@ namespace ramilux {
 // Opens the picker over the whole shell namespace, file-system folders only. `path` is
 // in/out: a path that no longer names a folder is emptied before the picker opens; a
 // non-empty one is preselected. True when the user confirmed a folder, whose path
-// (without trailing backslash unless a drive root) is then in `path`.
-bool PickFolder(HWND owner, const std::string& title, std::string& path);
+// (without trailing backslash unless a drive root) is then in `path`. Wide, so that a
+// folder of any name comes back exact.
+bool PickFolder(HWND owner, const std::string& title, std::wstring& path);
 
 }  // namespace ramilux

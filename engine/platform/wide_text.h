@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,36 @@ inline std::string FromWide(std::wstring_view text, UINT codePage) {
                         nullptr);
   }
   return narrow;
+}
+
+// A name as the engine holds it in `codePage`. Under ANSI a name the code page cannot
+// hold exactly is shown as Windows shows it to ANSI programs ("Łódź" as "Lódz") and keeps
+// its exact form (UTF-8) after a NUL, so that the walk enters that very folder and two
+// names that show alike stay apart.
+inline std::string EngineName(std::wstring_view wide, UINT codePage) {
+  std::string out;
+  if (std::all_of(wide.begin(), wide.end(), [](wchar_t c) { return c < 0x80; })) {
+    for (wchar_t c : wide) out += char(c);
+    return out;
+  }
+  out = FromWide(wide, codePage);
+  if (codePage == CP_UTF8 || ToWide(out, codePage) == wide) return out;
+  out += '\0';
+  out += FromWide(wide, CP_UTF8);
+  return out;
+}
+
+// A whole path, folder by folder, as EngineName gives each name.
+inline std::string EnginePath(std::wstring_view path, UINT codePage) {
+  std::string out;
+  for (size_t begin = 0;;) {
+    size_t end = path.find(L'\\', begin);
+    if (end == std::wstring_view::npos) end = path.size();
+    out += EngineName(path.substr(begin, end - begin), codePage);
+    if (end == path.size()) return out;
+    out += '\\';
+    begin = end + 1;
+  }
 }
 
 }  // namespace ramilux
