@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "compare.h"
 #include "console_output.h"
 #include "console_window.h"
 #include "json_listing.h"
 #include "listing.h"
 #include "options.h"
 #include "platform.h"
+#include "snapshot_commands.h"
 #include "system.h"
 
 namespace arbo {
@@ -49,7 +51,13 @@ int Run(const std::vector<std::string>& arguments) {
     WriteStdoutText(UsageText());
     return kSuccess;
   }
-  if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
+  if (options.Snapshot) return RunSnapshot(options);
+  if (options.Compare) return RunCompare(options);
+  std::shared_ptr<const ramilux::TSnapshotTree> snapshot;
+  if (options.From) {
+    snapshot = LoadSnapshot(*options.From, error);
+    if (!snapshot) return Fail(error);
+  } else if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
     return Fail(options.Folder + ": " + problem);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
@@ -60,7 +68,8 @@ int Run(const std::vector<std::string>& arguments) {
   // document holds the exact names whatever the encoding.
   const bool utf8 = options.Encoding == TEncodingChoice::Utf8 || options.Json;
   const ramilux::TEncoding encoding = utf8 ? ramilux::TEncoding::Utf8 : ramilux::PlatformEncoding();
-  std::unique_ptr<ramilux::TFileSystem> files = ramilux::NewPlatformFileSystem(encoding);
+  std::unique_ptr<ramilux::TFileSystem> files = snapshot ? ramilux::NewSnapshotFileSystem(snapshot)
+                                                         : ramilux::NewPlatformFileSystem(encoding);
   std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices(encoding);
   if (options.Mask) options.Mask = EngineText(*options.Mask, utf8);
   if (options.Exclude) options.Exclude = EngineText(*options.Exclude, utf8);
@@ -72,7 +81,10 @@ int Run(const std::vector<std::string>& arguments) {
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window, window, window});
   window.Attach(listing);
-  listing.SetRoot(EngineFolder(AbsoluteFolder(options.Folder), utf8));
+  // The header names the snapshot's root as the disk's listing would: standard error says
+  // which snapshot it was.
+  if (snapshot) WriteStderr("arbo: " + SnapshotNotice(*options.From, *snapshot) + "\n");
+  listing.SetRoot(snapshot ? snapshot->Root : EngineFolder(AbsoluteFolder(options.Folder), utf8));
   listing.SetMaxDepth(options.MaxDepth);
   if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
 

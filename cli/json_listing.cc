@@ -7,41 +7,11 @@
 
 #include "columns.h"
 #include "json_system.h"
+#include "json_text.h"
 #include "utf8.h"
 
 namespace arbo {
 namespace {
-
-constexpr std::string_view kReplacement = "\uFFFD";
-
-void AppendEscaped(std::string& out, unsigned char c) {
-  switch (c) {
-    case '"':
-      out += "\\\"";
-      return;
-    case '\\':
-      out += "\\\\";
-      return;
-    case '\b':
-      out += "\\b";
-      return;
-    case '\f':
-      out += "\\f";
-      return;
-    case '\n':
-      out += "\\n";
-      return;
-    case '\r':
-      out += "\\r";
-      return;
-    case '\t':
-      out += "\\t";
-      return;
-  }
-  char code[8];
-  std::snprintf(code, sizeof code, "\\u%04x", c);
-  out += code;
-}
 
 // A folder whose contents could not be read says why, in the words of its line's mark.
 std::optional<std::string_view> UnreadReason(const ramilux::TFileObject& entry) {
@@ -55,24 +25,10 @@ bool IsFolder(const ramilux::TFileObject& entry) {
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
-  out += '"';
-  AppendJsonString(out, text);
-  out += '"';
+  ramilux::AppendJsonQuoted(out, text);
 }
 
-// The exact bytes of a text that is not UTF-8, in hexadecimal, after its display form.
-void AppendBytesField(std::string& out, std::string_view field, std::string_view text) {
-  if (ramilux::IsWellFormedUtf8(text)) return;
-  static constexpr char kDigits[] = "0123456789abcdef";
-  out += ", \"";
-  out += field;
-  out += "\": \"";
-  for (const char c : text) {
-    out += kDigits[static_cast<unsigned char>(c) >> 4];
-    out += kDigits[c & 0xF];
-  }
-  out += '"';
-}
+using ramilux::AppendBytesField;
 
 // "2003-01-10T11:00:04+01:00", without the offset when there is none.
 std::string IsoTime(const ramilux::TDateTime& when, std::optional<int> offset) {
@@ -169,26 +125,6 @@ class TEntryWriter {
 };
 
 }  // namespace
-
-void AppendJsonString(std::string& out, std::string_view text) {
-  while (!text.empty()) {
-    size_t bad = 0;
-    const size_t length = ramilux::WellFormedUtf8Length(text, bad);
-    if (length == 0) {
-      // One mark a byte, as the text listing shows it.
-      out += kReplacement;
-      text.remove_prefix(1);
-      continue;
-    }
-    const unsigned char c = static_cast<unsigned char>(text[0]);
-    if (length == 1 && (c < 0x20 || c == '"' || c == '\\')) {
-      AppendEscaped(out, c);
-    } else {
-      out.append(text.substr(0, length));
-    }
-    text.remove_prefix(length);
-  }
-}
 
 TListingCounts CountEntries(const ramilux::TEntryList& entries) {
   TListingCounts counts;

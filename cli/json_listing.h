@@ -31,11 +31,6 @@ std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& 
 bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
                       TConsoleOutput& output);
 
-// `text` as the content of a JSON string: quotes, backslashes and control characters
-// escaped, every byte that is not part of well-formed UTF-8 replaced by U+FFFD, one a
-// byte, as the text listing shows it.
-void AppendJsonString(std::string& out, std::string_view text);
-
 // Where the run's lines go when the JSON document replaces them.
 class TNowhereTarget final : public TOutputTarget {
  public:

@@ -24,7 +24,11 @@ enum class TOption {
   Json,
   MaxDepth,
   Exclude,
-  Summary
+  Summary,
+  Snapshot,
+  From,
+  Compare,
+  All
 };
 
 struct TOptionName {
@@ -35,13 +39,15 @@ struct TOptionName {
 };
 
 constexpr TOptionName kOptions[] = {
-    {'f', "files", TOption::Files, false},   {'m', "mask", TOption::Mask, true},
-    {0, "min-size", TOption::MinSize, true}, {0, "max-size", TOption::MaxSize, true},
-    {'s', "size", TOption::Size, false},     {'d', "date", TOption::Date, false},
-    {0, "sort", TOption::Sort, true},        {0, "encoding", TOption::Encoding, true},
-    {'o', "output", TOption::Output, true},  {'h', "help", TOption::Help, false},
-    {0, "json", TOption::Json, false},       {'L', "max-depth", TOption::MaxDepth, true},
-    {0, "summary", TOption::Summary, false}, {'x', "exclude", TOption::Exclude, true},
+    {'f', "files", TOption::Files, false},    {'m', "mask", TOption::Mask, true},
+    {0, "min-size", TOption::MinSize, true},  {0, "max-size", TOption::MaxSize, true},
+    {'s', "size", TOption::Size, false},      {'d', "date", TOption::Date, false},
+    {0, "sort", TOption::Sort, true},         {0, "encoding", TOption::Encoding, true},
+    {'o', "output", TOption::Output, true},   {'h', "help", TOption::Help, false},
+    {0, "json", TOption::Json, false},        {'L', "max-depth", TOption::MaxDepth, true},
+    {0, "summary", TOption::Summary, false},  {'x', "exclude", TOption::Exclude, true},
+    {0, "snapshot", TOption::Snapshot, true}, {0, "from", TOption::From, true},
+    {0, "compare", TOption::Compare, true},   {0, "all", TOption::All, false},
 };
 
 // A whole decimal number of levels, 1 or more.
@@ -138,6 +144,18 @@ bool Apply(TOption option, const std::string& value, TArboOptions& options, std:
     case TOption::Summary:
       options.Summary = true;
       break;
+    case TOption::Snapshot:
+      options.Snapshot = value;
+      break;
+    case TOption::From:
+      options.From = value;
+      break;
+    case TOption::Compare:
+      options.Compare = value;
+      break;
+    case TOption::All:
+      options.All = true;
+      break;
     case TOption::MaxDepth:
       if (!ParseDepth(value, options.MaxDepth)) {
         error = Say("profondeur invalide (un nombre d'au moins 1) : ",
@@ -224,6 +242,21 @@ bool ParseArguments(const std::vector<std::string>& arguments, TArboOptions& opt
     }
   }
   if (options.Help) return true;
+  if (int(options.Snapshot.has_value()) + options.From.has_value() + options.Compare.has_value() >
+      1) {
+    error = Say("--snapshot, --from et --compare s'excluent",
+                "--snapshot, --from and --compare exclude each other");
+    return false;
+  }
+  // --from lists no folder; --compare takes one, or the old snapshot's root.
+  if ((options.From && !folders.empty()) || (options.Compare && folders.size() > 1)) {
+    error = Say("un seul dossier attendu", "only one folder expected");
+    return false;
+  }
+  if (options.From || options.Compare) {
+    if (!folders.empty()) options.Folder = folders.front();
+    return true;
+  }
   if (folders.size() != 1) {
     error = folders.empty() ? Say("dossier manquant (arbo --help pour l'aide)",
                                   "missing folder (arbo --help for help)")
@@ -258,6 +291,13 @@ std::string UsageText() {
            "                         relatif, nom, type, profondeur (1 sous DOSSIER),\n"
            "                         taille en octets, date ISO 8601 locale avec décalage\n"
            "  -o, --output FICHIER   écrit dans FICHIER au lieu de la sortie standard\n"
+           "      --snapshot FICHIER         écrit l'instantané de DOSSIER dans FICHIER\n"
+           "      --from FICHIER             liste l'instantané FICHIER au lieu d'un dossier\n"
+           "      --compare ANCIEN [NOUVEAU] ce qui a changé depuis l'instantané ANCIEN (+ "
+           "ajouté,\n"
+           "                                 - supprimé, ~ modifié), dans NOUVEAU (instantané\n"
+           "                                 ou dossier ; sa racine par défaut) ; --all liste\n"
+           "                                 aussi ce qui n'a pas changé ; code 1 : différences\n"
            "  -h, --help             affiche cette aide\n"
            "Code de sortie : 0 réussite, 1 liste écrite mais incomplète (dossiers illisibles),\n"
            "2 erreur, 130 interrompu (Ctrl-C).\n";
@@ -284,6 +324,12 @@ std::string UsageText() {
          "                         path, name, type, depth (1 below FOLDER), size in\n"
          "                         bytes, ISO 8601 local time with offset\n"
          "  -o, --output FILE      write to FILE instead of standard output\n"
+         "      --snapshot FILE            write the snapshot of FOLDER to FILE\n"
+         "      --from FILE                list the snapshot FILE instead of a folder\n"
+         "      --compare OLD [NEW]        what changed since the snapshot OLD (+ added,\n"
+         "                                 - removed, ~ changed), in NEW (a snapshot or a\n"
+         "                                 folder; its root by default); --all lists the\n"
+         "                                 unchanged too; status 1: differences\n"
          "  -h, --help             show this help\n"
          "Exit status: 0 success, 1 listing written but incomplete (unread folders),\n"
          "2 error, 130 interrupted (Ctrl-C).\n";

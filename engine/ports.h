@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,14 @@ enum class TSearchFailure { None, AccessDenied, Unreadable };
 // not searched): such a file is no empty file.
 inline constexpr int64_t kUnknownSize = INT64_MIN;
 
+// A last-write time as the file system holds it, in UTC: seconds from 1970-01-01 00:00
+// and the nanoseconds within that second (a Win32 FILETIME's 100 ns steps fit exactly).
+struct TFileTime {
+  int64_t Seconds = 0;
+  int32_t Nanoseconds = 0;
+  friend bool operator==(const TFileTime&, const TFileTime&) = default;
+};
+
 // One search over a folder's entries: find-first, find-next, close. The current entry's
 // name and attributes are always at hand; its time and size may be read lazily, so a
 // file that fails the masks costs no extra system call.
@@ -67,6 +76,9 @@ class TFileSearch {
   virtual uint32_t Time() = 0;
   // Size in bytes, 0 for folders, kUnknownSize when it cannot be read.
   virtual int64_t Size() = 0;
+  // The last-write time at the file system's own precision, for a snapshot; none when the
+  // search cannot tell it. A search during a walk gives it only when the plan asked.
+  virtual std::optional<TFileTime> UtcTime() { return std::nullopt; }
 
   // After FindFirst or FindNext returned false: whether the folder could not be read,
   // and the system's words for why.
@@ -81,6 +93,7 @@ class TFileSearch {
 struct TWalkPlan {
   bool Files = false;
   std::function<bool()> WhileWaiting;
+  bool UtcTimes = false;  // every entry's UtcTime too: a snapshot's walk
 };
 
 class TFileSystem {

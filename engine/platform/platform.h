@@ -20,6 +20,16 @@ std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding encoding);
 // The system's words for an error code (errno on POSIX, GetLastError on Win32) in
 // `encoding`, without a final period or line end: the one formatter of system errors.
 std::string SystemErrorText(unsigned long code, TEncoding encoding);
+// Packs UTC last-write times as the platform's search packs them for the listing: local
+// DOS date and time, 0 outside 1980-2107. For one thread: it keeps what it learnt of the
+// time zone, which is looked at again when a new packer is made.
+class TTimePacker {
+ public:
+  virtual ~TTimePacker() = default;
+  virtual uint32_t Pack(const TFileTime& utc) = 0;
+};
+std::unique_ptr<TTimePacker> NewTimePacker();
+
 // The platform's search, every folder read on the thread that searches it.
 std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding encoding);
 // The file system of a run: the platform's search, with folders read ahead of a walk.

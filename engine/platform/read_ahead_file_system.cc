@@ -39,10 +39,11 @@ constexpr size_t kReadAheadDepth = 256;
 constexpr auto kPollInterval = 10ms;
 
 // Reads `reading.Folder` with a search of `files`. Files' times and sizes are read only
-// when `withFiles`. `poll`, when given, is called every kPollInterval; false stops the
-// reading and returns false.
-bool ReadFolder(TFileSystem& files, TFolderReading& reading, bool withFiles,
+// when the plan wants files, the UTC times only when it wants them. `poll`, when given, is called
+// every kPollInterval; false stops the reading and returns false.
+bool ReadFolder(TFileSystem& files, TFolderReading& reading, const TWalkPlan& plan,
                 const std::function<bool()>* poll) {
+  const bool withFiles = plan.Files;
   auto search = files.NewSearch();
   auto lastPoll = std::chrono::steady_clock::now();
   bool found = search->FindFirst(reading.Folder + std::string(kAllEntries), kFilePassAttr);
@@ -56,6 +57,7 @@ bool ReadFolder(TFileSystem& files, TFolderReading& reading, bool withFiles,
       reading.Items.push_back({uint32_t(reading.Names.size()), uint32_t(name.size()), attr,
                                stat ? search->Time() : 0, size});
       reading.Names += name;
+      if (plan.UtcTimes) reading.UtcTimes.push_back(search->UtcTime().value_or(TFileTime{0, -1}));
     }
     found = search->FindNext();
     if (poll != nullptr && count % 64 == 0 &&
@@ -259,8 +261,8 @@ bool TReadAheadFileSystem::ReadOnWalk(std::unique_lock<std::mutex>& lock,
                                       const TFolderPtr& folder) {
   folder->State = TFolder::BeingRead;
   lock.unlock();
-  const bool read = ReadFolder(*own_, folder->Reading, plan_.Files,
-                               plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
+  const bool read =
+      ReadFolder(*own_, folder->Reading, plan_, plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
   lock.lock();
   if (read) Listed(folder);
   return read;
@@ -319,7 +321,7 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
     TFolderPtr folder = NextWaiting();
     folder->State = TFolder::BeingRead;
     lock.unlock();
-    const bool read = ReadFolder(files, folder->Reading, plan_.Files, &goOn);
+    const bool read = ReadFolder(files, folder->Reading, plan_, &goOn);
     lock.lock();
     if (!read) return;
     Listed(folder);

@@ -8,6 +8,8 @@
 namespace ramilux::read_ahead {
 namespace {
 
+const std::vector<TFileTime> kNoTimes;
+
 class TReplayingSearch final : public TFileSearch {
  public:
   explicit TReplayingSearch(TFolderSource& source) : source_(source) {}
@@ -65,6 +67,14 @@ class TReplayingSearch final : public TFileSearch {
   int64_t Size() override {
     if (direct_) return direct_->Size();
     return item_ ? item_->Size : 0;
+  }
+  std::optional<TFileTime> UtcTime() override {
+    if (direct_) return direct_->UtcTime();
+    const std::vector<TFileTime>& times = folder_ ? folder_->Reading.UtcTimes : kNoTimes;
+    if (item_ == nullptr || times.empty()) return std::nullopt;
+    const TFileTime& time = times[item_ - folder_->Reading.Items.data()];
+    if (time.Nanoseconds < 0) return std::nullopt;
+    return time;
   }
   TSearchFailure Failure() const override {
     return direct_ ? direct_->Failure() : TSearchFailure::None;

@@ -24,6 +24,8 @@ struct TFolderReading {
   std::string Folder;  // ends in the separator
   std::string Names;
   std::vector<TItem> Items;
+  // Item by item, only for a walk that asked for them; Nanoseconds < 0: none.
+  std::vector<TFileTime> UtcTimes;
   bool Whole = false;  // read to its end without a failure
 
   std::string_view Name(const TItem& item) const {

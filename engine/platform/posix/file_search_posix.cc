@@ -117,6 +117,12 @@ class TPosixSearch final : public TFileSearch {
     return status ? shared_->LocalTimes.Pack(status->st_mtim.tv_sec) : 0;
   }
 
+  std::optional<TFileTime> UtcTime() override {
+    const struct stat* status = Status();
+    if (!status) return std::nullopt;
+    return TFileTime{int64_t(status->st_mtim.tv_sec), int32_t(status->st_mtim.tv_nsec)};
+  }
+
   int64_t Size() override {
     if (attr_ & kAttrDirectory) return 0;
     const struct stat* status = Status();
@@ -230,7 +236,19 @@ class TPosixFileSystem final : public TFileSystem {
   std::shared_ptr<TShared> shared_;
 };
 
+class TPosixTimePacker final : public TTimePacker {
+ public:
+  uint32_t Pack(const TFileTime& utc) override { return times_.Pack(time_t(utc.Seconds)); }
+
+ private:
+  TLocalTimeCache times_;
+};
+
 }  // namespace
+
+std::unique_ptr<TTimePacker> NewTimePacker() {
+  return std::make_unique<TPosixTimePacker>();
+}
 
 TEncoding PlatformEncoding() {
   return TEncoding::Utf8;

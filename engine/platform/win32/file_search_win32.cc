@@ -53,6 +53,32 @@ uint32_t PackLocalTime(const FILETIME& utc) {
   return (uint32_t(date) << 16) | time;
 }
 
+// FILETIME counts 100 ns steps from 1601-01-01, 11644473600 s before 1970-01-01.
+constexpr int64_t kTicksPerSecond = 10000000, kTicksTo1970 = 116444736000000000;
+
+TFileTime UtcTimeOf(const FILETIME& written) {
+  const int64_t ticks =
+      int64_t((uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime) - kTicksTo1970;
+  int64_t seconds = ticks / kTicksPerSecond, rest = ticks % kTicksPerSecond;
+  if (rest < 0) --seconds, rest += kTicksPerSecond;
+  return {seconds, int32_t(rest * 100)};
+}
+
+FILETIME FileTimeOf(const TFileTime& utc) {
+  const uint64_t ticks =
+      uint64_t(utc.Seconds * kTicksPerSecond + utc.Nanoseconds / 100 + kTicksTo1970);
+  return {DWORD(ticks), DWORD(ticks >> 32)};
+}
+
+class TWin32TimePacker final : public TTimePacker {
+ public:
+  uint32_t Pack(const TFileTime& utc) override {
+    // Before 1601 or past what a FILETIME holds, no packed time either.
+    if (utc.Seconds < -11644473600LL || utc.Seconds > 900000000000LL) return 0;
+    return PackLocalTime(FileTimeOf(utc));
+  }
+};
+
 // Absolute paths in the form without the 260-character limit: "\\?\C:\..." and
 // "\\?\UNC\server\share\...".
 std::wstring LongForm(std::wstring path) {
@@ -171,6 +197,7 @@ class TWin32Search final : public TFileSearch {
   std::string_view Name() const override { return name_; }
   uint32_t Attr() const override { return attr_; }
   uint32_t Time() override { return PackLocalTime(written_); }
+  std::optional<TFileTime> UtcTime() override { return UtcTimeOf(written_); }
   int64_t Size() override {
     if (attr_ & FILE_ATTRIBUTE_DIRECTORY) return 0;
     return size_;
@@ -339,6 +366,10 @@ class TWin32FileSystem final : public TFileSystem {
 };
 
 }  // namespace
+
+std::unique_ptr<TTimePacker> NewTimePacker() {
+  return std::make_unique<TWin32TimePacker>();
+}
 
 TEncoding PlatformEncoding() {
   return TEncoding::Ansi;

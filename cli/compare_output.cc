@@ -1,0 +1,231 @@
+// arbo --compare: both sides read (a snapshot, or the folder walked now), the union made,
+// and written as the listing's outline with a mark before each name, or as JSON.
+#include <algorithm>
+
+#include "compare.h"
+#include "console_window.h"
+#include "json_text.h"
+#include "platform.h"
+#include "snapshot_commands.h"
+#include "system.h"
+
+namespace arbo {
+namespace {
+
+using ramilux::TSnapshotItem;
+using ramilux::TSnapshotTree;
+
+constexpr int kSame = 0, kDiffer = 1, kFailure = 2, kInterrupted = 130;
+
+int Fail(const std::string& message) {
+  WriteStderr("arbo: " + message + "\n");
+  return kFailure;
+}
+
+struct TSides {
+  const TSnapshotTree& Old;
+  const TSnapshotTree& New;
+};
+
+// Writes the shown nodes of the union depth first, as the listing writes its lines.
+class TCompareWriter {
+ public:
+  TCompareWriter(const TSides& sides, const TCompareResult& result, ramilux::TListing& listing,
+                 const TArboOptions& options, TConsoleOutput& output)
+      : sides_(sides), result_(result), listing_(listing), options_(options), output_(output) {}
+
+  bool Text() {
+    output_.Put(std::string(ramilux::kHeaderText) + sides_.New.Root + "\r\n \r\n");
+    if (!Lines(0, result_.RootCount)) return false;
+    const TCompareCounts& counts = result_.Counts;
+    output_.Put(std::to_string(counts.Added) + " ajout(s), " + std::to_string(counts.Removed) +
+                " suppression(s), " + std::to_string(counts.Changed) + " modification(s), " +
+                std::to_string(counts.Unchanged) + " inchang\xC3\xA9(s)\r\n");
+    return true;
+  }
+
+  bool Json() {
+    std::string block = "{\n  \"old\": ";
+    ramilux::AppendJsonQuoted(block, sides_.Old.Root);
+    block += ",\n  \"new\": ";
+    ramilux::AppendJsonQuoted(block, sides_.New.Root);
+    block += ",\n  \"entries\": [";
+    output_.Put(block);
+    if (!JsonEntries(0, result_.RootCount, "")) return false;
+    const TCompareCounts& counts = result_.Counts;
+    output_.Put(std::string(first_ ? "]" : "\n  ]") + ",\n  \"summary\": {\"added\": " +
+                std::to_string(counts.Added) + ", \"removed\": " + std::to_string(counts.Removed) +
+                ", \"changed\": " + std::to_string(counts.Changed) +
+                ", \"unchanged\": " + std::to_string(counts.Unchanged) + "}\n}\n");
+    return true;
+  }
+
+ private:
+  const TSnapshotItem& ItemOf(const TCompareNode& node) const {
+    return node.New ? *node.New : *node.Old;
+  }
+  std::string_view NameOf(const TCompareNode& node) const {
+    return node.New ? sides_.New.Name(*node.New) : sides_.Old.Name(*node.Old);
+  }
+  static bool IsFolder(const TSnapshotItem& item) {
+    return (item.Attr & ramilux::kAttrDirectory) != 0;
+  }
+  ramilux::TSearchFailure Unread(const TCompareNode& node) const {
+    for (const auto& [item, tree] : {std::pair{node.New, &sides_.New}, {node.Old, &sides_.Old}}) {
+      if (item != nullptr && item->Child != ramilux::kNoFolder &&
+          tree->Folders[item->Child].Failure != ramilux::TSearchFailure::None) {
+        return tree->Folders[item->Child].Failure;
+      }
+    }
+    return ramilux::TSearchFailure::None;
+  }
+
+  bool Lines(uint32_t first, uint32_t count) {
+    uint32_t last = first + count;
+    while (last > first && !result_.Nodes[last - 1].Shown) --last;
+    for (uint32_t i = first; i < last; ++i) {
+      if (Interrupted()) return false;
+      const TCompareNode& node = result_.Nodes[i];
+      if (!node.Shown) continue;
+      const bool corner = i + 1 == last;
+      Line(node, corner);
+      prefix_ += corner ? "   " : "\xB3  ";
+      if (node.ChildCount > 0 && !Lines(node.FirstChild, node.ChildCount)) return false;
+      prefix_.resize(prefix_.size() - 3);
+    }
+    return true;
+  }
+
+  void Line(const TCompareNode& node, bool corner) {
+    const TSnapshotItem& item = ItemOf(node);
+    std::string line = prefix_ + (corner ? "\xC0\xC4 " : "\xC3\xC4 ");
+    line += node.Mark;
+    line += ' ';
+    line += listing_.DisplayText(NameOf(node));
+    const bool sized = !IsFolder(item) && item.Size != ramilux::kUnknownSize && item.Size != 0;
+    if (options_.Files && options_.SizeColumn && sized) {
+      line += "  " + listing_.SizeText(item.Size) + " Ko";
+    }
+    if (options_.Files && options_.DateColumn && item.Packed != 0) {
+      const std::string when = listing_.DateTimeText(item.Packed);
+      if (!when.empty()) line += "  " + when;
+    }
+    if (node.Mark == kChanged && !IsFolder(item) && node.Old->Size != node.New->Size &&
+        node.Old->Size != ramilux::kUnknownSize && node.New->Size != ramilux::kUnknownSize) {
+      const int64_t grown = node.New->Size - node.Old->Size;
+      line += "  (" + std::string(grown >= 0 ? "+" : "") + std::to_string(grown) + " octets)";
+    }
+    const ramilux::TSearchFailure unread = Unread(node);
+    if (unread == ramilux::TSearchFailure::AccessDenied) {
+      line += "  " + std::string(ramilux::kDeniedMarkerUtf8);
+    } else if (unread == ramilux::TSearchFailure::Unreadable) {
+      line += "  " + std::string(ramilux::kUnreadMarker);
+    }
+    output_.Put(line + "\r\n");
+  }
+
+  static void AppendSide(std::string& out, const char* side, const TSnapshotItem* item) {
+    if (item == nullptr) return;
+    if (!IsFolder(*item) && item->Size != ramilux::kUnknownSize) {
+      out += std::string(", \"") + side + "_size\": " + std::to_string(item->Size);
+    }
+    if (item->Utc.Nanoseconds >= 0) {
+      out += std::string(", \"") + side + "_modified\": [" + std::to_string(item->Utc.Seconds) +
+             ", " + std::to_string(item->Utc.Nanoseconds) + "]";
+    }
+  }
+
+  bool JsonEntries(uint32_t first, uint32_t count, const std::string& folder) {
+    static constexpr const char* kChanges[] = {"added", "removed", "changed", "unchanged"};
+    for (uint32_t i = first; i < first + count; ++i) {
+      if (Interrupted()) return false;
+      const TCompareNode& node = result_.Nodes[i];
+      if (!node.Shown) continue;
+      const std::string path = folder + std::string(NameOf(node));
+      std::string out = first_ ? "\n    {\"path\": " : ",\n    {\"path\": ";
+      first_ = false;
+      ramilux::AppendJsonQuoted(out, path);
+      ramilux::AppendBytesField(out, "path_bytes", path);
+      out += IsFolder(ItemOf(node)) ? ", \"type\": \"folder\"" : ", \"type\": \"file\"";
+      const int kind = node.Mark == kAdded     ? 0
+                       : node.Mark == kRemoved ? 1
+                       : node.Mark == kChanged ? 2
+                                               : 3;
+      out += std::string(", \"change\": \"") + kChanges[kind] + "\"";
+      AppendSide(out, "old", node.Old);
+      AppendSide(out, "new", node.New);
+      out += '}';
+      output_.Put(out);
+      if (node.ChildCount > 0 && !JsonEntries(node.FirstChild, node.ChildCount, path + "/")) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  TSides sides_;
+  const TCompareResult& result_;
+  ramilux::TListing& listing_;
+  const TArboOptions& options_;
+  TConsoleOutput& output_;
+  std::string prefix_;
+  bool first_ = true;
+};
+
+// The new side: a snapshot file, or a folder (by default the old snapshot's root) walked now.
+std::shared_ptr<const TSnapshotTree> NewSide(const TArboOptions& options, const TSnapshotTree& old,
+                                             std::string& error) {
+  const std::string folder = options.Folder.empty() ? old.Root : options.Folder;
+  if (!FolderProblem(folder).empty() && !options.Folder.empty()) {
+    return LoadSnapshot(options.Folder, error);
+  }
+  if (std::string problem = FolderProblem(folder); !problem.empty()) {
+    error = folder + ": " + problem;
+    return nullptr;
+  }
+  auto tree = std::make_shared<TSnapshotTree>();
+  auto files = ramilux::NewPlatformFileSystem(ramilux::TEncoding::Utf8);
+  const std::string root = EngineFolder(AbsoluteFolder(folder), true);
+  if (!ramilux::TakeSnapshot(*files, root, *tree, [] { return !Interrupted(); })) return nullptr;
+  tree->Taken = 0;
+  return tree;
+}
+
+}  // namespace
+
+int RunCompare(const TArboOptions& options) {
+  std::string error;
+  CatchInterrupt();
+  std::shared_ptr<const TSnapshotTree> old = LoadSnapshot(*options.Compare, error);
+  if (!old) return Fail(error);
+  std::shared_ptr<const TSnapshotTree> now = NewSide(options, *old, error);
+  if (Interrupted()) return kInterrupted;
+  if (!now) return Fail(error);
+  std::unique_ptr<TOutputTarget> target =
+      options.OutputFile ? OpenOutputFile(*options.OutputFile, error) : OpenStandardOutput();
+  if (!target) return Fail(error);
+
+  // Names are compared and shown exact, in UTF-8, whatever the encoding of the lines.
+  auto files = ramilux::NewSnapshotFileSystem(now);
+  auto text = ramilux::NewPlatformTextServices(ramilux::TEncoding::Utf8);
+  TConsoleOutput output(*target, options.Json ? TEncodingChoice::Ansi : options.Encoding);
+  TProgressLine progress(false);
+  TConsoleWindow window(options, output, progress);
+  ramilux::TListing listing({*files, *text, window, window, window});
+  window.Attach(listing);
+  listing.BuildMaskList(window.MaskEditShown() ? window.MaskText() : std::string());
+  if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
+  if (window.MinSizeEditShown()) {
+    listing.SetMinSize(options.SizeText);
+    if (window.SizeTextRejected()) {
+      return Fail(Say("taille invalide : ", "invalid size: ") + options.SizeText);
+    }
+  }
+  const TCompareResult result = CompareTrees(*old, *now, listing, *text, options);
+  TCompareWriter writer({*old, *now}, result, listing, options, output);
+  if (!(options.Json ? writer.Json() : writer.Text())) return kInterrupted;
+  if (!output.Finish()) return Fail(output.Error());
+  return result.Counts.Differs() ? kDiffer : kSame;
+}
+
+}  // namespace arbo
