@@ -98,6 +98,7 @@ void TFrmMain::FormCreate() {
   }
   SetViewFont(fontName_, ANSI_CHARSET);
   rich_edit::SetTextLimit(Control(IDC_RICH_EDIT), 0x7FFFFFFD);
+  if (options_.KeepSettings) ApplySettings(LoadSettings());
 }
 
 void TFrmMain::FormShow() {
@@ -113,6 +114,15 @@ void TFrmMain::FormShow() {
 
 void TFrmMain::Show(int showCommand) {
   FormShow();
+  if (placement_) {
+    // The place of the last session, put back on a screen that is there now.
+    WINDOWPLACEMENT placement = *placement_;
+    placement_.reset();
+    if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = showCommand;
+    SetWindowPlacement(hwnd_, &placement);
+    UpdateWindow(hwnd_);
+    return;
+  }
   RECT outer;
   GetWindowRect(hwnd_, &outer);
   int width = outer.right - outer.left, height = outer.bottom - outer.top;
@@ -196,6 +206,9 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CLOSE:
       OnClose();
+      return 0;
+    case WM_DROPFILES:
+      OnDropFiles(wParam);
       return 0;
     case WM_DESTROY:
       FormDestroy();

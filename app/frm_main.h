@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "option_controls_port.h"
 #include "ports.h"
 #include "run_indicators_port.h"
+#include "settings.h"
 #include "view_port.h"
 
 namespace ramilux {
@@ -28,6 +30,9 @@ struct TStartOptions {
   std::string ExecutablePath;  // full path of the program; its folder holds the font file
   bool QuitOnDestroy = false;  // end the thread's message loop when the window goes
   int Dpi = 0;                 // the density the window is built for; 0: the screen's
+  // The settings of the last session read at start and saved at close (the program does;
+  // the tests' windows leave the registry alone).
+  bool KeepSettings = false;
 };
 
 class TFrmMain final {
@@ -77,6 +82,11 @@ class TFrmMain final {
   void PopMnuSaveRtfClick();
   void PopMnuSaveTxtClick();
   void PopMnuAboutClick();
+  void PopMnuExplorerMenuClick();
+  // Lists `folder` at once, as a folder chosen in the picker is (the command line, a drop,
+  // Explorer's entry); a folder that does not exist is refused in an error box. Nothing
+  // happens during a run. False when no run was made or the run ended by an error.
+  bool ListFolder(const std::wstring& folder);
   // Opens the view's pop-up menu at a screen point.
   void ShowPopupMenu(POINT screen);
 
@@ -100,6 +110,14 @@ class TFrmMain final {
   void SetViewFont(const std::string& face, BYTE charset);
   // A fresh, empty view in the place of the current one; the fresh one.
   HWND RecreateView();
+  // The run of a root just chosen, and the buttons it leaves usable.
+  bool RunChosenRoot();
+  void OnDropFiles(WPARAM drop);  // the HDROP of WM_DROPFILES
+  // The check of "Menu de l'Explorateur": whether the entry runs this program.
+  void UpdateExplorerMenuItem();
+  void ApplySettings(const TSettings& settings);
+  TSettings CurrentSettings() const;
+  void ApplySavedFont(const TSavedFont& font);
 
   TStartOptions options_;
   // Every pump of the thread gives the window its key preview while it exists.
@@ -118,8 +136,10 @@ class TFrmMain final {
   std::vector<TGdiObject> menuImages_;
   TMenu popupMenu_;
   HWND hints_ = nullptr;
-  std::string fontName_;  // FFontName
-  std::string fontFile_;  // FFontFile
+  std::string fontName_;                      // FFontName
+  std::string fontFile_;                      // FFontFile
+  std::wstring root_;                         // the last root chosen, exact; the picker opens there
+  std::optional<WINDOWPLACEMENT> placement_;  // the saved one, for the first Show
   bool running_ = false;
   bool closeRequested_ = false;  // a close asked for during a run, done when it ends
 };

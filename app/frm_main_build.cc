@@ -133,6 +133,7 @@ bool TFrmMain::Create() {
   BuildTabOrder(records);
   CreateHints(records);
   CreatePopupMenuItems();
+  DragAcceptFiles(hwnd_, TRUE);
   OnSize();
   FormCreate();
   return true;
@@ -240,6 +241,8 @@ void TFrmMain::CreatePopupMenuItems() {
   addText(IDM_SAVE_TXT, "TXT", IDB_TXT);
   // The About item has no caption: its image alone.
   AppendMenuA(menu, MF_BITMAP, IDM_ABOUT, reinterpret_cast<LPCSTR>(image(IDB_ABOUT)));
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_EXPLORER_MENU, "Menu de l'Explorateur");
   ReleaseDC(nullptr, screen);
 }
 

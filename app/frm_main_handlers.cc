@@ -11,6 +11,7 @@
 #include "printing.h"
 #include "resource.h"
 #include "saving.h"
+#include "wide_text.h"
 
 namespace ramilux {
 namespace {
@@ -57,6 +58,9 @@ void TFrmMain::OnCommand(int id, int code) {
     case IDM_ABOUT:
       PopMnuAboutClick();
       break;
+    case IDM_EXPLORER_MENU:
+      PopMnuExplorerMenuClick();
+      break;
   }
 }
 
@@ -82,17 +86,24 @@ void TFrmMain::CbxMinSizeClick() {
 }
 
 void TFrmMain::SbnSelectDirectoryClick() {
-  std::string path = listing_.Directory();
+  std::wstring path = root_;
   bool chosen = PickFolder(hwnd_, kPickerTitle, path);
   // A cancel keeps the previous folder, or none when it is gone.
-  listing_.SetRoot(path);
+  root_ = path;
+  // The exact path: a name the code page cannot hold keeps its exact form for the walk.
+  listing_.SetRoot(EnginePath(path, CP_ACP));
   // A confirmed choice always has a path; an empty one is taken as a cancel.
   if (!chosen || path.empty()) return;
+  RunChosenRoot();
+}
+
+bool TFrmMain::RunChosenRoot() {
   // The run happens inside this call, even while SbnRefresh is still disabled. After an
   // error it has unlocked the window itself; the buttons then stay as it left them.
-  if (!SbnRefreshClick()) return;
+  if (!SbnRefreshClick()) return false;
   indicators_.EnableButton(TButton::Print, true);
   indicators_.EnableButton(TButton::Refresh, true);
+  return true;
 }
 
 bool TFrmMain::SbnRefreshClick() {
@@ -120,6 +131,7 @@ void TFrmMain::OnClose() {
     return;
   }
   closeRequested_ = false;
+  if (options_.KeepSettings) SaveSettings(CurrentSettings());
   DestroyWindow(hwnd_);
 }
 
@@ -151,6 +163,7 @@ void TFrmMain::ShowPopupMenu(POINT screen) {
     screen = {0, 0};
     ClientToScreen(Control(IDC_RICH_EDIT), &screen);
   }
+  UpdateExplorerMenuItem();
   TrackPopupMenu(popupMenu_.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd_,
                  nullptr);
 }

@@ -57,6 +57,7 @@
 #define IDM_SAVE_RTF 200
 #define IDM_SAVE_TXT 201
 #define IDM_ABOUT 202
+#define IDM_EXPLORER_MENU 203
 
 // The eight 16x16 16-colour images; a speed button's record names its image by the
 // button's id, mapped in form_layout.cc.

@@ -52,7 +52,10 @@ bool TListing::Run() {
 }
 
 void TListing::RunPhases(bool& redrawSuspended) {
-  indicators_.SetDirectoryLabel(FDirectory);
+  // A root the code page cannot hold shows as its names show (best fit), never with the
+  // exact forms the walk keeps after a NUL.
+  const std::string shownRoot = DisplayText(FDirectory);
+  indicators_.SetDirectoryLabel(shownRoot);
   BuildMaskList(options_.MaskEditShown() ? options_.MaskText() : std::string());
   if (options_.MinSizeEditShown()) {
     SetMinSize(options_.MinSizeText());
@@ -62,7 +65,7 @@ void TListing::RunPhases(bool& redrawSuspended) {
   ScanTree(FDirectory, options_.FileChecked());
   // Sorted even after a stop: the list then holds what the walk found so far.
   SortEntries(options_.SortIndex());
-  indicators_.SetDirectoryLabel(FDirectory);
+  indicators_.SetDirectoryLabel(shownRoot);
   FixConnectors();
   view_.ClearView();
   view_.RepaintNow();
@@ -72,7 +75,7 @@ void TListing::RunPhases(bool& redrawSuspended) {
   view_.SetViewRedraw(false);
   redrawSuspended = true;
   view_.SetCaret(view_.ViewTextLength());
-  AddLine(std::string(kHeaderText) + FDirectory);
+  AddLine(std::string(kHeaderText) + shownRoot);
   AddLine(" ");
   EmitLines();
   view_.SetCaret(view_.LineIndex(0));

@@ -163,7 +163,8 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   harness.Pump();
   KillTimer(nullptr, timer);
   ASSERT_NE(menu, nullptr);
-  ASSERT_EQ(GetMenuItemCount(menu), 3);
+  // The program's own three, then Explorer's entry apart.
+  ASSERT_EQ(GetMenuItemCount(menu), 5);
   char text[16] = {};
   GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "RTF");
@@ -175,6 +176,10 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   GetMenuItemInfoA(menu, 2, TRUE, &about);
   EXPECT_EQ(about.wID, static_cast<UINT>(IDM_ABOUT));
   EXPECT_TRUE(about.fType & MFT_BITMAP);
+  EXPECT_EQ(GetMenuState(menu, 3, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  char explorer[32] = {};
+  GetMenuStringA(menu, 4, explorer, sizeof explorer, MF_BYPOSITION);
+  EXPECT_STREQ(explorer, "Menu de l'Explorateur");
 }
 
 TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {

@@ -2,13 +2,18 @@
 // the settings kept in the registry, each read back as Windows would.
 #include <gtest/gtest.h>
 #include <windows.h>
+// DROPFILES, which needs windows.h first
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
+#include "app_test_support.h"
 #include "command_line.h"
 #include "explorer_menu.h"
+#include "resource.h"
 #include "settings.h"
+#include "wide_text.h"
 
 namespace ramilux {
 namespace {
@@ -168,6 +173,113 @@ TEST_F(SettingsTest, APlacementOffEveryScreenComesBackOnThePrimaryOne) {
   EXPECT_NE(MonitorFromRect(&box, MONITOR_DEFAULTTONULL), nullptr);
   EXPECT_EQ(box.right - box.left, 600);
   EXPECT_EQ(box.bottom - box.top, 500);
+}
+
+// A root whose own name the code page cannot hold ("Łódź"), with a folder inside.
+class TUnicodeRoot {
+ public:
+  TUnicodeRoot() : root_(ToWide(tree_.Root(), CP_ACP) + L"\u0141\u00f3d\u017a") {
+    CreateDirectoryW(root_.c_str(), nullptr);
+    CreateDirectoryW((root_ + L"\\sous").c_str(), nullptr);
+  }
+  const std::wstring& Root() const { return root_; }
+  const test::TTempTree& Tree() const { return tree_; }
+
+ private:
+  test::TTempTree tree_;
+  std::wstring root_;
+};
+
+TEST(WaysIn, AFolderOfAnyNameIsListedWithItsContents) {
+  TUnicodeRoot unicode;
+  test::TFormHarness harness;
+  ASSERT_TRUE(harness.Form().ListFolder(unicode.Root()));
+  const std::vector<std::string> lines = test::ViewLines(harness.Get(IDC_RICH_EDIT));
+  ASSERT_EQ(lines.size(), 3u);
+  // The header shows the root as the view shows any name: best fit, no hidden bytes.
+  EXPECT_EQ(lines[0], "Arborescence a partir de: " + FromWide(unicode.Root(), CP_ACP) + "\\");
+  EXPECT_EQ(lines[2], "\xC0\xC4 sous");
+  EXPECT_TRUE(test::IsEnabled(harness.Get(IDC_SBN_REFRESH)));
+}
+
+TEST(WaysIn, AMissingFolderIsRefusedInABoxAndNothingRuns) {
+  test::TTempTree tree;
+  test::TFormHarness harness;
+  std::string text;
+  test::TDialogDriver driver({[&text](HWND box) {
+    text = test::MessageBoxText(box);
+    test::PressButton(box, IDOK);
+  }});
+  EXPECT_FALSE(harness.Form().ListFolder(ToWide(tree.Root() + "absent", CP_ACP)));
+  EXPECT_EQ(driver.Handled(), 1);
+  EXPECT_EQ(text, "Le dossier \"" + tree.Root() + "absent\" n'existe pas");
+  EXPECT_TRUE(test::ViewLines(harness.Get(IDC_RICH_EDIT)).empty());
+}
+
+// What Explorer sends when items are dropped: DROPFILES and the wide paths after it.
+HGLOBAL DropOf(const std::vector<std::wstring>& paths) {
+  std::wstring list;
+  for (const std::wstring& path : paths) list += path + L'\0';
+  list += L'\0';
+  HGLOBAL memory =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  return memory;
+}
+
+TEST(WaysIn, ADropListsTheFirstFolderOrTheFolderOfAFile) {
+  test::TTempTree tree;
+  for (const char* folder : {"a", "a\\dans-a", "b", "b\\dans-b"}) tree.AddFolder(folder);
+  tree.AddFile("b\\fichier.txt", 1);
+  const std::wstring root = ToWide(tree.Root(), CP_ACP);
+  struct TRow {
+    std::vector<std::wstring> Dropped;
+    std::string Listed;  // the last line
+  };
+  const TRow rows[] = {
+      {{root + L"b\\fichier.txt", root + L"a"}, "\xC0\xC4 dans-a"},
+      {{root + L"b\\fichier.txt"}, "\xC0\xC4 dans-b"},
+  };
+  for (const TRow& row : rows) {
+    test::TFormHarness harness;
+    SendMessageW(harness.Form().Handle(), WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(DropOf(row.Dropped)), 0);
+    const std::vector<std::string> lines = test::ViewLines(harness.Get(IDC_RICH_EDIT));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), row.Listed);
+  }
+}
+
+TEST_F(SettingsTest, TheWindowComesBackAsItWasLeft) {
+  TStartOptions keep;
+  keep.KeepSettings = true;
+  {
+    test::TFormHarness first(keep);
+    first.Click(IDC_CBX_FILE);
+    first.Click(IDC_CBX_MASK);
+    SetWindowTextA(first.Get(IDC_EDT_MASK), "*.txt");
+    first.Click(IDC_RGP_SORT_DATE);
+    SetWindowPos(first.Form().Handle(), nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageA(first.Form().Handle(), WM_CLOSE, 0, 0);
+  }
+  test::TFormHarness second(keep);
+  EXPECT_TRUE(test::IsChecked(second.Get(IDC_CBX_FILE)));
+  EXPECT_TRUE(test::IsShown(second.Get(IDC_CBX_MASK)));
+  EXPECT_TRUE(test::IsShown(second.Get(IDC_EDT_MASK)));
+  EXPECT_EQ(test::WindowText(second.Get(IDC_EDT_MASK)), "*.txt");
+  EXPECT_TRUE(test::IsChecked(second.Get(IDC_RGP_SORT_DATE)));
+  EXPECT_FALSE(test::IsChecked(second.Get(IDC_RGP_SORT_ALPHA)));
+  RECT place;
+  GetWindowRect(second.Form().Handle(), &place);
+  EXPECT_EQ(place.left, 33);
+  EXPECT_EQ(place.top, 44);
+  // A window of the tests, which keeps nothing, starts as the program first does.
+  test::TFormHarness fresh;
+  EXPECT_FALSE(test::IsChecked(fresh.Get(IDC_CBX_FILE)));
 }
 
 }  // namespace
