@@ -68,7 +68,8 @@ class TEntryWriter {
   void Append(std::string& out, const ramilux::TFileObject& entry) {
     // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
     // the separator.
-    directory_.assign(entry.Directory);
+    directory_.clear();
+    entry.Directory.AppendText(directory_);
     if (separator_ != '/') std::replace(directory_.begin(), directory_.end(), separator_, '/');
     name_.clear();
     AppendJsonString(name_, entry.Name);
@@ -78,10 +79,8 @@ class TEntryWriter {
     out += "\", \"name\": \"";
     out += name_;
     out += IsFolder(entry) ? "\", \"type\": \"folder\"" : "\", \"type\": \"file\"";
-    const std::string_view folder = entry.Directory;
-    const auto depth = std::count(folder.begin(), folder.end(), separator_);
     out += ", \"depth\": ";
-    out += std::to_string(depth + 1);
+    out += std::to_string(entry.Directory.Depth() + 1);
     if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);

@@ -38,7 +38,7 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   EXPECT_THAT(f.Names(),
               ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"));
   const TFileObject& x = f.Listing.Entries()[6];
-  EXPECT_EQ(x.Directory, "docs\\old\\");
+  EXPECT_EQ(x.Directory.Text(), "docs\\old\\");
   EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
   EXPECT_EQ(f.Listing.Entries()[0].Key(), "a.txt");
   EXPECT_EQ(f.Listing.Entries()[0].Time, 0x2E6E4A00u);
@@ -46,8 +46,8 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   EXPECT_EQ(f.Listing.Entries()[3].Attr, kAttrDirectory);
   EXPECT_EQ(f.Listing.Entries()[3].Time, 0x2E220000u);
   // Entries of one folder share one stored Directory, also past a sub-folder's contents.
-  EXPECT_EQ(f.Listing.Entries()[4].Directory.data(), f.Listing.Entries()[5].Directory.data());
-  EXPECT_EQ(f.Listing.Entries()[3].Directory.data(), f.Listing.Entries()[7].Directory.data());
+  EXPECT_EQ(f.Listing.Entries()[4].Directory.Record(), f.Listing.Entries()[5].Directory.Record());
+  EXPECT_EQ(f.Listing.Entries()[3].Directory.Record(), f.Listing.Entries()[7].Directory.Record());
   EXPECT_EQ(f.Files.OpenSearches, 0);
   EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
   // The sort gives each entry its base prefix: a blank group a level above it, a corner.
@@ -123,7 +123,7 @@ TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree("/root", true);
   EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
-  EXPECT_EQ(f.Listing.Entries()[2].Directory, "docs/old/");
+  EXPECT_EQ(f.Listing.Entries()[2].Directory.Text(), "docs/old/");
   f.Listing.SortEntries(0);  // which gives the base prefixes
   EXPECT_EQ(f.Listing.Entries()[2].Prefix.size(), 9u);
 }
