@@ -42,8 +42,9 @@ TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
   } else {
     place[0] = static_cast<char>(length);
   }
-  std::memcpy(place.data() + header, text.data(), text.size());
-  std::memcpy(place.data() + header + text.size(), suffix.data(), suffix.size());
+  if (!text.empty()) std::memcpy(place.data() + header, text.data(), text.size());
+  if (!suffix.empty())
+    std::memcpy(place.data() + header + text.size(), suffix.data(), suffix.size());
   return TArenaText(place.data());
 }
 
