@@ -25,11 +25,6 @@ std::span<char> TStringArena::Allocate(size_t length) {
   return {start, length};
 }
 
-void* TStringArena::AllocateAligned(size_t length) {
-  used_ = std::min(kBlockSize, (used_ + 7) & ~size_t{7});
-  return Allocate(length).data();
-}
-
 TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
   const size_t length = text.size() + suffix.size();
   const bool isLong = length >= TArenaText::kLongMark;
@@ -59,30 +54,47 @@ void AppendGroup(std::string& out, TPrefix::TGroup group) {
 
 }  // namespace
 
+namespace {
+
+// The separator of a folder's list, held by the root's own record at the top.
+char SeparatorAbove(const TFolderRecord* folder) {
+  while (folder->Depth > 0) folder = folder->Parent;
+  return folder->Name.data()[0];
+}
+
+}  // namespace
+
 void TFolderPath::AppendText(std::string& out) const {
+  if (Depth() == 0) return;
+  const char separator = SeparatorAbove(record_);
   size_t length = 0;
-  for (const TFolderRecord* r = record_; r != nullptr; r = r->Parent) length += r->Name.size();
+  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
   const size_t start = out.size();
   out.resize(start + length);
   // Filled from its end: the records lead from the folder up to the root.
   size_t end = out.size();
-  for (const TFolderRecord* r = record_; r != nullptr; r = r->Parent) {
+  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) {
+    out[--end] = separator;
     end -= r->Name.size();
     std::memcpy(out.data() + end, r->Name.data(), r->Name.size());
   }
 }
 
 bool operator==(TFolderPath a, TFolderPath b) {
-  const TFolderRecord *x = a.record_, *y = b.record_;
   if (a.Depth() != b.Depth()) return false;
-  for (; x != y; x = x->Parent, y = y->Parent) {
+  const TFolderRecord *x = a.record_, *y = b.record_;
+  for (; x != y && x->Depth > 0; x = x->Parent, y = y->Parent) {
     if (x->Name != y->Name) return false;
   }
   return true;
 }
 
 bool operator==(TFolderPath a, std::string_view text) {
-  for (const TFolderRecord* r = a.record_; r != nullptr; r = r->Parent) {
+  if (a.Depth() == 0) return text.empty();
+  const char separator = SeparatorAbove(a.record_);
+  for (const TFolderRecord* r = a.record_; r->Depth > 0; r = r->Parent) {
+    if (!text.ends_with(separator)) return false;
+    text.remove_suffix(1);
     if (!text.ends_with(r->Name.View())) return false;
     text.remove_suffix(r->Name.size());
   }
@@ -193,17 +205,35 @@ void TStringArena::Clear() {
   bytes_ = 0;
 }
 
-TFolderPath TEntryList::AddFolder(TFolderPath parent, std::string_view name, char separator) {
-  const TArenaText text = Strings.Store(name, std::string_view(&separator, 1));
-  auto* record = new (Strings.AllocateAligned(sizeof(TFolderRecord)))
-      TFolderRecord{parent.Record(), text, static_cast<uint32_t>(parent.Depth() + 1), folders_++};
-  return TFolderPath(record);
+TFolderRecord& TEntryList::NewFolder() {
+  if (folderCount_ == folders_.size() * kFolderBlock) {
+    folders_.push_back(std::make_unique_for_overwrite<TFolderRecord[]>(kFolderBlock));
+  }
+  const size_t k = folderCount_++;
+  return folders_[k / kFolderBlock][k % kFolderBlock];
+}
+
+TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
+  if (parent.Record() == nullptr) {
+    if (root_ == nullptr) {
+      root_ = &(NewFolder() = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0});
+    }
+    parent = TFolderPath(root_);
+  }
+  TFolderRecord& folder = NewFolder();
+  folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0};
+  return TFolderPath(&folder);
+}
+
+void TEntryList::SetFolderGroups(uint32_t group) {
+  for (size_t k = 0; k < folderCount_; ++k)
+    folders_[k / kFolderBlock][k % kFolderBlock].Group = group;
 }
 
 TFolderPath TEntryList::AddFolders(std::string_view path, char separator) {
   TFolderPath folder;
   for (size_t end; (end = path.find(separator)) != std::string_view::npos;) {
-    folder = AddFolder(folder, path.substr(0, end), separator);
+    folder = AddFolder(folder, Strings.Store(path.substr(0, end)), separator);
     path.remove_prefix(end + 1);
   }
   return folder;

@@ -53,18 +53,19 @@ class TArenaText {
   const char* record_ = nullptr;
 };
 
-// A folder of the listing, stored once in the arena and shared by the entries inside it
-// and by its sub-folders' records: a path is the names along the records, so a chain of
-// folders costs memory in its depth, not in the square of it.
+// A folder of the listing, kept once for the entries inside it and for its sub-folders'
+// records: a path is the names along the records, so a chain of folders costs memory in
+// its depth, not in the square of it. The records of one list lead up to the root's own
+// record, which holds the separator.
 struct TFolderRecord {
-  const TFolderRecord* Parent;  // null for a folder of the root
-  TArenaText Name;              // the folder's name, then the separator
-  uint32_t Depth;               // levels below the root: 1 for a folder of the root
-  uint32_t Index;               // numbers the folders of one list from 0, for the sort
+  const TFolderRecord* Parent;  // null for the root's own record
+  TArenaText Name;              // its folder entry's Name; the separator for the root's
+  uint32_t Depth;               // levels below the root: 0 for the root's own record
+  mutable uint32_t Group;       // the sort's own number for the folder
 };
 
-// An entry's Directory: its folder's record, null for the root. The path is made from the
-// records when asked for.
+// An entry's Directory: its folder's record, null (or the root's own record) for the
+// root. The path is made from the records when asked for.
 class TFolderPath {
  public:
   TFolderPath() = default;  // the root
@@ -180,8 +181,6 @@ class TStringArena {
   // `text` then `suffix`, as one string.
   TArenaText Store(std::string_view text, std::string_view suffix = {});
   std::span<char> Allocate(size_t length);
-  // Room for a record of `length` bytes aligned on 8 bytes.
-  void* AllocateAligned(size_t length);
   void Clear();
   // Bytes taken from the system so far.
   size_t Bytes() const { return bytes_; }
@@ -275,20 +274,29 @@ class TEntryList {
   void Clear() {
     Items.clear();
     Strings.Clear();
-    folders_ = 0;
+    folders_.clear();
+    folderCount_ = 0;
+    root_ = nullptr;
   }
-  // A folder named `name` inside `parent` (null: the root), for the entries inside it.
-  TFolderPath AddFolder(TFolderPath parent, std::string_view name, char separator);
+  // A folder named `name` (stored in the arena: its entry's Name) inside `parent` (the
+  // root when null), for the entries inside it.
+  TFolderPath AddFolder(TFolderPath parent, TArenaText name, char separator);
   // The folders of a relative path ("docs\\old\\"), each made anew: for lists made by hand.
   TFolderPath AddFolders(std::string_view path, char separator);
-  // How many folders were added: their records' Index values are below it.
-  size_t FolderCount() const { return folders_; }
+  // Sets the sort's number of every folder.
+  void SetFolderGroups(uint32_t group);
+  size_t FolderCount() const { return folderCount_; }
 
   TEntryBlocks Items;
   TStringArena Strings;
 
  private:
-  uint32_t folders_ = 0;
+  static constexpr size_t kFolderBlock = 4096;
+  TFolderRecord& NewFolder();
+  // The records in blocks of their own: no padding between them and the names.
+  std::vector<std::unique_ptr<TFolderRecord[]>> folders_;
+  size_t folderCount_ = 0;
+  const TFolderRecord* root_ = nullptr;
 };
 
 }  // namespace ramilux

@@ -26,40 +26,54 @@ constexpr uint32_t kReached = 0x80000000u;
 // each group's entries are chained through their links, in list order, then in their
 // sorted order. A group is known by the group of the folder above it and its name, found
 // through open addressing over the groups; a group is numbered after the one above it, and
-// each folder record leads to its group through a table by the record's Index.
+// each folder record holds its group once it is known.
 class TFolderGroups {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 
   // Group 0 is the root.
-  explicit TFolderGroups(size_t folders) : byRecord_(folders, kNone) { AddGroup(kNone, nullptr); }
+  explicit TFolderGroups(TEntryList& entries) {
+    entries.SetFolderGroups(kNone);
+    // A group a folder at most, and the root: no room to spare at the sort's peak.
+    First.reserve(entries.FolderCount() + 1);
+    Count.reserve(entries.FolderCount() + 1);
+    folders_.reserve(entries.FolderCount() + 1);
+    AddGroup(nullptr);
+  }
 
-  std::vector<uint32_t> First;   // group g's first entry, kEnd while it has none
-  std::vector<uint32_t> Count;   // its number of entries, then other numbers of the sort
-  std::vector<uint32_t> Parent;  // the group of the folder above, kNone for the root
+  std::vector<uint32_t> First;  // group g's first entry, kEnd while it has none
+  std::vector<uint32_t> Count;  // its number of entries, then other numbers of the sort
 
   size_t size() const { return First.size(); }
+
+  // The group of the folder above group g's, kNone for the root.
+  uint32_t Parent(uint32_t g) const {
+    const TFolderRecord* folder = folders_[g];
+    if (folder == nullptr) return kNone;
+    return folder->Parent == nullptr || folder->Parent->Depth == 0 ? 0 : folder->Parent->Group;
+  }
 
   // The group of the folder `name` (without its separator) in group `parent`.
   uint32_t Find(uint32_t parent, std::string_view name) const {
     for (size_t s = Hash(parent, name) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
       if (slots_[s] == 0) return kNone;
       const uint32_t g = slots_[s] - 1;
-      if (Parent[g] == parent && NameOf(g) == name) return g;
+      if (NameOf(g) == name && Parent(g) == parent) return g;
     }
   }
 
   // The group of a folder; its own and those above it are made when first seen.
   uint32_t GroupOf(const TFolderRecord* folder) {
     pending_.clear();
-    for (; folder != nullptr && byRecord_[folder->Index] == kNone; folder = folder->Parent) {
+    for (; folder != nullptr && folder->Depth > 0 && folder->Group == kNone;
+         folder = folder->Parent) {
       pending_.push_back(folder);
     }
-    uint32_t g = folder == nullptr ? 0 : byRecord_[folder->Index];
+    uint32_t g = folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
     for (auto f = pending_.rbegin(); f != pending_.rend(); ++f) {
-      uint32_t h = Find(g, BareName(*f));
-      if (h == kNone) h = AddGroup(g, *f);
-      byRecord_[(*f)->Index] = h;
+      uint32_t h = Find(g, (*f)->Name);
+      if (h == kNone) h = AddGroup(*f);
+      (*f)->Group = h;
       g = h;
     }
     return g;
@@ -69,19 +83,14 @@ class TFolderGroups {
   static size_t Hash(uint32_t parent, std::string_view name) {
     return std::hash<std::string_view>()(name) ^ (parent * size_t{0x9E3779B97F4A7C15});
   }
-  // A folder's name without the separator its record ends in.
-  static std::string_view BareName(const TFolderRecord* folder) {
-    const std::string_view name = folder->Name;
-    return name.substr(0, name.size() - 1);
-  }
   std::string_view NameOf(uint32_t g) const {
-    return folders_[g] == nullptr ? std::string_view() : BareName(folders_[g]);
+    return folders_[g] == nullptr ? std::string_view() : folders_[g]->Name.View();
   }
-  uint32_t AddGroup(uint32_t parent, const TFolderRecord* folder) {
+  // The folder's group; the one above it has its number already.
+  uint32_t AddGroup(const TFolderRecord* folder) {
     const uint32_t g = static_cast<uint32_t>(First.size());
     First.push_back(kEnd);
     Count.push_back(0);
-    Parent.push_back(parent);
     folders_.push_back(folder);
     if (2 * First.size() > slots_.size()) {
       slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
@@ -92,14 +101,13 @@ class TFolderGroups {
     return g;
   }
   void Place(uint32_t g) {
-    size_t s = Hash(Parent[g], NameOf(g)) & (slots_.size() - 1);
+    size_t s = Hash(Parent(g), NameOf(g)) & (slots_.size() - 1);
     while (slots_[s] != 0) s = (s + 1) & (slots_.size() - 1);
     slots_[s] = g + 1;
   }
 
   std::vector<const TFolderRecord*> folders_;  // one record of each group's folder
   std::vector<uint32_t> slots_;                // group + 1, 0 when free; a power of two long
-  std::vector<uint32_t> byRecord_;             // a record's group by its Index, kNone before
   std::vector<const TFolderRecord*> pending_;
 };
 
@@ -120,7 +128,7 @@ constexpr unsigned kMaxSortThreads = 8;
 // Chains each folder's entries in list order. The walk gives the entries of one folder
 // one shared record: mostly no lookup.
 void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
-  std::vector<uint32_t> last;  // each group's last entry so far
+  std::vector<uint32_t> last(groups.First.capacity(), kEnd);  // each group's last entry so far
   const TFolderRecord* lastFolder = nullptr;
   uint32_t g = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -129,7 +137,7 @@ void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
     if (i == 0 || folder != lastFolder) {
       g = groups.GroupOf(folder);
       lastFolder = folder;
-      last.resize(groups.size(), kEnd);
+      if (last.size() < groups.size()) last.resize(groups.size(), kEnd);
     }
     if (last[g] == kEnd) {
       groups.First[g] = index;
@@ -147,7 +155,8 @@ void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
 // Turns each group's count into the count of its whole subtree: a group is numbered
 // after the one above it, so the last groups are the deepest.
 void CountSubtrees(TFolderGroups& groups) {
-  for (size_t h = groups.size(); h-- > 1;) groups.Count[groups.Parent[h]] += groups.Count[h];
+  for (size_t h = groups.size(); h-- > 1;)
+    groups.Count[groups.Parent(static_cast<uint32_t>(h))] += groups.Count[h];
 }
 
 // One folder's entries among themselves: its non-empty files first, then everything of
@@ -241,7 +250,8 @@ bool PlaceGroups(TFolderGroups& groups) {
   groups.Count[0] = 0;
   for (size_t h = 1; h < groups.size(); ++h) {
     if ((groups.Count[h] & kReached) == 0) return false;
-    groups.Count[h] = groups.Count[groups.Parent[h]] + (groups.Count[h] & ~kReached) + 1;
+    groups.Count[h] =
+        groups.Count[groups.Parent(static_cast<uint32_t>(h))] + (groups.Count[h] & ~kReached) + 1;
   }
   return true;
 }
@@ -255,7 +265,7 @@ bool PlaceGroups(TFolderGroups& groups) {
 bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
                      unsigned threads) {
   if (entries.size() >= kReached) return false;
-  TFolderGroups groups(entries.FolderCount());
+  TFolderGroups groups(entries);
   GroupByFolder(entries, groups);
   const std::vector<uint32_t> schedule = SortSchedule(groups, threads);
   CountSubtrees(groups);

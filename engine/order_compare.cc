@@ -7,12 +7,6 @@
 namespace ramilux {
 namespace {
 
-// A folder's name without the separator its record ends in.
-std::string_view FolderName(const TFolderRecord* folder) {
-  const std::string_view name = folder->Name;
-  return name.substr(0, name.size() - 1);
-}
-
 // The folder `depth` levels below the root on the way to `folder`.
 const TFolderRecord* Ancestor(const TFolderRecord* folder, size_t depth) {
   while (folder->Depth > depth) folder = folder->Parent;
@@ -38,20 +32,22 @@ int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileO
   std::string_view part1 = LastPart(e1), part2 = LastPart(e2);
   if (shared < parts1) {
     above1 = Ancestor(above1, shared);
-    part1 = FolderName(above1);
+    part1 = above1->Name.View();
     above1 = above1->Parent;
   }
   if (shared < parts2) {
     above2 = Ancestor(above2, shared);
-    part2 = FolderName(above2);
+    part2 = above2->Name.View();
     above2 = above2->Parent;
   }
   bool differ = part1 != part2;
-  for (; above1 != above2; above1 = above1->Parent, above2 = above2->Parent) {
+  // Both at one depth; the root's own record and null both stand for the root.
+  for (; above1 != above2 && above1 != nullptr && above1->Depth > 0;
+       above1 = above1->Parent, above2 = above2->Parent) {
     if (above1->Name != above2->Name) {
       differ = true;
-      part1 = FolderName(above1);
-      part2 = FolderName(above2);
+      part1 = above1->Name.View();
+      part2 = above2->Name.View();
     }
   }
   if (differ) return CompareComponent(ctx, part1, part2);
