@@ -1,7 +1,8 @@
 // The listing engine: the state of a listing (root, masks, size threshold, entries, stop
 // flag) and the operations of a run, from the walk to the last line in the view. The
 // phases live one per file: run.cc (the run), walk.cc (walk), filters.cc (file filters),
-// order.cc (the order), render.cc (connectors and lines).
+// order.cc (the order; its comparators in order_compare.cc), render.cc (connectors and
+// lines).
 #pragma once
 
 #include <cstdint>
