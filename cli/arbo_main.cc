@@ -50,7 +50,7 @@ int Run(const std::vector<std::string>& arguments) {
     return kSuccess;
   }
   if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    return Fail(EngineText(options.Folder, true) + ": " + problem);
+    return Fail(options.Folder + ": " + problem);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
@@ -72,7 +72,7 @@ int Run(const std::vector<std::string>& arguments) {
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window, window, window});
   window.Attach(listing);
-  listing.SetRoot(EngineText(AbsoluteFolder(options.Folder), utf8));
+  listing.SetRoot(EngineFolder(AbsoluteFolder(options.Folder), utf8));
   listing.SetMaxDepth(options.MaxDepth);
   if (options.Exclude) listing.SetExcludeMasks(*options.Exclude);
 
@@ -106,7 +106,7 @@ int Run(const std::vector<std::string>& arguments) {
 int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8) {
   if (unread.empty()) return kSuccess;
   // Messages are UTF-8; the paths and reasons of an ANSI run on Windows are ANSI bytes.
-  auto message = [utf8](const std::string& text) { return utf8 ? text : EngineText(text, true); };
+  auto message = [utf8](const std::string& text) { return MessageText(text, utf8); };
   for (const ramilux::TUnreadFolder& folder : unread) {
     WriteStderr("arbo: " + message(folder.Path) + ": " + message(folder.Reason) + "\n");
   }
@@ -122,7 +122,7 @@ int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8) {
 
 int main(int argc, char** argv) {
   try {
-    return arbo::Run(std::vector<std::string>(argv + 1, argv + argc));
+    return arbo::Run(arbo::ProgramArguments(argc, argv));
   } catch (const std::exception& error) {
     return arbo::Fail(error.what());
   }

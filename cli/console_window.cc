@@ -1,6 +1,7 @@
 // The console's answers to the run: options from the command line, lines to the output.
 #include "console_window.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "system.h"
@@ -25,6 +26,19 @@ std::string LastColumns(const std::string& text, size_t columns) {
   }
   if (starts.size() <= columns) return text;
   return "\u2026" + text.substr(starts[starts.size() - (columns - 1)]);
+}
+
+// In an ANSI run on Windows a root that the code page cannot hold carries each exact name
+// after a NUL (see EngineFolder): the header and the progress line show the part before,
+// as the lines show such names.
+std::string WithoutExactForms(std::string_view text) {
+  std::string shown;
+  for (size_t at = 0; at < text.size();) {
+    const size_t exact = std::min(text.find('\0', at), text.size());
+    shown.append(text.substr(at, exact - at));
+    at = std::min(text.find_first_of("\\/", exact), text.size());
+  }
+  return shown;
 }
 
 }  // namespace
@@ -58,7 +72,7 @@ TConsoleWindow::TConsoleWindow(const TArboOptions& options, TConsoleOutput& outp
     : options_(options), output_(output), progress_(progress) {}
 
 void TConsoleWindow::SetDirectoryLabel(const std::string& text) {
-  progress_.Show(text);
+  progress_.Show(text.find('\0') == std::string::npos ? text : WithoutExactForms(text));
 }
 
 // The mask and size boxes are shown only while files are listed and their options on.
@@ -93,6 +107,8 @@ bool TConsoleWindow::ReplaceSelection(std::string_view text, std::string& error)
     error = Say("interrompu", "interrupted");
     return false;
   }
+  std::string shown;
+  if (text.find('\0') != std::string_view::npos) text = shown = WithoutExactForms(text);
   if (!output_.Put(text)) {
     error = output_.Error();
     return false;

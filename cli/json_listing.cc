@@ -60,32 +60,64 @@ void AppendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
+// The exact bytes of a text that is not UTF-8, in hexadecimal, after its display form.
+void AppendBytesField(std::string& out, std::string_view field, std::string_view text) {
+  if (ramilux::IsWellFormedUtf8(text)) return;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  out += ", \"";
+  out += field;
+  out += "\": \"";
+  for (const char c : text) {
+    out += kDigits[static_cast<unsigned char>(c) >> 4];
+    out += kDigits[c & 0xF];
+  }
+  out += '"';
+}
+
+// "2003-01-10T11:00:04+01:00", without the offset when there is none.
+std::string IsoTime(const ramilux::TDateTime& when, std::optional<int> offset) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month, when.Day,
+                when.Hour, when.Minute, when.Second);
+  std::string iso = text;
+  if (offset) {
+    const int minutes = *offset < 0 ? -*offset : *offset;
+    std::snprintf(text, sizeof text, "%c%02d:%02d", *offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    iso += text;
+  }
+  return iso;
+}
+
+bool SameTime(const ramilux::TDateTime& a, const ramilux::TDateTime& b) {
+  return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour &&
+         a.Minute == b.Minute && a.Second == b.Second;
+}
+
 // One entry as one line of the document.
 class TEntryWriter {
  public:
-  explicit TEntryWriter(char separator) : separator_(separator) {}
+  TEntryWriter(std::string_view root, char separator) : root_(root), separator_(separator) {}
 
   void Append(std::string& out, const ramilux::TFileObject& entry) {
     // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
     // the separator.
-    directory_.clear();
-    entry.Directory.AppendText(directory_);
-    if (separator_ != '/') std::replace(directory_.begin(), directory_.end(), separator_, '/');
-    name_.clear();
-    AppendJsonString(name_, entry.Name);
-    out += "    {\"path\": \"";
-    AppendJsonString(out, directory_);
-    out += name_;
-    out += "\", \"name\": \"";
-    out += name_;
-    out += IsFolder(entry) ? "\", \"type\": \"folder\"" : "\", \"type\": \"file\"";
+    path_.clear();
+    entry.Directory.AppendText(path_);
+    path_ += entry.Name;
+    if (separator_ != '/') std::replace(path_.begin(), path_.end(), separator_, '/');
+    out += "    {\"path\": ";
+    AppendQuoted(out, path_);
+    out += ", \"name\": ";
+    AppendQuoted(out, entry.Name);
+    out += IsFolder(entry) ? ", \"type\": \"folder\"" : ", \"type\": \"file\"";
     out += ", \"depth\": ";
     out += std::to_string(entry.Directory.Depth() + 1);
     if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
-    if (std::optional<std::string> when = IsoLocalTime(entry.Time)) {
+    if (std::optional<std::string> when = Modified(entry, folder)) {
       out += ", \"modified\": \"";
       out += *when;
       out += '"';
@@ -94,12 +126,39 @@ class TEntryWriter {
       out += ", \"reason\": ";
       AppendQuoted(out, *reason);
     }
+    AppendBytesField(out, "name_bytes", entry.Name);
+    AppendBytesField(out, "path_bytes", path_);
     out += '}';
   }
 
  private:
+  // The packed local time with the offset of its instant. Where the packed time cannot
+  // tell the instant (the hour repeated when summer time ends) or cannot hold it (before
+  // 1980, after 2107), the file's time is read again, and taken while it still agrees with
+  // what the walk saw: a file changed since then keeps the walk's time.
+  std::optional<std::string> Modified(const ramilux::TFileObject& entry, std::string_view folder) {
+    ramilux::TDateTime when;
+    const bool packed = ramilux::DecodePackedTime(entry.Time, when);
+    const TUtcOffsets offsets = packed ? UtcOffsetsOf(when) : TUtcOffsets{};
+    if (packed && offsets.Count == 1) return IsoTime(when, offsets.Minutes[0]);
+    std::string path(root_);
+    path.append(folder);
+    path.append(entry.Name);
+    if (std::optional<TLocalInstant> exact = ReadLocalTime(path)) {
+      exact->Local.Second &= ~1;  // the two-second steps of every other time
+      const bool outside = exact->Local.Year < 1980 || exact->Local.Year > 2107;
+      if (packed ? SameTime(exact->Local, when) : outside && entry.Time == 0) {
+        return IsoTime(exact->Local, exact->OffsetMinutes);
+      }
+    }
+    if (!packed) return std::nullopt;
+    return IsoTime(when, offsets.Count > 0 ? std::optional<int>(offsets.Minutes[offsets.Count - 1])
+                                           : std::nullopt);
+  }
+
+  std::string_view root_;
   char separator_;
-  std::string directory_, name_;
+  std::string path_;
 };
 
 }  // namespace
@@ -109,8 +168,9 @@ void AppendJsonString(std::string& out, std::string_view text) {
     size_t bad = 0;
     const size_t length = ramilux::WellFormedUtf8Length(text, bad);
     if (length == 0) {
+      // One mark a byte, as the text listing shows it.
       out += kReplacement;
-      text.remove_prefix(bad);
+      text.remove_prefix(1);
       continue;
     }
     const unsigned char c = static_cast<unsigned char>(text[0]);
@@ -121,22 +181,6 @@ void AppendJsonString(std::string& out, std::string_view text) {
     }
     text.remove_prefix(length);
   }
-}
-
-std::optional<std::string> IsoLocalTime(uint32_t packed) {
-  ramilux::TDateTime when;
-  if (!ramilux::DecodePackedTime(packed, when)) return std::nullopt;
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", when.Year, when.Month, when.Day,
-                when.Hour, when.Minute, when.Second);
-  std::string iso = text;
-  if (std::optional<int> offset = UtcOffsetMinutes(when)) {
-    const int minutes = *offset < 0 ? -*offset : *offset;
-    std::snprintf(text, sizeof text, "%c%02d:%02d", *offset < 0 ? '-' : '+', minutes / 60,
-                  minutes % 60);
-    iso += text;
-  }
-  return iso;
 }
 
 TListingCounts CountEntries(const ramilux::TEntryList& entries) {
@@ -165,8 +209,9 @@ bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool sum
                       TConsoleOutput& output) {
   std::string block = "{\n  \"root\": ";
   AppendQuoted(block, listing.Directory());
+  AppendBytesField(block, "root_bytes", listing.Directory());
   block += ",\n  \"entries\": [";
-  TEntryWriter writer(separator);
+  TEntryWriter writer(listing.Directory(), separator);
   const ramilux::TEntryList& entries = listing.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (Interrupted()) return false;

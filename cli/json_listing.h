@@ -32,13 +32,9 @@ bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool sum
                       TConsoleOutput& output);
 
 // `text` as the content of a JSON string: quotes, backslashes and control characters
-// escaped, every byte that is not part of well-formed UTF-8 replaced by U+FFFD (one per
-// maximal ill-formed part, as decoders do).
+// escaped, every byte that is not part of well-formed UTF-8 replaced by U+FFFD, one a
+// byte, as the text listing shows it.
 void AppendJsonString(std::string& out, std::string_view text);
-
-// The ISO 8601 form of a packed local DOS time, "2003-01-10T11:00:04+01:00", or none when
-// the value is no real date and time.
-std::optional<std::string> IsoLocalTime(uint32_t packed);
 
 // Where the run's lines go when the JSON document replaces them.
 class TNowhereTarget final : public TOutputTarget {

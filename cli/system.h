@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace arbo {
 
@@ -31,9 +32,19 @@ inline const char* Say(const char* french, const char* english) {
 // The default of --encoding: utf8 where names are UTF-8, ansi where they are ANSI bytes.
 bool AnsiByDefault();
 
-// An argument (folder, mask) as the engine takes it: on Windows a UTF-8 run takes UTF-8,
-// where the command line gives ANSI.
+// The arguments after the program's name, as UTF-8: on Windows they are read wide, so
+// that a name the ANSI code page cannot hold ("Łódź", "東京") arrives exact.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// An argument (a mask) as the engine takes it: UTF-8 in a UTF-8 run; in an ANSI run on
+// Windows, the ANSI code page's best fit, as the window's edit boxes would hold it.
 std::string EngineText(const std::string& argument, bool utf8);
+// The root folder as the engine takes it: in an ANSI run on Windows, a name the code page
+// cannot hold keeps its exact form after a NUL, as the file search gives such names, so
+// that the walk reads that very folder and not its look-alike.
+std::string EngineFolder(const std::string& path, bool utf8);
+// Text of the engine (paths, the system's words) as UTF-8 for a message.
+std::string MessageText(const std::string& text, bool utf8);
 
 // Empty when `path` names a folder (links followed), else what is wrong with it.
 std::string FolderProblem(const std::string& path);
@@ -53,7 +64,11 @@ class TOutputTarget {
 };
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput();
-// Null with a message when the file cannot be created.
+// A file written whole or not at all: what OpenOutputFile gives for a name that is free
+// or a plain file (replaced_file_target.cc, the same on every platform).
+std::unique_ptr<TOutputTarget> NewReplacedFileTarget(const std::string& path);
+// Null with a message when the file cannot be created, or when `path` is a link: the
+// output never goes through a link, which whoever planted it would have chosen.
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error);
 
 }  // namespace arbo

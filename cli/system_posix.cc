@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "replacing_file.h"
+#include "platform.h"
 #include "system.h"
 
 namespace arbo {
@@ -28,7 +28,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 std::string Errno() {
-  return std::strerror(errno);
+  return ramilux::SystemErrorText(errno, ramilux::TEncoding::Utf8);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -115,8 +115,18 @@ bool AnsiByDefault() {
   return false;
 }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 std::string EngineText(const std::string& argument, bool) {
   return argument;
+}
+std::string EngineFolder(const std::string& path, bool) {
+  return path;
+}
+std::string MessageText(const std::string& text, bool) {
+  return text;
 }
 
 std::string FolderProblem(const std::string& path) {
@@ -180,6 +190,10 @@ std::string CannotCreate(const std::string& name) {
   return Say("impossible de créer le fichier ", "cannot create the file ") + name + ": " + Errno();
 }
 
+std::string ThroughLink(const std::string& name) {
+  return Say("refus d'écrire à travers un lien : ", "will not write through a link: ") + name;
+}
+
 // Standard output, or a device or pipe named by -o: written in place.
 class TDescriptorTarget final : public TOutputTarget {
  public:
@@ -208,39 +222,6 @@ class TDescriptorTarget final : public TOutputTarget {
   std::string name_;
 };
 
-// A file: written under a temporary name in its folder and renamed at Commit. The
-// temporary file is made only when the first bytes come, after the walk, so that a
-// listing of the folder that will hold it does not list it.
-class TReplacedFileTarget final : public TOutputTarget {
- public:
-  TReplacedFileTarget(std::string name, std::string destination)
-      : name_(std::move(name)), file_(std::move(destination)) {}
-
-  bool Write(const char* data, size_t size, std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Write(data, size)) return true;
-    error = CannotWrite(name_);
-    return false;
-  }
-
-  bool Commit(std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Commit()) return true;
-    error = CannotWrite(name_);
-    return false;
-  }
-
- private:
-  bool Create(std::string& error) {
-    if (file_.Create()) return true;
-    error = CannotCreate(name_);
-    return false;
-  }
-
-  std::string name_;
-  ramilux::TReplacingFile file_;
-};
-
 }  // namespace
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput() {
@@ -250,6 +231,10 @@ std::unique_ptr<TOutputTarget> OpenStandardOutput() {
 
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
   struct stat status;
+  if (lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) {
+    error = ThroughLink(path);
+    return nullptr;
+  }
   if (stat(path.c_str(), &status) == 0) {
     if (S_ISDIR(status.st_mode)) {
       error = path + ": " + Say("est un dossier", "is a folder");
@@ -271,18 +256,12 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
       return nullptr;
     }
   }
-  // Through a link, the file it points to is replaced and the link stays.
-  std::string destination = path;
-  if (char* real = realpath(path.c_str(), nullptr)) {
-    destination = real;
-    std::free(real);
-  }
   // The file itself is made after the walk; whether it can be is known now.
-  if (access(FolderOf(destination).c_str(), W_OK | X_OK) != 0) {
+  if (access(FolderOf(path).c_str(), W_OK | X_OK) != 0) {
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path, destination);
+  return NewReplacedFileTarget(path);
 }
 
 }  // namespace arbo

@@ -3,13 +3,17 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// CommandLineToArgvW, which needs windows.h first
+#include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "replacing_file.h"
+#include "platform.h"
 #include "system.h"
-#include "win32/wide_text.h"
+#include "wide_text.h"
 
 namespace arbo {
 namespace {
@@ -24,25 +28,14 @@ BOOL WINAPI OnControl(DWORD event) {
   return InterlockedExchange(&g_interrupted, 1) == 0 ? TRUE : FALSE;
 }
 
-// Messages are UTF-8 (a console shows them through WriteConsoleW); paths and the
-// system's words come as ANSI and wide text and are converted on their way in.
+// Messages, arguments and paths are UTF-8 here (a console shows messages through
+// WriteConsoleW); the system's words come as wide text and are converted on their way in.
 std::string Utf8(std::wstring_view wide) {
   return ramilux::FromWide(wide, CP_UTF8);
 }
 
 std::string LastError() {
-  const DWORD code = GetLastError();
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message = length > 0 ? Utf8({text, length}) : "error " + std::to_string(code);
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.')) {
-    message.pop_back();
-  }
-  return message;
+  return ramilux::SystemErrorText(GetLastError(), ramilux::TEncoding::Utf8);
 }
 
 bool IsSeparator(char c) {
@@ -61,13 +54,32 @@ bool WriteAll(HANDLE handle, const char* data, size_t size) {
 }
 
 std::string CannotWrite(const std::string& path) {
-  return Say("écriture impossible dans ", "cannot write to ") + EngineText(path, true) + ": " +
-         LastError();
+  return Say("écriture impossible dans ", "cannot write to ") + path + ": " + LastError();
 }
 
 std::string CannotCreate(const std::string& path) {
-  return Say("impossible de créer le fichier ", "cannot create the file ") +
-         EngineText(path, true) + ": " + LastError();
+  return Say("impossible de créer le fichier ", "cannot create the file ") + path + ": " +
+         LastError();
+}
+
+std::wstring WidePath(const std::string& path) {
+  return ramilux::ToWide(path, CP_UTF8);
+}
+
+DWORD AttributesOf(const std::string& path) {
+  return GetFileAttributesW(WidePath(path).c_str());
+}
+
+// Whether `path` names a link (a symbolic link, a junction, any reparse point) itself,
+// dangling or not: the search reports the entry's own attributes.
+bool IsLink(const std::string& path) {
+  if (path.find_first_of("*?") != std::string::npos) return false;  // no file has that name
+  WIN32_FIND_DATAW data;
+  const HANDLE search = FindFirstFileExW(WidePath(path).c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 class TStandardOutputTarget final : public TOutputTarget {
@@ -80,38 +92,6 @@ class TStandardOutputTarget final : public TOutputTarget {
     return false;
   }
   bool Commit(std::string&) override { return true; }
-};
-
-// A file: written under a temporary name in its folder and moved over its name at
-// Commit. The temporary file is made only when the first bytes come, after the walk, so
-// that a listing of the folder that will hold it does not list it.
-class TReplacedFileTarget final : public TOutputTarget {
- public:
-  explicit TReplacedFileTarget(std::string path) : path_(path), file_(std::move(path)) {}
-
-  bool Write(const char* data, size_t size, std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Write(data, size)) return true;
-    error = CannotWrite(path_);
-    return false;
-  }
-
-  bool Commit(std::string& error) override {
-    if (!Create(error)) return false;
-    if (file_.Commit()) return true;
-    error = CannotWrite(path_);
-    return false;
-  }
-
- private:
-  bool Create(std::string& error) {
-    if (file_.Create()) return true;
-    error = CannotCreate(path_);
-    return false;
-  }
-
-  std::string path_;
-  ramilux::TReplacingFile file_;
 };
 
 }  // namespace
@@ -182,14 +162,44 @@ bool AnsiByDefault() {
   return true;
 }
 
-// Arguments come in the ANSI code page; a UTF-8 run needs them in UTF-8.
+std::vector<std::string> ProgramArguments(int, char**) {
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int i = 1; words != nullptr && i < count; ++i) {
+    arguments.push_back(Utf8(words[i]));
+  }
+  if (words != nullptr) LocalFree(words);
+  return arguments;
+}
+
 std::string EngineText(const std::string& argument, bool utf8) {
-  if (!utf8 || argument.empty()) return argument;
-  return ramilux::FromWide(ramilux::ToWide(argument, CP_ACP), CP_UTF8);
+  if (utf8 || argument.empty()) return argument;
+  return ramilux::FromWide(WidePath(argument), CP_ACP);
+}
+
+std::string EngineFolder(const std::string& path, bool utf8) {
+  if (utf8) return path;
+  std::string folder;
+  for (size_t begin = 0; begin < path.size();) {
+    const size_t end = std::min(path.find_first_of("\\/", begin), path.size());
+    const std::string name = path.substr(begin, end - begin);
+    const std::string ansi = EngineText(name, false);
+    folder += ansi;
+    if (WidePath(name) != ramilux::ToWide(ansi, CP_ACP)) folder += '\0' + name;
+    if (end < path.size()) folder += path[end];
+    begin = end + 1;
+  }
+  return folder;
+}
+
+std::string MessageText(const std::string& text, bool utf8) {
+  if (utf8 || text.empty()) return text;
+  return Utf8(ramilux::ToWide(text, CP_ACP));
 }
 
 std::string FolderProblem(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
@@ -202,18 +212,20 @@ std::string FolderProblem(const std::string& path) {
   return {};
 }
 
-// GetFullPathNameA works on the text of the path alone: it never follows a link.
+// GetFullPathNameW works on the text of the path alone: it never follows a link.
 std::string AbsoluteFolder(const std::string& path) {
-  std::string full(MAX_PATH, '\0');
-  DWORD length = GetFullPathNameA(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+  const std::wstring wide = WidePath(path);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD length = GetFullPathNameW(wide.c_str(), DWORD(full.size()), full.data(), nullptr);
   if (length >= full.size()) {
     full.resize(length);
-    length = GetFullPathNameA(path.c_str(), DWORD(full.size()), full.data(), nullptr);
+    length = GetFullPathNameW(wide.c_str(), DWORD(full.size()), full.data(), nullptr);
   }
   full.resize(length == 0 ? 0 : length);
-  if (full.empty()) full = path;
-  if (!IsSeparator(full.back())) full += '\\';
-  return full;
+  std::string absolute = full.empty() ? path : Utf8(full);
+  if (absolute.empty()) return absolute;
+  if (!IsSeparator(absolute.back())) absolute += '\\';
+  return absolute;
 }
 
 std::unique_ptr<TOutputTarget> OpenStandardOutput() {
@@ -223,9 +235,13 @@ std::unique_ptr<TOutputTarget> OpenStandardOutput() {
 }
 
 std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::string& error) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (IsLink(path)) {
+    error = Say("refus d'écrire à travers un lien : ", "will not write through a link: ") + path;
+    return nullptr;
+  }
+  const DWORD attributes = AttributesOf(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    error = EngineText(path, true) + ": " + Say("est un dossier", "is a folder");
+    error = path + ": " + Say("est un dossier", "is a folder");
     return nullptr;
   }
   // A read-only file is not replaced behind the user's back.
@@ -238,13 +254,13 @@ std::unique_ptr<TOutputTarget> OpenOutputFile(const std::string& path, std::stri
   while (!folder.empty() && !IsSeparator(folder.back()) && folder.back() != ':') folder.pop_back();
   if (folder.empty()) folder = ".";
   // The file itself is made after the walk; whether its folder exists is known now.
-  const DWORD folderAttributes = GetFileAttributesA(folder.c_str());
+  const DWORD folderAttributes = AttributesOf(folder);
   if (folderAttributes == INVALID_FILE_ATTRIBUTES ||
       (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     error = CannotCreate(path);
     return nullptr;
   }
-  return std::make_unique<TReplacedFileTarget>(path);
+  return NewReplacedFileTarget(path);
 }
 
 }  // namespace arbo

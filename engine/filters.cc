@@ -37,6 +37,14 @@ size_t CharCount(std::string_view text, TEncoding encoding) {
   return count;
 }
 
+// Whether the byte at `index` may belong to the character before it: only a UTF-8
+// continuation byte can, and only when the characters are counted can it be told. The
+// start and the end of the text are always between characters.
+bool ContinuesCharacter(std::string_view text, size_t index, TEncoding encoding) {
+  return encoding == TEncoding::Utf8 && index > 0 && index < text.size() &&
+         (static_cast<unsigned char>(text[index]) & 0xC0) == 0x80;
+}
+
 // The text without its first `count` characters.
 std::string_view SkipChars(std::string_view text, size_t count, TEncoding encoding) {
   while (count-- > 0 && !text.empty()) text.remove_prefix(CharLength(text, encoding));
@@ -130,8 +138,17 @@ bool MatchPart(std::string_view name, std::string_view pattern, TEncoding encodi
     // exactly when their bytes do, so the bytes decide without counting characters.
     if (star == std::string_view::npos) return name == pattern;
     // The star needs at least one character between the head and the tail.
-    return tail.find('*') == std::string_view::npos && name.size() > head.size() + tail.size() &&
-           name.starts_with(head) && name.ends_with(tail);
+    if (tail.find('*') != std::string_view::npos || name.size() <= head.size() + tail.size() ||
+        !name.starts_with(head) || !name.ends_with(tail)) {
+      return false;
+    }
+    // ...provided the head ends and the tail starts where a character of the name does:
+    // "*\x84" must not take the last byte of "a\xD8\x84". A byte that continues no
+    // character starts one; otherwise the characters are counted below.
+    if (!ContinuesCharacter(name, head.size(), encoding) &&
+        !ContinuesCharacter(name, name.size() - tail.size(), encoding)) {
+      return true;
+    }
   }
   size_t patternChars = CharCount(pattern, encoding);
   size_t nameChars = CharCount(name, encoding);

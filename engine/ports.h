@@ -98,6 +98,13 @@ class TFileSystem {
   // may read folders ahead of the walk on other threads meanwhile.
   virtual void BeginWalk(const TWalkPlan& /*plan*/) {}
   virtual void EndWalk() {}
+  // A file system for a thread that reads folders ahead of this one's walk, during it;
+  // null: one made as this one was. It may refuse a folder that this one's walk would
+  // not reach without following a link: the walk then searches it itself.
+  virtual std::unique_ptr<TFileSystem> NewReader() { return nullptr; }
+  // The thread searching through this file system waits for work: what it keeps open
+  // between searches may go.
+  virtual void Idle() {}
 };
 
 // How the strings of names and masks are encoded: single bytes of the ANSI code page

@@ -39,4 +39,13 @@ inline size_t WellFormedUtf8Length(std::string_view text, size_t& bad) {
   return length;
 }
 
+// Whether the whole of `text` is well-formed UTF-8.
+inline bool IsWellFormedUtf8(std::string_view text) {
+  for (size_t bad = 0, length; !text.empty(); text.remove_prefix(length)) {
+    length = WellFormedUtf8Length(text, bad);
+    if (length == 0) return false;
+  }
+  return true;
+}
+
 }  // namespace ramilux

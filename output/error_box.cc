@@ -1,6 +1,9 @@
 // The error box of the save, print and font commands.
 #include "error_box.h"
 
+#include "outcome.h"
+#include "platform.h"
+
 namespace ramilux {
 
 std::string ApplicationTitle(std::string_view executablePath) {
@@ -18,6 +21,15 @@ std::string ApplicationTitle() {
 
 void ShowErrorBox(HWND owner, const std::string& text) {
   MessageBoxA(owner, text.c_str(), ApplicationTitle().c_str(), MB_OK | MB_ICONERROR);
+}
+
+TOutcome TOutcome::SystemFailure(unsigned long code) {
+  return Failed("Erreur syst\xE8me. Code : " + std::to_string(code) + ".\r\n" +
+                SystemErrorText(code, TEncoding::Ansi) + ".");
+}
+
+void TOutcome::Show(HWND owner) const {
+  if (state_ == TState::Failed) ShowErrorBox(owner, text_);
 }
 
 }  // namespace ramilux

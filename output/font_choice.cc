@@ -21,26 +21,6 @@ struct TApplyContext {
   HDC Printer;
 };
 
-// The current printer's information context (the one the print dialog chose, else the
-// default), deleted with this object; or why there is none.
-class TPrinterInfoContext {
- public:
-  TPrinterInfoContext() {
-    try {
-      dc_ = ThePrinter().CreateInfoContext();
-    } catch (const TPrintError& error) {
-      error_ = error.what();
-    }
-  }
-
-  HDC Get() const { return dc_.get(); }
-  const char* Error() const { return error_.c_str(); }
-
- private:
-  TPrinterDc dc_;
-  std::string error_;
-};
-
 bool FaceOnDevice(HDC dc, const char* face) {
   LOGFONTA wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
@@ -94,47 +74,47 @@ UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-std::string ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer) {
+TOutcome ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer) {
   const char* face = font.Font.lfFaceName;
   if (!FaceInstalled(face, printer)) {
-    return std::string(
-               "Aucune police install\xE9"
-               "e ne porte le nom \"") +
-           face + "\"";
+    return TOutcome::Failed(std::string("Aucune police install\xE9"
+                                        "e ne porte le nom \"") +
+                            face + "\"");
   }
   if (!WriteDisplayFont(view, font)) {
-    return std::string("Impossible d'appliquer la police \"") + face + "\"";
+    return TOutcome::Failed(std::string("Impossible d'appliquer la police \"") + face + "\"");
   }
   return {};
 }
 
 void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer) {
-  std::string error = ApplyDisplayFont(view, {CurrentChoice(dialog), color}, printer);
-  if (!error.empty()) ShowErrorBox(dialog, error);
+  ApplyDisplayFont(view, {CurrentChoice(dialog), color}, printer).Show(dialog);
 }
 
 void SbnFontClick(HWND owner, HWND view) {
-  TPrinterInfoContext printer;
-  if (!printer.Get()) {
-    ShowErrorBox(owner, printer.Error());
+  // The current printer's information context (the one the print dialog chose, else
+  // the default): the dialog lists its fonts beside the screen's.
+  TResult<TPrinterDc> info = ThePrinter().CreateInfoContext();
+  if (!info.Ok()) {
+    info.Outcome().Show(owner);
     return;
   }
+  HDC printer = info.Value().get();
   TDisplayFont current = ReadDisplayFont(view);
   // A copy: the dialog writes its changes into this LOGFONT even when cancelled.
   LOGFONTA choice = current.Font;
-  TApplyContext context{view, current.Color, printer.Get()};
+  TApplyContext context{view, current.Color, printer};
   CHOOSEFONTA dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.hDC = printer.Get();
+  dialog.hDC = printer;
   dialog.lpLogFont = &choice;
   dialog.Flags = CF_BOTH | CF_INITTOLOGFONTSTRUCT | CF_ENABLEHOOK | CF_FORCEFONTEXIST | CF_APPLY;
   dialog.rgbColors = current.Color;
   dialog.lCustData = reinterpret_cast<LPARAM>(&context);
   dialog.lpfnHook = FontDialogHook;
   if (!ChooseFontA(&dialog)) return;
-  std::string error = ApplyDisplayFont(view, {choice, dialog.rgbColors}, printer.Get());
-  if (!error.empty()) ShowErrorBox(owner, error);
+  ApplyDisplayFont(view, {choice, dialog.rgbColors}, printer).Show(owner);
 }
 
 }  // namespace ramilux

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "display_font.h"
+#include "outcome.h"
 
 namespace ramilux {
 
@@ -18,8 +19,8 @@ void SbnFontClick(HWND owner, HWND view);
 // cannot; the dialog stays open either way.
 void DlgFontApply(HWND dialog, HWND view, COLORREF color, HDC printer);
 
-// Puts `font` on the view; returns the error text, empty when it was applied. A face
-// found neither among the screen's nor the printer's fonts is refused.
-std::string ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer);
+// Puts `font` on the view. A face found neither among the screen's nor the printer's
+// fonts is refused.
+TOutcome ApplyDisplayFont(HWND view, const TDisplayFont& font, HDC printer);
 
 }  // namespace ramilux

@@ -52,46 +52,47 @@ struct TSelectedFont {
   HGDIOBJ Old;
 };
 
-// A started document, aborted unless it was ended.
+// A document on the printer, aborted unless it was ended.
 class TDocument {
  public:
-  TDocument(HDC dc, const std::string& title) : dc_(dc) {
-    SetAbortProc(dc, LetMessagesThrough);
-    DOCINFOA info{};
-    info.cbSize = sizeof info;
-    info.lpszDocName = title.c_str();
-    if (StartDocA(dc, &info) <= 0) Fail();
-  }
+  explicit TDocument(HDC dc) : dc_(dc) {}
   ~TDocument() {
     if (open_) AbortDoc(dc_);
   }
   TDocument(const TDocument&) = delete;
   TDocument& operator=(const TDocument&) = delete;
 
-  void StartNewPage() {
-    if (StartPage(dc_) <= 0) Fail();
+  TOutcome Start(const std::string& title) {
+    SetAbortProc(dc_, LetMessagesThrough);
+    DOCINFOA info{};
+    info.cbSize = sizeof info;
+    info.lpszDocName = title.c_str();
+    if (StartDocA(dc_, &info) <= 0) return Failure();
+    open_ = true;
+    return {};
   }
-  void EndThisPage() {
-    if (EndPage(dc_) <= 0) Fail();
-    if (!LetMessagesThrough(dc_, 0)) throw TPrintCancelled();
+  TOutcome StartNewPage() { return StartPage(dc_) > 0 ? TOutcome() : Failure(); }
+  TOutcome EndThisPage() {
+    if (EndPage(dc_) <= 0) return Failure();
+    return LetMessagesThrough(dc_, 0) ? TOutcome() : TOutcome::Cancelled();
   }
-  void End() {
+  TOutcome End() {
     open_ = false;
-    if (EndDoc(dc_) <= 0) Fail();
+    return EndDoc(dc_) > 0 ? TOutcome() : Failure();
   }
 
  private:
   // The system may run the abort procedure itself inside a job or page call, which then
   // fails because the program is quitting: that is no printing error.
-  [[noreturn]] static void Fail() {
+  static TOutcome Failure() {
     DWORD error = GetLastError();
     MSG quit;
-    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) throw TPrintCancelled();
-    throw TPrintError(SystemErrorText(error));
+    if (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return TOutcome::Cancelled();
+    return TOutcome::SystemFailure(error);
   }
 
   HDC dc_;
-  bool open_ = true;
+  bool open_ = false;
 };
 
 bool IsOutlineByte(char c) {
@@ -201,7 +202,7 @@ int CountSheets(HWND control, HDC printer) {
                    setup.SheetRows);
 }
 
-void PrintRichEditText(const TPrintRequest& request) {
+TOutcome PrintRichEditText(const TPrintRequest& request) {
   HDC dc = request.Printer;
   std::string text = rich_edit::Text(request.Control);
   TPageSetup setup(request.Control, dc);
@@ -217,11 +218,12 @@ void PrintRichEditText(const TPrintRequest& request) {
   size_t first = request.FirstSheet > 0 ? static_cast<size_t>(request.FirstSheet) : 1;
   size_t last =
       request.LastSheet > 0 ? std::min(sheets, static_cast<size_t>(request.LastSheet)) : sheets;
-  TDocument document(dc, request.Title);
+  TDocument document(dc);
+  if (TOutcome started = document.Start(request.Title); !started.Ok()) return started;
   for (int copy = 0; copy < std::max(1, request.Copies); ++copy) {
     size_t sheet = first;
     do {
-      document.StartNewPage();
+      if (TOutcome page = document.StartNewPage(); !page.Ok()) return page;
       // A new page may come back with the device's default font.
       setup.Reselect();
       size_t begin = (sheet - 1) * perSheet;
@@ -231,11 +233,11 @@ void PrintRichEditText(const TPrintRequest& request) {
         ExtTextOutA(dc, row.X, y, 0, nullptr, row.Text.data(), static_cast<UINT>(row.Text.size()),
                     row.Advances.empty() ? nullptr : row.Advances.data());
       }
-      document.EndThisPage();
+      if (TOutcome page = document.EndThisPage(); !page.Ok()) return page;
       ++sheet;
     } while (sheet <= last);
   }
-  document.End();
+  return document.End();
 }
 
 }  // namespace ramilux

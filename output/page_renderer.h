@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "outcome.h"
 #include "page_arithmetic.h"
 
 namespace ramilux {
@@ -29,8 +30,9 @@ struct TPrintRequest {
 // One job: the text from the top-left corner of the printable area, lines wider than
 // the page wrapped, a new sheet when the next row would not fit. An empty text (or a
 // range past the last sheet) prints one blank page. Lets pending messages through
-// after every page. Throws TPrintError when the job can't be started or a page fails.
-void PrintRichEditText(const TPrintRequest& request);
+// after every page. Fails when the job can't be started or a page fails; cancelled when
+// the program quits meanwhile.
+TOutcome PrintRichEditText(const TPrintRequest& request);
 
 // Sheets a print of the whole text of `control` fills on `printer` (0 for no text).
 int CountSheets(HWND control, HDC printer);

@@ -13,20 +13,6 @@
 
 namespace ramilux {
 
-std::string SystemErrorText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = "Erreur syst\xE8me. Code : " + std::to_string(code) + ".";
-  if (text) {
-    message += "\r\n";
-    message += text;
-    LocalFree(text);
-  }
-  return message;
-}
-
 int ScreenFontHeight(HWND view, int screenDpi) {
   CHARFORMATA format = rich_edit::CharFormat(view);
   return -std::max(1, RoundHalfEven(format.yHeight * screenDpi / 1440.0));
@@ -62,31 +48,35 @@ std::string DefaultPrinterName() {
   return name;
 }
 
-std::string TPrinter::CurrentName() const {
+TResult<std::string> TPrinter::CurrentName() const {
   if (PrinterExists(device_)) return device_;
   std::string name = DefaultPrinterName();
-  if (name.empty()) throw TPrintError(kNoDefaultPrinter);
+  if (name.empty()) return TOutcome::Failed(kNoDefaultPrinter);
   return name;
 }
 
-TPrinterDc TPrinter::CreateDc(bool singleCopy) const {
-  std::string name = CurrentName();
+TResult<TPrinterDc> TPrinter::CreateDc(bool singleCopy) const {
+  TResult<std::string> current = CurrentName();
+  if (!current.Ok()) return current.Outcome();
+  const std::string& name = current.Value();
   std::vector<BYTE> settings;
   if (name == device_) settings = devMode_;
   auto* mode = settings.empty() ? nullptr : reinterpret_cast<DEVMODEA*>(settings.data());
   if (mode && singleCopy && (mode->dmFields & DM_COPIES)) mode->dmCopies = 1;
   HDC dc = CreateDCA("WINSPOOL", name.c_str(), nullptr, mode);
-  if (!dc) throw TPrintError(kInvalidPrinter);
+  if (!dc) return TOutcome::Failed(kInvalidPrinter);
   return TPrinterDc(dc);
 }
 
-TPrinterDc TPrinter::CreateInfoContext() const {
-  std::string name = CurrentName();
+TResult<TPrinterDc> TPrinter::CreateInfoContext() const {
+  TResult<std::string> current = CurrentName();
+  if (!current.Ok()) return current.Outcome();
+  const std::string& name = current.Value();
   const auto* mode = name == device_ && !devMode_.empty()
                          ? reinterpret_cast<const DEVMODEA*>(devMode_.data())
                          : nullptr;
   HDC dc = CreateICA("WINSPOOL", name.c_str(), nullptr, mode);
-  if (!dc) throw TPrintError(kInvalidPrinter);
+  if (!dc) return TOutcome::Failed(kInvalidPrinter);
   return TPrinterDc(dc);
 }
 
@@ -150,8 +140,7 @@ int TPrinter::Copies() const {
   return (mode->dmFields & DM_COPIES) && mode->dmCopies > 1 ? mode->dmCopies : 1;
 }
 
-TPrinter::TJob::TJob(TPrinter& printer) : printer_(printer) {
-  if (printer.printing_) throw TPrintError(kPrinting);
+TPrinter::TJob::TJob(TPrinter& printer) : printer_(printer), held_(!printer.printing_) {
   printer.printing_ = true;
 }
 

@@ -6,25 +6,13 @@
 #include <windows.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "outcome.h"
 #include "page_arithmetic.h"
 
 namespace ramilux {
-
-// A failure of the printer layer, with the French text shown in the error box.
-class TPrintError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The program is quitting while a job spools: the job is dropped without a word.
-class TPrintCancelled : public TPrintError {
- public:
-  TPrintCancelled() : TPrintError("cancelled") {}
-};
 
 // Texts in the ANSI code page (1252), as the message box shows them.
 inline constexpr char kNoDefaultPrinter[] =
@@ -35,9 +23,6 @@ inline constexpr char kInvalidPrinter[] =
     "Imprimante s\xE9lectionn\xE9"
     "e incorrecte";
 inline constexpr char kPrinting[] = "Impression en cours";
-
-// The error text of a failed system call, as the platform words it.
-std::string SystemErrorText(DWORD code);
 
 struct TDcDeleter {
   void operator()(HDC dc) const { DeleteDC(dc); }
@@ -63,13 +48,13 @@ std::string DefaultPrinterName();
 class TPrinter {
  public:
   // The current printer's device context, with one copy asked of the driver when
-  // `singleCopy` (the renderer repeats the pages itself). Throws kNoDefaultPrinter when
-  // there is no printer, kInvalidPrinter when its device context can't be made.
-  TPrinterDc CreateDc(bool singleCopy = false) const;
+  // `singleCopy` (the renderer repeats the pages itself). Fails with kNoDefaultPrinter
+  // when there is no printer, kInvalidPrinter when its device context can't be made.
+  TResult<TPrinterDc> CreateDc(bool singleCopy = false) const;
 
   // An information context on the current printer with its settings (for listing its
-  // fonts); throws like CreateDc.
-  TPrinterDc CreateInfoContext() const;
+  // fonts); fails like CreateDc.
+  TResult<TPrinterDc> CreateInfoContext() const;
 
   // Copies of the current printer's settings for the print dialog (null: the default).
   TGlobalMemory DevNames() const;
@@ -83,21 +68,26 @@ class TPrinter {
 
   bool Printing() const { return printing_; }
 
-  // Held for the length of one print: a second one fails with kPrinting.
+  // Held for the length of one print; a second one is refused (kPrinting) while the
+  // first is held.
   class TJob {
    public:
     explicit TJob(TPrinter& printer);
-    ~TJob() { printer_.printing_ = false; }
+    ~TJob() {
+      if (held_) printer_.printing_ = false;
+    }
     TJob(const TJob&) = delete;
     TJob& operator=(const TJob&) = delete;
+    TOutcome Outcome() const { return held_ ? TOutcome() : TOutcome::Failed(kPrinting); }
 
    private:
     TPrinter& printer_;
+    bool held_;
   };
 
  private:
-  // The chosen printer if it still exists, else the default one; throws kNoDefaultPrinter.
-  std::string CurrentName() const;
+  // The chosen printer if it still exists, else the default one; or kNoDefaultPrinter.
+  TResult<std::string> CurrentName() const;
 
   std::string driver_, device_, port_;
   std::vector<BYTE> devMode_;

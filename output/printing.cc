@@ -23,22 +23,25 @@ namespace {
 // the page is when printing; nothing is drawn, and the job is aborted, which sends
 // nothing to the printer.
 template <typename Measure>
-auto MeasureOnPrinter(Measure measure) {
+TResult<int> MeasureOnPrinter(Measure measure) {
   TPrinter& printer = ThePrinter();
   TPrinter::TJob job(printer);
-  TPrinterDc dc = printer.CreateDc();
+  if (TOutcome held = job.Outcome(); !held.Ok()) return held;
+  TResult<TPrinterDc> dc = printer.CreateDc();
+  if (!dc.Ok()) return dc.Outcome();
+  HDC device = dc.Value().get();
   DOCINFOA info{};
   info.cbSize = sizeof info;
   info.lpszDocName = "";
-  bool started = StartDocA(dc.get(), &info) > 0;
-  auto result = measure(dc.get());
-  if (started) AbortDoc(dc.get());
+  bool started = StartDocA(device, &info) > 0;
+  int result = measure(device);
+  if (started) AbortDoc(device);
   return result;
 }
 
 }  // namespace
 
-int GetLinesPerPage(HWND view) {
+TResult<int> GetLinesPerPage(HWND view) {
   return MeasureOnPrinter([view](HDC dc) {
     int screenDpi = ScreenDpi();
     return LinesPerPage({ScreenFontHeight(view, screenDpi), screenDpi,
@@ -46,7 +49,7 @@ int GetLinesPerPage(HWND view) {
   });
 }
 
-int32_t GetPageCount(HWND view) {
+TResult<int> GetPageCount(HWND view) {
   return MeasureOnPrinter([view](HDC dc) { return CountSheets(view, dc); });
 }
 
@@ -114,20 +117,20 @@ struct TWindowDestroyer {
 using TEmporaryControl = std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDestroyer>;
 
 // An invisible rich edit beside the view, with its font, its (unwrapped) layout and its
-// text capacity, holding only `text`.
-TEmporaryControl MakePrintCopy(HWND owner, HWND view, const std::string& text) {
+// text capacity, holding only `text`; or why it could not be made.
+TOutcome MakePrintCopy(HWND owner, HWND view, const std::string& text, TEmporaryControl& control) {
   DWORD style = (static_cast<DWORD>(GetWindowLongPtrA(view, GWL_STYLE)) & ~WS_VISIBLE) | WS_CHILD;
   HWND copy = CreateWindowExA(0, "RICHEDIT", "", style, 0, 0, 100, 100, owner, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
-  if (!copy) throw TPrintError(SystemErrorText(GetLastError()));
-  TEmporaryControl control(copy);
+  if (!copy) return TOutcome::SystemFailure(GetLastError());
+  control.reset(copy);
   rich_edit::SetTextLimit(copy, rich_edit::TextLimit(view));
   rich_edit::SetCharFormat(copy, rich_edit::CharFormat(view));
   rich_edit::ReplaceSelection(copy, text);
   if (rich_edit::TextLength(copy) < static_cast<int64_t>(text.size())) {
-    throw TPrintError(kInsertError);
+    return TOutcome::Failed(kInsertError);
   }
-  return control;
+  return {};
 }
 
 class TWaitCursor {
@@ -148,54 +151,57 @@ class TWaitCursor {
 };
 
 // Sheets `first` to `last` of the whole control's print; 0 and 0 for all of them.
-void PrintControl(HWND control, int copies, int first = 0, int last = 0) {
+TOutcome PrintControl(HWND control, int copies, int first = 0, int last = 0) {
   TPrinter& printer = ThePrinter();
   TPrinter::TJob job(printer);
-  TPrinterDc dc = printer.CreateDc(/*singleCopy=*/true);
-  PrintRichEditText({control, dc.get(), copies, "", first, last});
+  if (TOutcome held = job.Outcome(); !held.Ok()) return held;
+  TResult<TPrinterDc> dc = printer.CreateDc(/*singleCopy=*/true);
+  if (!dc.Ok()) return dc.Outcome();
+  return PrintRichEditText({control, dc.Value().get(), copies, "", first, last});
 }
 
-void PrintChosen(HWND owner, HWND view, const TPrintChoice& choice,
-                 const std::function<void(bool)>& holdWaitCursor) {
+TOutcome PrintChosen(HWND owner, HWND view, const TPrintChoice& choice,
+                     const std::function<void(bool)>& holdWaitCursor) {
   TWaitCursor wait(holdWaitCursor);
   switch (choice.Range) {
     case TPrintRange::AllPages:
-      PrintControl(view, choice.Copies);
       break;
     case TPrintRange::Selection: {
-      TEmporaryControl copy = MakePrintCopy(owner, view, rich_edit::SelectedText(view) + "\r\n");
-      PrintControl(copy.get(), choice.Copies);
-      break;
+      TEmporaryControl copy;
+      TOutcome made = MakePrintCopy(owner, view, rich_edit::SelectedText(view) + "\r\n", copy);
+      return made.Ok() ? PrintControl(copy.get(), choice.Copies) : made;
     }
     case TPrintRange::PageNums:
       // The pages are the sheets of a print of the whole view.
-      PrintControl(view, choice.Copies, choice.FromPage, choice.ToPage);
-      break;
+      return PrintControl(view, choice.Copies, choice.FromPage, choice.ToPage);
   }
+  return PrintControl(view, choice.Copies);
+}
+
+// The estimate, the dialog and the print; done also when the dialog is cancelled.
+TOutcome PrintView(HWND owner, HWND view, const std::function<void(bool)>& holdWaitCursor) {
+  TPrintDialogState state;
+  CHARRANGE selection = rich_edit::Selection(view);
+  state.Selection = selection.cpMax > selection.cpMin;
+  TResult<int> pages = GetPageCount(view);
+  if (!pages.Ok()) return pages.Outcome();
+  if (pages.Value() > 1) {
+    state.PageNums = true;
+    state.FromPage = state.MinPage = 1;
+    // The dialog holds page numbers in 16 bits.
+    state.ToPage = state.MaxPage = std::min<int32_t>(pages.Value(), 0xFFFF);
+  }
+  TPrintChoice choice{};
+  if (!ShowPrintDialog(owner, state, choice)) return {};
+  return PrintChosen(owner, view, choice, holdWaitCursor);
 }
 
 }  // namespace
 
+// A cancelled print means the window is going away; the quit message is back in the
+// queue for its loop.
 void SbnPrintClick(HWND owner, HWND view, const std::function<void(bool wait)>& holdWaitCursor) {
-  try {
-    TPrintDialogState state;
-    CHARRANGE selection = rich_edit::Selection(view);
-    state.Selection = selection.cpMax > selection.cpMin;
-    int32_t pages = GetPageCount(view);
-    if (pages > 1) {
-      state.PageNums = true;
-      state.FromPage = state.MinPage = 1;
-      // The dialog holds page numbers in 16 bits.
-      state.ToPage = state.MaxPage = std::min<int32_t>(pages, 0xFFFF);
-    }
-    TPrintChoice choice{};
-    if (!ShowPrintDialog(owner, state, choice)) return;
-    PrintChosen(owner, view, choice, holdWaitCursor);
-  } catch (const TPrintCancelled&) {
-    // The window is going away; the quit message is back in the queue for its loop.
-  } catch (const TPrintError& error) {
-    ShowErrorBox(owner, error.what());
-  }
+  PrintView(owner, view, holdWaitCursor).Show(owner);
 }
 
 }  // namespace ramilux

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "outcome.h"
 #include "page_arithmetic.h"
 #include "page_renderer.h"
 
@@ -22,10 +23,10 @@ void SbnPrintClick(HWND owner, HWND view,
 // offered or not; never the print-to-file box nor a warning about the default printer.
 DWORD PrintDialogFlags(bool selection, bool pageNums);
 
-// Measured on the current printer, in a job started and aborted for it. Throws
-// TPrintError (no printer, a printer without a device context, a print going on).
-int GetLinesPerPage(HWND view);
+// Measured on the current printer, in a job started and aborted for it. Fails when there
+// is no printer, when the printer gives no device context, or while a print goes on.
+TResult<int> GetLinesPerPage(HWND view);
 // The sheets a print of the whole view fills: the pages the print dialog numbers.
-int32_t GetPageCount(HWND view);
+TResult<int> GetPageCount(HWND view);
 
 }  // namespace ramilux

@@ -48,15 +48,13 @@ void RunSaveCommand(HWND view, const TSaveCommand& command, const TSaveFaults* f
   // The view of the moment: a run clears a long listing by putting a fresh view, with the
   // same id, in place of the old one.
   if (HWND current = GetDlgItem(owner, viewId)) view = current;
-  TSaveResult result;
+  TOutcome saved;
   {
     std::optional<TPlainTextOn> plainText;
     if (command.PlainText) plainText.emplace(view);
-    result = SaveViewToFile(view, *fileName, faults);
+    saved = SaveViewToFile(view, *fileName, faults);
   }
-  if (result != TSaveResult::Saved) {
-    ShowErrorBox(owner, SaveErrorText(result, *fileName));
-  }
+  saved.Show(owner);
 }
 
 void PopMnuSaveRtfClick(HWND view) {

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "file_handle.h"
 #include "replacing_file.h"
 #include "rich_edit.h"
-#include "win32/file_handle.h"
 
 namespace ramilux {
 namespace {
@@ -40,7 +40,10 @@ DWORD CALLBACK WriteChunk(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done
   uint64_t room = sink->Limit - sink->Written;
   DWORD wanted = static_cast<DWORD>(count);
   DWORD allowed = room < wanted ? static_cast<DWORD>(room) : wanted;
-  if (allowed > 0 && !sink->File->Write(reinterpret_cast<const char*>(bytes), allowed)) return 1;
+  std::string error;  // the box names the file, not the system's words
+  if (allowed > 0 && !sink->File->Write(reinterpret_cast<const char*>(bytes), allowed, error)) {
+    return 1;
+  }
   sink->Written += allowed;
   *done = static_cast<LONG>(allowed);
   return allowed == wanted ? 0 : 1;
@@ -77,29 +80,20 @@ TPlainTextOn::~TPlainTextOn() {
   RemovePropA(view_, kPlainTextProperty);
 }
 
-TSaveResult SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
-  if (!TargetReplaceable(fileName)) return TSaveResult::CannotCreate;
+TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
+  const TOutcome cannotCreate = TOutcome::Failed(
+      "Impossible de cr\xE9"
+      "er le fichier " +
+      fileName);
+  if (!TargetReplaceable(fileName)) return cannotCreate;
   TReplacingFile file(fileName);
-  if (!file.Create()) return TSaveResult::CannotCreate;
+  std::string error;  // the box names the file, not the system's words
+  if (!file.Create(error)) return cannotCreate;
   bool streamed = StreamInto(view, &file, faults);
-  bool closed = file.Close();
-  if (!streamed || !closed) return TSaveResult::StreamFailed;
+  bool closed = file.Close(error);
+  if (!streamed || !closed) return TOutcome::Failed("Erreur \xE0 l'enregistrement du flux");
   if (faults && faults->BeforeReplace) faults->BeforeReplace();
-  if (!file.MoveOver()) return TSaveResult::CannotCreate;
-  return TSaveResult::Saved;
-}
-
-std::string SaveErrorText(TSaveResult result, const std::string& fileName) {
-  switch (result) {
-    case TSaveResult::Saved:
-      return {};
-    case TSaveResult::CannotCreate:
-      return "Impossible de cr\xE9"
-             "er le fichier " +
-             fileName;
-    case TSaveResult::StreamFailed:
-      return "Erreur \xE0 l'enregistrement du flux";
-  }
+  if (!file.MoveOver(error)) return cannotCreate;
   return {};
 }
 

@@ -9,6 +9,8 @@
 #include <limits>
 #include <string>
 
+#include "outcome.h"
+
 namespace ramilux {
 
 // The view's PlainText switch. The rich edit control 1.0 has no such property, so it is
@@ -28,8 +30,6 @@ class TPlainTextOn {
   HWND view_;
 };
 
-enum class TSaveResult { Saved, CannotCreate, StreamFailed };
-
 // How tests break a save at its two risky points.
 struct TSaveFaults {
   // The stream fails once this many bytes went out.
@@ -41,10 +41,7 @@ struct TSaveFaults {
 // Streams the whole view into `fileName`, replacing any file of that name. The content
 // goes to a temporary file in the same folder and replaces the target only once complete:
 // after any failure an existing file is as it was and no temporary file is left.
-TSaveResult SaveViewToFile(HWND view, const std::string& fileName,
-                           const TSaveFaults* faults = nullptr);
-
-// The error text shown for a failed save.
-std::string SaveErrorText(TSaveResult result, const std::string& fileName);
+TOutcome SaveViewToFile(HWND view, const std::string& fileName,
+                        const TSaveFaults* faults = nullptr);
 
 }  // namespace ramilux

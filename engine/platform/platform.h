@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "ports.h"
 #include "read_ahead_file_system.h"
@@ -16,6 +17,9 @@ TEncoding PlatformEncoding();
 // Names and texts in the given encoding. On Win32 UTF-8 gives the exact names; on POSIX
 // names are the file system's bytes either way.
 std::unique_ptr<TTextServices> NewPlatformTextServices(TEncoding encoding);
+// The system's words for an error code (errno on POSIX, GetLastError on Win32) in
+// `encoding`, without a final period or line end: the one formatter of system errors.
+std::string SystemErrorText(unsigned long code, TEncoding encoding);
 // The platform's search, every folder read on the thread that searches it.
 std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding encoding);
 // The file system of a run: the platform's search, with folders read ahead of a walk.

@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include "read_ahead_search.h"
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -23,6 +25,7 @@
 namespace ramilux {
 namespace {
 using namespace std::chrono_literals;
+using namespace read_ahead;
 
 // How far the readers may run ahead of the walk: entries read and not yet taken, each
 // folder counting as one more.
@@ -34,25 +37,6 @@ constexpr unsigned kMaxReaders = 8;
 constexpr size_t kReadAheadDepth = 256;
 // How often the walk's thread is let to answer while it reads or waits.
 constexpr auto kPollInterval = 10ms;
-
-// A folder read whole: every entry but "." and "..", with the time and size a search
-// would give for it.
-struct TFolderReading {
-  struct TItem {
-    uint32_t NameOffset, NameLength;
-    uint32_t Attr;
-    uint32_t Time;
-    int64_t Size;
-  };
-  std::string Folder;  // ends in the separator
-  std::string Names;
-  std::vector<TItem> Items;
-  bool Whole = false;  // read to its end without a failure
-
-  std::string_view Name(const TItem& item) const {
-    return std::string_view(Names).substr(item.NameOffset, item.NameLength);
-  }
-};
 
 // Reads `reading.Folder` with a search of `files`. Files' times and sizes are read only
 // when `withFiles`. `poll`, when given, is called every kPollInterval; false stops the
@@ -88,21 +72,7 @@ bool ReadFolder(TFileSystem& files, TFolderReading& reading, bool withFiles,
   return true;
 }
 
-using TPlace = std::vector<uint32_t>;  // the folder's position in the walk's order
-
-struct TFolder {
-  enum TState { NotBegun, BeingRead, Read };
-  TFolderReading Reading;
-  TPlace Place;
-  TState State = NotBegun;
-  bool ForReaders = true;  // false: a link or a deep folder, read only when the walk enters it
-  bool Counted = false;    // read, and counted in what lies ahead
-  bool Taken = false;      // by the walk
-  bool Dropped = false;    // passed over by the walk
-};
-using TFolderPtr = std::shared_ptr<TFolder>;
-
-class TReadAheadFileSystem final : public TFileSystem {
+class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
  public:
   TReadAheadFileSystem(TFileSystemMaker make, unsigned threads)
       : make_(std::move(make)), own_(make_()) {
@@ -119,11 +89,8 @@ class TReadAheadFileSystem final : public TFileSystem {
   void BeginWalk(const TWalkPlan& plan) override;
   void EndWalk() override;
 
-  // How a search of a folder on the walk's thread goes on: over the folder's reading, as
-  // a search of its own (the folder could not be read whole), or not at all (stopped).
-  enum class TTake { Replay, Direct, Stopped };
-  TTake Take(const std::string& folder, TFolderPtr& taken);
-  TFileSystem& Own() { return *own_; }
+  TTake Take(const std::string& folder, TFolderPtr& taken) override;
+  TFileSystem& Own() override { return *own_; }
 
  private:
   TFolderPtr Front(const std::string& folder);
@@ -155,84 +122,9 @@ class TReadAheadFileSystem final : public TFileSystem {
   TFolderPtr last_;  // the folder taken last: the walk searches each folder twice in a row
 };
 
-// A search over a folder read ahead, or the walk thread's own search when there is none.
-class TReadAheadSearch final : public TFileSearch {
- public:
-  explicit TReadAheadSearch(TReadAheadFileSystem& owner) : owner_(owner) {}
-
-  bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
-    Close();
-    direct_.reset();
-    std::string_view folder = pattern;
-    if (folder.ends_with(kAllEntries)) folder.remove_suffix(kAllEntries.size());
-    TFolderPtr taken;
-    switch (owner_.Take(std::string(folder), taken)) {
-      case TReadAheadFileSystem::TTake::Stopped:
-        return false;
-      case TReadAheadFileSystem::TTake::Direct:
-        direct_ = owner_.Own().NewSearch();
-        return direct_->FindFirst(pattern, attrValue);
-      case TReadAheadFileSystem::TTake::Replay:
-        break;
-    }
-    folder_ = std::move(taken);
-    next_ = 0;
-    exclusion_ = ExclusionMask(attrValue);
-    return FindNext();
-  }
-  bool FindNext() override {
-    if (direct_) return direct_->FindNext();
-    if (!folder_) return false;
-    const TFolderReading& reading = folder_->Reading;
-    while (next_ < reading.Items.size()) {
-      item_ = &reading.Items[next_++];
-      if ((item_->Attr & exclusion_) == 0) return true;
-    }
-    Close();
-    return false;
-  }
-  // A search of its own stays, for its Failure.
-  void Close() override {
-    if (direct_) direct_->Close();
-    folder_.reset();
-    item_ = nullptr;
-  }
-
-  std::string_view Name() const override {
-    if (direct_) return direct_->Name();
-    return item_ ? folder_->Reading.Name(*item_) : std::string_view();
-  }
-  uint32_t Attr() const override {
-    if (direct_) return direct_->Attr();
-    return item_ ? item_->Attr : 0;
-  }
-  uint32_t Time() override {
-    if (direct_) return direct_->Time();
-    return item_ ? item_->Time : 0;
-  }
-  int64_t Size() override {
-    if (direct_) return direct_->Size();
-    return item_ ? item_->Size : 0;
-  }
-  TSearchFailure Failure() const override {
-    return direct_ ? direct_->Failure() : TSearchFailure::None;
-  }
-  std::string FailureText() const override {
-    return direct_ ? direct_->FailureText() : std::string();
-  }
-
- private:
-  TReadAheadFileSystem& owner_;
-  std::unique_ptr<TFileSearch> direct_;
-  TFolderPtr folder_;
-  const TFolderReading::TItem* item_ = nullptr;
-  size_t next_ = 0;
-  uint32_t exclusion_ = 0;
-};
-
 std::unique_ptr<TFileSearch> TReadAheadFileSystem::NewSearch() {
   if (!walking_) return own_->NewSearch();
-  return std::make_unique<TReadAheadSearch>(*this);
+  return NewReplayingSearch(*this);
 }
 
 void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
@@ -241,7 +133,9 @@ void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
   walking_ = true;
   stopping_ = false;
   for (unsigned i = 0; i < readers_; ++i) {
-    threads_.emplace_back([this, files = make_()]() { ReadAhead(*files); });
+    std::unique_ptr<TFileSystem> files = own_->NewReader();
+    if (!files) files = make_();
+    threads_.emplace_back([this, files = std::move(files)]() { ReadAhead(*files); });
   }
 }
 
@@ -336,8 +230,7 @@ void TReadAheadFileSystem::Listed(const TFolderPtr& folder) {
   if (idleReaders_ > 0 && !waiting_.empty() && aheadCost_ < kAheadLimit) toRead_.notify_all();
 }
 
-TReadAheadFileSystem::TTake TReadAheadFileSystem::Take(const std::string& folder,
-                                                       TFolderPtr& taken) {
+TTake TReadAheadFileSystem::Take(const std::string& folder, TFolderPtr& taken) {
   std::unique_lock lock(mutex_);
   if (!last_ || last_->Reading.Folder != folder) {
     // A folder's search stays open while the walk is below it: what it no longer needs,
@@ -417,6 +310,10 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
   std::unique_lock lock(mutex_);
   for (;;) {
     if (!stopping_ && (waiting_.empty() || aheadCost_ >= kAheadLimit)) {
+      // What the reader keeps open is for the walk, whose own descent may need it.
+      lock.unlock();
+      files.Idle();
+      lock.lock();
       ++idleReaders_;
       toRead_.wait(lock,
                    [this] { return stopping_ || (!waiting_.empty() && aheadCost_ < kAheadLimit); });

@@ -22,14 +22,10 @@ using test::TTempFolder;
 const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
 
 // A name as the text listing shows it, for finding its JSON form: control characters as
-// "?", and a run of U+FFFD as one (the text marks each stray byte, JSON each bad sequence).
+// "?" (both mark each byte that is not UTF-8 with one U+FFFD).
 std::string Shown(std::string name) {
   for (char& c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  const std::string mark = "\uFFFD";
-  for (size_t at = name.find(mark + mark); at != std::string::npos; at = name.find(mark + mark)) {
-    name.erase(at, mark.size());
   }
   return name;
 }
@@ -47,7 +43,7 @@ TEST(ArboJson, NamesComeBackExactAndAsTheTextListingHasThem) {
       {"control characters", "ctl\x01\x1f", "ctl\x01\x1f"},
       {"delete", "del\x7f", "del\x7f"},
       {"stray byte", "bad\xff byte", "bad\uFFFD byte"},
-      {"cut sequence, one mark", "cut \xe2\x82", "cut \uFFFD"},
+      {"cut sequence, a mark a byte", "cut \xe2\x82", "cut \uFFFD\uFFFD"},
       {"surrogate, a mark a byte", "half \xed\xa0\x80", "half \uFFFD\uFFFD\uFFFD"},
       {"overlong slash", "long \xc0\xaf", "long \uFFFD\uFFFD"},
       {"four bytes", "emoji \xf0\x9f\x8c\xb2", "emoji \U0001F332"},
@@ -93,6 +89,76 @@ TEST(ArboJson, TimesCarryTheOffsetOfTheirOwnDate) {
   EXPECT_EQ(document.Entries[0].Modified, "2003-07-01T23:59:58+02:00");
   EXPECT_EQ(document.Entries[1].Modified, "2003-01-10T11:00:04+01:00");
   tzset();
+}
+
+// Names that are not UTF-8 show U+FFFD for display, and their exact bytes, in hexadecimal,
+// only where the display form loses them: two such names stay apart, and so do the paths
+// below them.
+TEST(ArboJson, NamesThatAreNotUtf8CarryTheirExactBytes) {
+  TTempFolder tree;
+  for (const std::string folder : {"bad\xfe", "bad\xff"}) {
+    tree.MakeFolder(folder);
+    tree.MakeFile(folder + "/x");
+  }
+  tree.MakeFile("ok");
+  const TArboResult json = RunArbo({"-f", "--json", tree.Path()}, kFrench);
+  const test::TJsonDocument document = test::ReadJson(json.Out);
+  ASSERT_TRUE(document.Parsed) << document.Output << json.Out;
+  EXPECT_EQ(document.RootBytes, "");
+  struct TRow {
+    std::string Name, Path, NameBytes, PathBytes;
+  };
+  const TRow rows[] = {
+      {"bad\uFFFD", "bad\uFFFD", "bad\xfe", "bad\xfe"},
+      {"x", "bad\uFFFD/x", "", "bad\xfe/x"},
+      {"bad\uFFFD", "bad\uFFFD", "bad\xff", "bad\xff"},
+      {"x", "bad\uFFFD/x", "", "bad\xff/x"},
+      {"ok", "ok", "", ""},
+  };
+  ASSERT_EQ(document.Entries.size(), std::size(rows)) << json.Out;
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    const test::TJsonEntry& e = document.Entries[i];
+    EXPECT_EQ(e.Entry.Name, rows[i].Name) << i;
+    EXPECT_EQ(e.Path, rows[i].Path) << i;
+    EXPECT_EQ(e.NameBytes, rows[i].NameBytes) << i;
+    EXPECT_EQ(e.PathBytes, rows[i].PathBytes) << i;
+  }
+}
+
+// Every time the file system holds, each with the offset of its own instant: the hour
+// repeated when summer time ends holds two instants an hour apart, and the years the
+// listing's packed dates cannot hold are times all the same.
+TEST(ArboJson, TimesOfTheRepeatedHourAndOutsideThePackedYears) {
+  // The zone's rules as the database has them, or as a rule where it is not installed.
+  const char* zone = access("/usr/share/zoneinfo/Europe/Paris", R_OK) == 0
+                         ? "Europe/Paris"
+                         : "CET-1CEST,M3.5.0,M10.5.0/3";
+  struct TRow {
+    const char* Name;
+    time_t Utc;
+    const char* Modified;
+  };
+  const TRow rows[] = {
+      {"a summer", 1761438600, "2025-10-26T02:30:00+02:00"},  // 00:30 UTC
+      {"b winter", 1761442200, "2025-10-26T02:30:00+01:00"},  // 01:30 UTC
+      {"c after", 1761445800, "2025-10-26T03:30:00+01:00"},   // 02:30 UTC
+      {"d epoch", 3, "1970-01-01T01:00:02+01:00"},
+      {"e before", -315619200, "1960-01-01T01:00:00+01:00"},
+      {"f after 2107", 7258161600, "2200-01-01T13:00:00+01:00"},
+  };
+  TTempFolder tree;
+  for (const TRow& row : rows) {
+    tree.MakeFile(row.Name);
+    const struct timespec times[2] = {{row.Utc, 0}, {row.Utc, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (tree / row.Name).c_str(), times, 0), 0);
+  }
+  const TArboResult json = RunArbo({"-f", "--json", tree.Path()}, {{"TZ", zone}});
+  const test::TJsonDocument document = test::ReadJson(json.Out);
+  ASSERT_TRUE(document.Parsed) << document.Output << json.Out;
+  ASSERT_EQ(document.Entries.size(), std::size(rows));
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(document.Entries[i].Modified, rows[i].Modified) << rows[i].Name;
+  }
 }
 
 }  // namespace

@@ -85,6 +85,19 @@ inline std::vector<std::string> CommandLine(const std::vector<std::string>& argu
   return command;
 }
 
+// A copy of the program `path` in a folder every user can reach: a child run as another
+// user cannot start the one in a clone that only its owner may enter (mode 700).
+inline std::string ReachableCopy(const std::string& path) {
+  static const TTempFolder folder;  // outside every tree the tests list
+  const std::string copy = folder / std::filesystem::path(path).filename().string();
+  if (access(copy.c_str(), X_OK) != 0) {
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+    chmod(copy.c_str(), 0755);
+    chmod(folder.Path().c_str(), 0755);
+  }
+  return copy;
+}
+
 // `environment` adds or replaces variables; `folder` is the child's current folder (and
 // $PWD), the test's own when empty; `whileRunning` is called with the child's pid before
 // the test waits for its end.
@@ -94,7 +107,8 @@ inline TArboResult RunArbo(const std::vector<std::string>& arguments,
                            const TChildSetup& setup = {}) {
   static const TTempFolder captures;  // outside every tree the tests list
   const std::string outPath = captures / "stdout", errPath = captures / "stderr";
-  const std::vector<std::string> command = CommandLine(arguments);
+  std::vector<std::string> command = CommandLine(arguments);
+  if (setup.User != 0 && getuid() == 0 && !kUnderWine) command[0] = ReachableCopy(command[0]);
   const pid_t pid = fork();
   if (pid == 0) {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

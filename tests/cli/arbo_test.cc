@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -342,11 +343,14 @@ TEST(ArboDepth, ChainOfTenThousandFoldersIsListedWhole) {
   ASSERT_GE(folder, 0);
   close(openat(folder, "end.txt", O_WRONLY | O_CREAT, 0644));
   close(folder);
-  const TArboResult result =
-      RunArbo({"-f", tree.Path()}, kFrench, "", {}, test::TChildSetup{0, 1024});
-  EXPECT_EQ(result.Status, 0) << result.Err;
-  EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3);
-  EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n"));
+  // 64: the readers, idle once the walk is deeper than they read, hold nothing it needs.
+  for (const rlim_t openFiles : {1024, 64}) {
+    const TArboResult result =
+        RunArbo({"-f", tree.Path()}, kFrench, "", {}, test::TChildSetup{0, openFiles});
+    EXPECT_EQ(result.Status, 0) << openFiles << ": " << result.Err.substr(0, 200);
+    EXPECT_EQ(std::count(result.Out.begin(), result.Out.end(), '\n'), kDepth + 3) << openFiles;
+    EXPECT_TRUE(result.Out.ends_with(std::string(3 * kDepth, ' ') + "└─ end.txt\n")) << openFiles;
+  }
   // No path reaches the deep end: the chain is taken apart from the top, each inner
   // folder moved up before its parent goes.
   const int top = open(tree.Path().c_str(), O_RDONLY | O_DIRECTORY);
@@ -390,6 +394,73 @@ TEST(ArboNames, OutsideTheCodePageAsBestFitInAnsiAndExactInUtf8) {
   }
 }
 #endif
+
+// Arguments reach arbo exact, whatever the ANSI code page can hold: the root, the output
+// file, the masks and the exclusions. (Under Wine the command line is read as the UTF-8 of
+// the French locale, so these characters do reach the program.)
+TEST(ArboArguments, NamesOutsideTheCodePageStayExact) {
+  TTempFolder tree;
+  for (const char* folder :
+       {"L\u00f3dz", "\u0141\u00f3d\u017a", "\u6771\u4eac", "ab", "xy", "out"}) {
+    tree.MakeFolder(folder);
+  }
+  tree.MakeFile("\u0141\u00f3d\u017a/exact.txt");
+  tree.MakeFile("L\u00f3dz/lookalike.txt");
+  tree.MakeFile("\u6771\u4eac/in_\u6771x");
+  tree.MakeFile("\u6771\u4eac/in_abc");
+  std::ofstream(tree / "out/L\u00f3dz.txt") << "unrelated";
+  struct TRow {
+    const char* Case;
+    std::vector<std::string> Arguments;
+    std::vector<std::string> Names;
+  };
+  const TRow rows[] = {
+      {"root", {"-f", tree / "\u0141\u00f3d\u017a"}, {"exact.txt"}},
+      {"root no code page holds",
+       {"-f", "--encoding", "utf8", tree / "\u6771\u4eac"},
+       {"in_abc", "in_\u6771x"}},
+      {"mask",
+       {"-f", "--encoding", "utf8", "-m", "in_\u6771*", tree / "\u6771\u4eac"},
+       {"in_\u6771x"}},
+      {"exclusion",
+       {"--encoding", "utf8", "-x", "\u6771\u4eac;out", tree.Path()},
+       {"ab", "L\u00f3dz", "\u0141\u00f3d\u017a", "xy"}},
+  };
+  for (const TRow& row : rows) {
+    const TArboResult result = RunArbo(row.Arguments, kFrench);
+    EXPECT_EQ(result.Status, 0) << row.Case << ": " << result.Err;
+    EXPECT_EQ(Names(result.Out), row.Names) << row.Case << ": " << result.Out;
+  }
+  const std::string output = tree / "out/\u0141\u00f3d\u017a.txt";
+  const TArboResult written = RunArbo({"-o", output, tree / "ab"}, kFrench);
+  EXPECT_EQ(written.Status, 0) << written.Err;
+  EXPECT_EQ(test::ReadFile(tree / "out/L\u00f3dz.txt"), "unrelated");
+  EXPECT_NE(test::ReadFile(output).find("Arborescence"), std::string::npos);
+}
+
+// -o never writes through a link, to a file, to a folder or to nothing: whoever could
+// plant the link would choose what arbo overwrites. The link and what it leads to stay as
+// they were. (Wine 8 shows a Unix link to a file as a plain file, which it then replaces
+// without touching the target; only a link to a folder shows as a link there.)
+TEST(ArboErrors, OutputThroughALinkIsRefused) {
+  TTempFolder tree;
+  std::ofstream(tree / "target.txt") << "kept";
+  tree.MakeFolder("folder");
+  ASSERT_EQ(symlink((tree / "folder").c_str(), (tree / "folder-link").c_str()), 0);
+  ASSERT_EQ(symlink((tree / "target.txt").c_str(), (tree / "link.txt").c_str()), 0);
+  ASSERT_EQ(symlink((tree / "absent.txt").c_str(), (tree / "dangling.txt").c_str()), 0);
+  std::vector<std::string> links = {"folder-link"};
+  if (!kUnderWine) links.insert(links.end(), {"link.txt", "dangling.txt"});
+  for (const std::string& link : links) {
+    const TArboResult result = RunArbo({"-o", tree / link, tree / "folder"}, kFrench);
+    EXPECT_EQ(result.Status, 2) << link;
+    EXPECT_NE(result.Err.find("lien"), std::string::npos) << link << ": " << result.Err;
+    struct stat status;
+    EXPECT_TRUE(lstat((tree / link).c_str(), &status) == 0 && S_ISLNK(status.st_mode)) << link;
+  }
+  EXPECT_EQ(test::ReadFile(tree / "target.txt"), "kept");
+  EXPECT_NE(access((tree / "absent.txt").c_str(), F_OK), 0);
+}
 
 TEST(ArboNames, ThreeGibFileShowsItsWholeSize) {
   TTempFolder tree;

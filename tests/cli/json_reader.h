@@ -45,13 +45,14 @@ inline std::vector<TListedEntry> TextEntries(const std::string& listing) {
 struct TJsonEntry {
   TListedEntry Entry;
   std::string Type, Path, Modified;
-  long long Size = -1;  // -1 when the entry has none
+  std::string NameBytes, PathBytes;  // the exact bytes, when the document gives them
+  long long Size = -1;               // -1 when the entry has none
 };
 
 struct TJsonDocument {
   bool Parsed = false;
   std::string Output;  // Python's, with its complaint when the document is not JSON
-  std::string Root;
+  std::string Root, RootBytes;
   std::vector<TJsonEntry> Entries;
   bool HasSummary = false;
   long long Folders = 0, Files = 0, Bytes = 0;
@@ -79,13 +80,14 @@ inline TJsonDocument ReadJson(const std::string& document) {
   std::ofstream(folder / "read.py") << R"(
 import json, sys
 d = json.load(open(sys.argv[1], encoding='utf-8', errors='strict'))
-assert set(d) <= {'root', 'entries', 'summary'}, d.keys()
+assert set(d) <= {'root', 'root_bytes', 'entries', 'summary'}, d.keys()
 h = lambda s: s.encode('utf-8').hex() or '-'
-print('R', h(d['root']))
+print('R', h(d['root']), d.get('root_bytes', '-'))
 for e in d['entries']:
-    assert set(e) <= {'path', 'name', 'type', 'depth', 'size', 'modified', 'reason'}, e
+    assert set(e) <= {'path', 'name', 'type', 'depth', 'size', 'modified', 'reason',
+                      'name_bytes', 'path_bytes'}, e
     print('E', e['depth'], e['type'], e.get('size', -1), h(e['name']), h(e['path']),
-          e.get('modified', '-'))
+          e.get('modified', '-'), e.get('name_bytes', '-'), e.get('path_bytes', '-'))
 if 'summary' in d:
     print('S', d['summary']['folders'], d['summary']['files'], d['summary']['bytes'])
 )";
@@ -100,15 +102,18 @@ if 'summary' in d:
     result.Parsed = pclose(pipe) == 0;
   }
   std::istringstream lines(result.Output);
-  for (std::string kind, a, b; lines >> kind;) {
+  for (std::string kind, a, b, c, d; lines >> kind;) {
     if (kind == "R") {
-      lines >> a;
+      lines >> a >> b;
       result.Root = FromHex(a);
+      result.RootBytes = FromHex(b);
     } else if (kind == "E") {
       TJsonEntry& e = result.Entries.emplace_back();
-      lines >> e.Entry.Depth >> e.Type >> e.Size >> a >> b >> e.Modified;
+      lines >> e.Entry.Depth >> e.Type >> e.Size >> a >> b >> e.Modified >> c >> d;
       e.Entry.Name = FromHex(a);
       e.Path = FromHex(b);
+      e.NameBytes = FromHex(c);
+      e.PathBytes = FromHex(d);
       if (e.Modified == "-") e.Modified.clear();
     } else if (kind == "S") {
       result.HasSummary = true;

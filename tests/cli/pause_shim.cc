@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -38,14 +39,15 @@ void Log(const char* name) {
 namespace {
 
 void Opening(const char* name) {
-  static bool paused = false;
+  // Both the walk's thread and the readers open folders: the first to reach the folder
+  // pauses, and only it.
+  static std::atomic<bool> paused = false;
   Log(name);
   const char* at = std::getenv("ARBO_PAUSE_AT");
   const char* ready = std::getenv("ARBO_PAUSE_READY");
   const char* resume = std::getenv("ARBO_PAUSE_RESUME");
-  if (!paused && at != nullptr && ready != nullptr && resume != nullptr &&
-      std::strstr(name, at) != nullptr) {
-    paused = true;
+  if (at != nullptr && ready != nullptr && resume != nullptr && std::strstr(name, at) != nullptr &&
+      !paused.exchange(true)) {
     PauseUntilResumed(ready, resume);
   }
 }

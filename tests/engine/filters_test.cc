@@ -54,6 +54,47 @@ TEST(MatchPart, QuestionMarkTakesOneCharacterOfTheEncoding) {
   EXPECT_FALSE(MatchPart("", "?", TEncoding::Utf8));
 }
 
+// Under UTF-8 a stray continuation byte in a mask is a character of its own: it never
+// matches the end of a longer character, with "*" as with "?".
+struct Utf8PartRow {
+  const char* label;
+  const char* pattern;
+  const char* name;
+  bool match;
+};
+
+class Utf8PartTable : public ::testing::TestWithParam<Utf8PartRow> {};
+
+TEST_P(Utf8PartTable, MatchesWholeCharacters) {
+  EXPECT_EQ(MatchPart(GetParam().name, GetParam().pattern, TEncoding::Utf8), GetParam().match)
+      << GetParam().label;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, Utf8PartTable,
+    ::testing::Values(Utf8PartRow{"StarThenStrayByte", "*\x84", "a\xD8\x84", false},
+                      Utf8PartRow{"QuestionThenStrayByte", "?\x84", "a\xD8\x84", false},
+                      Utf8PartRow{"StarThenWholeCharacter", "*\xD8\x84", "a\xD8\x84", true},
+                      Utf8PartRow{"StarThenStrayOfStrayName", "*\x84", "a\x84", true},
+                      Utf8PartRow{"StrayLeadThenStar", "\xD8*",
+                                  "\xD8\x84"
+                                  "a",
+                                  false},
+                      Utf8PartRow{"WholeLeadThenStar", "\xD8\x84*",
+                                  "\xD8\x84"
+                                  "a",
+                                  true},
+                      Utf8PartRow{"StrayLeadOfStrayName", "\xD8*",
+                                  "\xD8"
+                                  "ab",
+                                  true},
+                      Utf8PartRow{"CutSequenceThenStar", "\xE2\x82*",
+                                  "\xE2\x82\xAC"
+                                  "a",
+                                  false},
+                      Utf8PartRow{"StarThenLastTwoBytes", "*\x82\xAC", "a\xE2\x82\xAC", false}),
+    [](const auto& row) { return std::string(row.param.label); });
+
 struct MaskTextRow {
   const char* label;
   const char* text;

@@ -61,7 +61,7 @@ TEST_F(Print, AllPagesPrintsEveryLineInOrder) {
   // Connectors print as lines in the display font; without it as the Latin-1 letters.
   bool boxGlyphs = window.UseRamiluxFont();
   window.SetLines(lines);
-  int pages = GetPageCount(window.view());
+  int pages = GetPageCount(window.view()).Value();
   bool pagesOffered = false, selectionOffered = true, printToFileShown = true;
   std::string from, to;
   auto files = PressPrint([&](HWND dialog) {
@@ -107,7 +107,7 @@ TEST_F(Print, SelectionMayEndInsideALine) {
 }
 
 TEST_F(Print, PageRangePrintsTheLinesOfTheEstimatedPages) {
-  int perPage = GetLinesPerPage(window.view());
+  int perPage = GetLinesPerPage(window.view()).Value();
   // Three and a half estimated pages; pages 2 to 4 run past the end of the text.
   std::vector<std::string> lines = test::ListingLines(perPage * 3 + perPage / 2 - 2);
   window.SetLines(lines);
@@ -150,7 +150,7 @@ TEST_F(Print, EmptyViewOffersNoRangeAndPrintsOneBlankPage) {
     selectionOffered = IsWindowEnabled(GetDlgItem(dialog, test::kSelection));
     test::PressButton(dialog, IDOK);
   });
-  EXPECT_EQ(GetPageCount(window.view()), 0);
+  EXPECT_EQ(GetPageCount(window.view()).Value(), 0);
   EXPECT_FALSE(pagesOffered);
   EXPECT_FALSE(selectionOffered);
   ASSERT_EQ(files.size(), 1u);
@@ -255,7 +255,7 @@ TEST_F(Print, MeasuresOnThePrinterAndSendsItNothing) {
   PrintedJobs jobs;
   // 9 points on the 300 dpi test printer: 37.5 pixels, 38 (ties to even); 3300 / 38.
   ASSERT_EQ(ScreenDpi(), 96);
-  EXPECT_EQ(GetLinesPerPage(window.view()), 86);
+  EXPECT_EQ(GetLinesPerPage(window.view()).Value(), 86);
   EXPECT_TRUE(jobs.NewJobFiles(0).empty());
 }
 
@@ -359,7 +359,7 @@ TEST_F(Print, PagesAreTheSheetsOfAWholePrint) {
   std::vector<std::string> sheets = PrintedJobs::PageTexts(whole[0]);
   ASSERT_GE(sheets.size(), 4u);
   EXPECT_EQ(offered, static_cast<int>(sheets.size()));
-  EXPECT_EQ(GetPageCount(window.view()), static_cast<int>(sheets.size()));
+  EXPECT_EQ(GetPageCount(window.view()).Value(), static_cast<int>(sheets.size()));
   auto range = PressPrint([](HWND dialog) {
     test::ChooseRange(dialog, test::kPageNums);
     SetDlgItemInt(dialog, test::kFromPage, 2, FALSE);

@@ -2,9 +2,11 @@
 // single-thread search gives, whatever the number of readers and the options, and a walk
 // waiting for a folder keeps the window answering and ends on Stop.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <random>
@@ -180,6 +182,132 @@ TEST(ReadAhead, WalkWaitingForAFolderKeepsTheWindowAnsweringUntilStop) {
       EXPECT_EQ(inside->Name(), "inside.txt");
     }
     files->EndWalk();
+  }
+}
+
+// A reader's first search finds its folder replaced by a link to a folder outside the
+// tree, put there after the folder's parent was read. The walk's own searches, but the
+// root's, wait until that is done, so that a reader, not the walk, opens it first.
+class TSwapAtAReadersFirstSearch {
+ public:
+  TSwapAtAReadersFirstSearch(std::string root, std::string target, std::string away)
+      : root_(std::move(root)), target_(std::move(target)), away_(std::move(away)) {}
+  TFileSystemMaker Maker() {
+    return [this] {
+      const bool walks = made_++ == 0;  // the first file system made is the walk's own
+      return Wrap(NewSingleThreadFileSystem(TEncoding::Utf8), walks);
+    };
+  }
+  std::string Swapped() {
+    std::lock_guard lock(mutex_);
+    return swapped_;
+  }
+
+ private:
+  class TSwapping final : public TFileSystem {
+   public:
+    TSwapping(TSwapAtAReadersFirstSearch& owner, std::unique_ptr<TFileSystem> files, bool walks)
+        : owner_(owner), files_(std::move(files)), walks_(walks) {}
+    char Separator() const override { return '/'; }
+    bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
+    std::unique_ptr<TFileSearch> NewSearch() override {
+      return std::make_unique<TSearch>(*this, files_->NewSearch());
+    }
+    std::unique_ptr<TFileSystem> NewReader() override {
+      return owner_.Wrap(files_->NewReader(), false);
+    }
+
+    class TSearch final : public TFileSearch {
+     public:
+      TSearch(TSwapping& files, std::unique_ptr<TFileSearch> search)
+          : files_(files), search_(std::move(search)) {}
+      bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
+        files_.Searching(pattern);
+        return search_->FindFirst(pattern, attrValue);
+      }
+      bool FindNext() override { return search_->FindNext(); }
+      void Close() override { search_->Close(); }
+      std::string_view Name() const override { return search_->Name(); }
+      uint32_t Attr() const override { return search_->Attr(); }
+      uint32_t Time() override { return search_->Time(); }
+      int64_t Size() override { return search_->Size(); }
+      TSearchFailure Failure() const override { return search_->Failure(); }
+      std::string FailureText() const override { return search_->FailureText(); }
+
+     private:
+      TSwapping& files_;
+      std::unique_ptr<TFileSearch> search_;
+    };
+
+   private:
+    void Searching(const std::string& pattern) {
+      const std::string folder = pattern.substr(0, pattern.size() - kAllEntries.size());
+      if (walks_) {
+        if (folder != owner_.root_) owner_.WaitForTheSwap();
+      } else if (!searched_) {
+        searched_ = true;
+        owner_.Swap(folder);
+      }
+    }
+
+    TSwapAtAReadersFirstSearch& owner_;
+    std::unique_ptr<TFileSystem> files_;
+    bool walks_;
+    bool searched_ = false;
+  };
+
+  std::unique_ptr<TFileSystem> Wrap(std::unique_ptr<TFileSystem> files, bool walks) {
+    return std::make_unique<TSwapping>(*this, std::move(files), walks);
+  }
+
+  // The folder (ending in '/') moves out of the tree and a link to the target takes its
+  // place; once only.
+  void Swap(const std::string& folder) {
+    std::lock_guard lock(mutex_);
+    if (!swapped_.empty()) return;
+    const std::string path = folder.substr(0, folder.size() - 1);
+    if (rename(path.c_str(), away_.c_str()) != 0 || symlink(target_.c_str(), path.c_str()) != 0) {
+      ADD_FAILURE() << "swap " << path;
+    }
+    swapped_ = folder;
+    changed_.notify_all();
+  }
+  void WaitForTheSwap() {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(5), [this] { return !swapped_.empty(); });
+  }
+
+  const std::string root_, target_, away_;
+  std::atomic<int> made_ = 0;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string swapped_;
+};
+
+// Whoever may write in a listed tree must not make the walk list, as the tree's own, a
+// folder it cannot read: the folder that became a link is not followed, whichever thread
+// opens it, and is listed unread.
+TEST(ReadAhead, AFolderReplacedByALinkBeforeAReaderOpensItIsNeverFollowed) {
+  TTempFolder root, secret, away;
+  secret.MakeFolder("hidden-folder");
+  secret.MakeFile("secret.txt", 7);
+  for (const std::string name : {"a", "b", "c"}) {
+    root.MakeFolder(name + "/inner");
+    root.MakeFile(name + "/inside.txt", 3);
+  }
+  for (const unsigned readers : {1u, 2u}) {
+    TSwapAtAReadersFirstSearch swap(root.Path(), secret.Path(), away / "moved");
+    auto files = NewReadAheadFileSystem(swap.Maker(), readers);
+    const std::string listing = Walk(*files, root.Path(), {"files", true, "*.*", 0, ""});
+    ASSERT_NE(swap.Swapped(), "") << readers;
+    EXPECT_EQ(listing.find("secret"), std::string::npos) << readers << "\n" << listing;
+    EXPECT_EQ(listing.find("hidden-folder"), std::string::npos) << readers;
+    EXPECT_NE(listing.find("unread " + swap.Swapped() + "\n"), std::string::npos) << readers << "\n"
+                                                                                  << listing;
+    // The tree as it was, for the next row.
+    const std::string path = swap.Swapped().substr(0, swap.Swapped().size() - 1);
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(rename((away / "moved").c_str(), path.c_str()), 0);
   }
 }
 

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "folder_chain_posix.h"
 #include "local_time_posix.h"
 #include "platform.h"
 
@@ -27,98 +28,6 @@ struct TDirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
-
-// The open folders along the path of the folder last asked for, each opened relative to
-// its parent (openat), so that no path length limits the depth of the walk. Only the
-// deepest levels and every kSpacing-th level keep their descriptor: a chain 10,000 folders
-// deep holds about 350 descriptors, and a level whose descriptor was let go is opened
-// again from the nearest open level above it.
-class TFolderChain {
- public:
-  TFolderChain() = default;
-  TFolderChain(const TFolderChain&) = delete;
-  TFolderChain& operator=(const TFolderChain&) = delete;
-  ~TFolderChain() { Truncate(0); }
-
-  // A descriptor of the folder `folder` (ending in '/'), owned by the chain and valid
-  // until the next call; -1 with errno set when the folder cannot be opened.
-  int Open(const std::string& folder) {
-    if (!levels_.empty() && folder == path_) return FdOf(levels_.size() - 1);
-    // The levels whose path both share stay; the walk mostly goes one level down or up.
-    const size_t common =
-        std::mismatch(folder.begin(), folder.end(), path_.begin(), path_.end()).first -
-        folder.begin();
-    size_t shared = levels_.size();
-    while (shared > 0 && levels_[shared - 1].End > common) --shared;
-    Truncate(shared);
-    path_ = folder;
-    if (levels_.empty()) {
-      // The first level is the folder as given, opened by its path.
-      const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd < 0) return Failed();
-      levels_.push_back({folder.size(), fd});
-    }
-    while (levels_.back().End < folder.size()) {
-      const size_t begin = levels_.back().End;
-      size_t end = folder.find('/', begin);
-      if (end == std::string::npos) end = folder.size() - 1;
-      const int parent = FdOf(levels_.size() - 1);
-      if (parent < 0) return Failed();
-      // Never through a link: a folder that became a link since its parent was read is
-      // not followed.
-      const std::string name = folder.substr(begin, end - begin);
-      const int fd = name.empty() ? dup(parent)
-                                  : openat(parent, name.c_str(),
-                                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0) return Failed();
-      levels_.push_back({end + 1, fd});
-      LetGo(levels_.size() - 1 - kSpacing);
-    }
-    return FdOf(levels_.size() - 1);
-  }
-
- private:
-  static constexpr size_t kSpacing = 32;
-  struct TLevel {
-    size_t End;  // length of the path of this level, its '/' included
-    int Fd;      // -1 when let go
-  };
-
-  // The levels open so far stay, the path up to the last of them too; errno is kept.
-  int Failed() {
-    const int error = errno;
-    path_.resize(levels_.empty() ? 0 : levels_.back().End);
-    errno = error;
-    return -1;
-  }
-
-  void LetGo(size_t level) {
-    if (level == 0 || level >= levels_.size() || level % kSpacing == 0) return;
-    if (levels_[level].Fd >= 0) close(levels_[level].Fd);
-    levels_[level].Fd = -1;
-  }
-
-  int FdOf(size_t level) {
-    if (levels_[level].Fd >= 0) return levels_[level].Fd;
-    const int parent = FdOf(level - 1);  // at most kSpacing levels up
-    if (parent < 0) return -1;
-    const size_t begin = levels_[level - 1].End;
-    const std::string name = path_.substr(begin, levels_[level].End - 1 - begin);
-    levels_[level].Fd =
-        openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    return levels_[level].Fd;
-  }
-
-  void Truncate(size_t count) {
-    while (levels_.size() > count) {
-      if (levels_.back().Fd >= 0) close(levels_.back().Fd);
-      levels_.pop_back();
-    }
-  }
-
-  std::string path_;
-  std::vector<TLevel> levels_;
-};
 
 // A folder's entries, read whole when its search starts: the folder is closed before the
 // walk goes down into a sub-folder, so a deep walk holds no open folder per level. A
@@ -155,6 +64,7 @@ class TListingCache {
 };
 
 struct TShared {
+  TShared(std::shared_ptr<TAnchorPost> post, bool reader) : Chain(std::move(post), reader) {}
   TFolderChain Chain;
   TListingCache Cache;
   TLocalTimeCache LocalTimes;
@@ -221,10 +131,9 @@ class TPosixSearch final : public TFileSearch {
   bool ReadAll() {
     listing_.Names.clear();
     listing_.Items.clear();
-    const int folder = shared_->Chain.Open(listing_.Folder);
-    if (folder < 0) return Failed(errno);
+    if (shared_->Chain.Open(listing_.Folder) < 0) return Failed(errno);
     // A descriptor of its own for the reading: the chain keeps the folder's.
-    const int copy = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    const int copy = shared_->Chain.CopyOfLast();
     if (copy < 0) return Failed(errno);
     TDirHandle dir(fdopendir(copy));
     if (!dir) {
@@ -299,17 +208,26 @@ class TPosixSearch final : public TFileSearch {
 
 class TPosixFileSystem final : public TFileSystem {
  public:
+  TPosixFileSystem(std::shared_ptr<TAnchorPost> post, bool reader)
+      : post_(post), shared_(std::make_shared<TShared>(std::move(post), reader)) {}
+
   char Separator() const override { return '/'; }
   std::unique_ptr<TFileSearch> NewSearch() override {
     return std::make_unique<TPosixSearch>(shared_);
   }
+  // Its folders are opened below the folder this file system opened by its path.
+  std::unique_ptr<TFileSystem> NewReader() override {
+    return std::make_unique<TPosixFileSystem>(post_, true);
+  }
+  void Idle() override { shared_->Chain.Clear(); }
 
   // Symbolic links are never followed here: the search reports a link to a folder as a
   // file, so the walk never enters one and no link can lead it back to an ancestor.
   bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
 
  private:
-  std::shared_ptr<TShared> shared_ = std::make_shared<TShared>();
+  std::shared_ptr<TAnchorPost> post_;
+  std::shared_ptr<TShared> shared_;
 };
 
 }  // namespace
@@ -319,7 +237,7 @@ TEncoding PlatformEncoding() {
 }
 
 std::unique_ptr<TFileSystem> NewSingleThreadFileSystem(TEncoding) {
-  return std::make_unique<TPosixFileSystem>();
+  return std::make_unique<TPosixFileSystem>(std::make_shared<TAnchorPost>(), false);
 }
 
 }  // namespace ramilux

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform.h"
 #include "replacing_file.h"
 
 namespace ramilux {
@@ -31,43 +32,49 @@ mode_t ModeFor(const std::string& target) {
 }  // namespace
 
 TReplacingFile::~TReplacingFile() {
-  Close();
+  std::string ignored;
+  Close(ignored);
   if (!temporary_.empty() && !moved_) unlink(temporary_.c_str());
 }
 
-bool TReplacingFile::Create() {
+bool TReplacingFile::Failed(unsigned long code, std::string& error) const {
+  error = target_ + ": " + SystemErrorText(code, encoding_);
+  return false;
+}
+
+bool TReplacingFile::Create(std::string& error) {
   if (file_ != -1) return true;
   // One temporary file per target: none after a failure or after Close.
-  if (!temporary_.empty()) return false;
+  if (!temporary_.empty()) return Failed(EBADF, error);
   std::string temporary = FolderOf(target_) + "/.arbo-XXXXXX";
   const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
+  if (fd < 0) return Failed(errno, error);
   file_ = fd;
   temporary_ = std::move(temporary);
   fchmod(fd, ModeFor(target_));
   return true;
 }
 
-bool TReplacingFile::Write(const char* data, size_t size) {
+bool TReplacingFile::Write(const char* data, size_t size, std::string& error) {
   while (size > 0) {
     const ssize_t written = write(int(file_), data, size);
     if (written < 0 && errno == EINTR) continue;
-    if (written < 0) return false;
+    if (written < 0) return Failed(errno, error);
     data += written;
     size -= size_t(written);
   }
   return true;
 }
 
-bool TReplacingFile::Close() {
+bool TReplacingFile::Close(std::string& error) {
   if (file_ == -1) return true;
   const int fd = int(file_);
   file_ = -1;
-  return close(fd) == 0;
+  return close(fd) == 0 || Failed(errno, error);
 }
 
-bool TReplacingFile::MoveOver() {
-  if (rename(temporary_.c_str(), target_.c_str()) != 0) return false;
+bool TReplacingFile::MoveOver(std::string& error) {
+  if (rename(temporary_.c_str(), target_.c_str()) != 0) return Failed(errno, error);
   moved_ = true;
   return true;
 }

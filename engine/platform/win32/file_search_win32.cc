@@ -81,22 +81,6 @@ std::wstring WidePath(std::string_view path, UINT codePage) {
   return LongForm(std::move(wide));
 }
 
-// The system's words for an error, in the run's encoding, without the final period.
-std::string ErrorText(DWORD code, UINT codePage) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string message =
-      length > 0 ? FromWide({text, length}, codePage) : "error " + std::to_string(code);
-  if (text != nullptr) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                              message.back() == ' ' || message.back() == '.')) {
-    message.pop_back();
-  }
-  return message;
-}
-
 // A folder's entries as a search that delivered everything read them to the end, kept for
 // the next search of the same pattern: the walk searches every folder twice in a row (its
 // files, then its sub-folders), and under Wine each find-first reads and stats the whole
@@ -255,7 +239,7 @@ class TWin32Search final : public TFileSearch {
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return;
     failure_ =
         code == ERROR_ACCESS_DENIED ? TSearchFailure::AccessDenied : TSearchFailure::Unreadable;
-    failureText_ = ErrorText(code, codePage_);
+    failureText_ = SystemErrorText(code, codePage_ == CP_UTF8 ? TEncoding::Utf8 : TEncoding::Ansi);
   }
 
   bool NextKept() {
