@@ -102,8 +102,11 @@ class TEntryWriter {
   void Append(std::string& out, const ramilux::TFileObject& entry) {
     // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
     // the separator.
-    path_.clear();
-    entry.Directory.AppendText(path_);
+    // The entry's folder relative to the root, ending in the separator, made from the
+    // walk's folder records.
+    folder_.clear();
+    entry.Directory.AppendText(folder_);
+    path_.assign(folder_);
     path_ += entry.Name;
     if (separator_ != '/') std::replace(path_.begin(), path_.end(), separator_, '/');
     out += "    {\"path\": ";
@@ -117,7 +120,7 @@ class TEntryWriter {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
-    if (std::optional<std::string> when = Modified(entry, folder)) {
+    if (std::optional<std::string> when = Modified(entry, folder_)) {
       out += ", \"modified\": \"";
       out += *when;
       out += '"';
@@ -158,7 +161,7 @@ class TEntryWriter {
 
   std::string_view root_;
   char separator_;
-  std::string path_;
+  std::string folder_, path_;
 };
 
 }  // namespace
