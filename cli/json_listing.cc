@@ -50,12 +50,6 @@ bool SameTime(const ramilux::TDateTime& a, const ramilux::TDateTime& b) {
          a.Minute == b.Minute && a.Second == b.Second;
 }
 
-// The entry's folder relative to the root, ending in the separator, as the walk keeps it:
-// the one place where the document reads how an entry stores its path.
-std::string_view RelativeFolder(const ramilux::TFileObject& entry) {
-  return entry.Directory;
-}
-
 // One entry as one line of the document.
 class TEntryWriter {
  public:
@@ -64,8 +58,11 @@ class TEntryWriter {
   void Append(std::string& out, const ramilux::TFileObject& entry) {
     // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
     // the separator.
-    const std::string_view folder = RelativeFolder(entry);
-    path_.assign(folder);
+    // The entry's folder relative to the root, ending in the separator, made from the
+    // walk's folder records.
+    folder_.clear();
+    entry.Directory.AppendText(folder_);
+    path_.assign(folder_);
     path_ += entry.Name;
     if (separator_ != '/') std::replace(path_.begin(), path_.end(), separator_, '/');
     out += "    {\"path\": ";
@@ -73,14 +70,13 @@ class TEntryWriter {
     out += ", \"name\": ";
     AppendQuoted(out, entry.Name);
     out += IsFolder(entry) ? ", \"type\": \"folder\"" : ", \"type\": \"file\"";
-    const auto depth = std::count(folder.begin(), folder.end(), separator_);
     out += ", \"depth\": ";
-    out += std::to_string(depth + 1);
+    out += std::to_string(entry.Directory.Depth() + 1);
     if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
-    if (std::optional<std::string> when = Modified(entry, folder)) {
+    if (std::optional<std::string> when = Modified(entry, folder_)) {
       out += ", \"modified\": \"";
       out += *when;
       out += '"';
@@ -121,7 +117,7 @@ class TEntryWriter {
 
   std::string_view root_;
   char separator_;
-  std::string path_;
+  std::string folder_, path_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The string arena of the entry list.
 #include "file_object.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -11,10 +12,12 @@ std::span<char> TStringArena::Allocate(size_t length) {
   if (length > kBlockSize / 4) {
     // A rare long string gets a block of its own; the current block keeps filling.
     large_.push_back(std::make_unique<char[]>(length));
+    bytes_ += length;
     return {large_.back().get(), length};
   }
   if (blocks_.empty() || used_ + length > kBlockSize) {
     blocks_.push_back(std::make_unique<char[]>(kBlockSize));
+    bytes_ += kBlockSize;
     used_ = 0;
   }
   char* start = blocks_.back().get() + used_;
@@ -22,79 +25,154 @@ std::span<char> TStringArena::Allocate(size_t length) {
   return {start, length};
 }
 
-TArenaText TStringArena::Store(std::string_view text) {
-  const bool isLong = text.size() >= TArenaText::kLongMark;
+TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
+  const size_t length = text.size() + suffix.size();
+  const bool isLong = length >= TArenaText::kLongMark;
   const size_t header = isLong ? 5 : 1;
-  std::span<char> place = Allocate(header + text.size());
+  std::span<char> place = Allocate(header + length);
   if (isLong) {
     place[0] = static_cast<char>(TArenaText::kLongMark);
-    const uint32_t length = static_cast<uint32_t>(text.size());
-    std::memcpy(place.data() + 1, &length, 4);
+    const uint32_t longLength = static_cast<uint32_t>(length);
+    std::memcpy(place.data() + 1, &longLength, 4);
   } else {
-    place[0] = static_cast<char>(text.size());
+    place[0] = static_cast<char>(length);
   }
-  std::memcpy(place.data() + header, text.data(), text.size());
+  if (!text.empty()) std::memcpy(place.data() + header, text.data(), text.size());
+  if (!suffix.empty())
+    std::memcpy(place.data() + header + text.size(), suffix.data(), suffix.size());
   return TArenaText(place.data());
 }
 
-TPrefix::TPrefix(size_t groups, TStringArena& arena) {
-  if (groups <= kInlineGroups) {
-    word_ = uint64_t{groups} << 57;
-  } else {
-    std::span<char> place = arena.Allocate(groups + 5);
-    char* start = place.data() + (reinterpret_cast<uintptr_t>(place.data()) & 1);
-    const uint32_t count = static_cast<uint32_t>(groups);
-    std::memcpy(start, &count, 4);
-    std::memset(start + 4, Blank, groups);
-    word_ = reinterpret_cast<uintptr_t>(start) | 1;
+namespace {
+
+constexpr char kGroupTexts[4][3] = {
+    {' ', ' ', ' '}, {'\xB3', ' ', ' '}, {'\xC3', '\xC4', ' '}, {'\xC0', '\xC4', ' '}};
+
+void AppendGroup(std::string& out, TPrefix::TGroup group) {
+  out.append(kGroupTexts[group], 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The separator of a folder's list, held by the root's own record at the top.
+char SeparatorAbove(const TFolderRecord* folder) {
+  while (folder->Depth > 0) folder = folder->Parent;
+  return folder->Name.data()[0];
+}
+
+}  // namespace
+
+void TFolderPath::AppendText(std::string& out) const {
+  if (Depth() == 0) return;
+  const char separator = SeparatorAbove(record_);
+  size_t length = 0;
+  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
+  const size_t start = out.size();
+  out.resize(start + length);
+  // Filled from its end: the records lead from the folder up to the root.
+  size_t end = out.size();
+  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) {
+    out[--end] = separator;
+    end -= r->Name.size();
+    std::memcpy(out.data() + end, r->Name.data(), r->Name.size());
   }
-  if (groups > 0) SetGroup(groups - 1, Corner);
+}
+
+bool operator==(TFolderPath a, TFolderPath b) {
+  if (a.Depth() != b.Depth()) return false;
+  const TFolderRecord *x = a.record_, *y = b.record_;
+  for (; x != y && x->Depth > 0; x = x->Parent, y = y->Parent) {
+    if (x->Name != y->Name) return false;
+  }
+  return true;
+}
+
+bool operator==(TFolderPath a, std::string_view text) {
+  if (a.Depth() == 0) return text.empty();
+  const char separator = SeparatorAbove(a.record_);
+  for (const TFolderRecord* r = a.record_; r->Depth > 0; r = r->Parent) {
+    if (!text.ends_with(separator)) return false;
+    text.remove_suffix(1);
+    if (!text.ends_with(r->Name.View())) return false;
+    text.remove_suffix(r->Name.size());
+  }
+  return text.empty();
+}
+
+TPrefix::TPrefix(size_t groups) {
+  word_ = uint64_t{groups} << 32 | uint64_t{Corner} << 1;
+}
+
+TPrefix::TPrefix(std::span<const TGroup> groups, TStringArena& arena) {
+  std::span<char> place = arena.Allocate(groups.size() + 5);
+  char* start = place.data() + (reinterpret_cast<uintptr_t>(place.data()) & 1);
+  const uint32_t count = static_cast<uint32_t>(groups.size());
+  std::memcpy(start, &count, 4);
+  std::memcpy(start + 4, groups.data(), groups.size());
+  word_ = reinterpret_cast<uintptr_t>(start) | 1;
 }
 
 size_t TPrefix::Groups() const {
-  if (IsInline()) return static_cast<size_t>(word_ >> 57);
+  if (!HoldsAll()) return static_cast<size_t>(word_ >> 32);
   uint32_t count;
   std::memcpy(&count, Outside(), 4);
   return count;
 }
 
-TPrefix::TGroup TPrefix::Group(size_t g) const {
-  if (IsInline()) return static_cast<TGroup>((word_ >> (2 * g + 1)) & 3);
-  return static_cast<TGroup>(Outside()[4 + g]);
+TPrefix::TGroup TPrefix::Own() const {
+  if (!HoldsAll()) return static_cast<TGroup>((word_ >> 1) & 3);
+  return static_cast<TGroup>(Outside()[4 + Groups() - 1]);
 }
 
-void TPrefix::SetGroup(size_t g, TGroup group) {
-  if (IsInline()) {
-    word_ = (word_ & ~(uint64_t{3} << (2 * g + 1))) | uint64_t{group} << (2 * g + 1);
+void TPrefix::SetOwn(TGroup group) {
+  if (HoldsAll()) {
+    Outside()[4 + Groups() - 1] = group;
   } else {
-    Outside()[4 + g] = group;
+    word_ = (word_ & ~uint64_t{6}) | uint64_t{group} << 1;
   }
+}
+
+TPrefix::TGroup TPrefix::Group(size_t g) const {
+  if (HoldsAll()) return static_cast<TGroup>(Outside()[4 + g]);
+  return g + 1 == Groups() ? Own() : Blank;
 }
 
 void TPrefix::AppendText(std::string& out) const {
-  static constexpr char kTexts[4][3] = {
-      {' ', ' ', ' '}, {'\xB3', ' ', ' '}, {'\xC3', '\xC4', ' '}, {'\xC0', '\xC4', ' '}};
   const size_t groups = Groups();
-  const size_t start = out.size();
-  out.resize(start + 3 * groups);
-  char* text = out.data() + start;
-  if (IsInline()) {
-    // Every line's prefix passes here: the groups straight from the word.
-    uint64_t codes = word_ >> 1;
-    for (size_t g = 0; g < groups; ++g, codes >>= 2)
-      std::memcpy(text + 3 * g, kTexts[codes & 3], 3);
+  if (groups == 0) return;
+  if (HoldsAll()) {
+    for (size_t g = 0; g < groups; ++g) AppendGroup(out, Group(g));
   } else {
-    for (size_t g = 0; g < groups; ++g) std::memcpy(text + 3 * g, kTexts[Group(g)], 3);
+    out.append(3 * (groups - 1), ' ');
+    AppendGroup(out, Own());
   }
 }
 
-void TPrefix::CopyGroups(const TPrefix& from, size_t count) {
-  if (IsInline() && from.IsInline()) {
-    const uint64_t mask = ((uint64_t{1} << (2 * count)) - 1) << 1;
-    word_ = (word_ & ~mask) | (from.word_ & mask);
+void TPrefixWriter::Append(std::string& out, const TPrefix& prefix) {
+  const size_t groups = prefix.Groups();
+  if (groups == 0) {
+    lastGroups_ = 0;
     return;
   }
-  for (size_t g = 0; g < count; ++g) SetGroup(g, from.Group(g));
+  const size_t level = groups - 1;
+  if (prefix.HoldsAll()) {
+    columns_.clear();
+    for (size_t g = 0; g < level; ++g) AppendGroup(columns_, prefix.Group(g));
+  } else if (lastGroups_ == 0) {
+    columns_.assign(3 * level, ' ');
+  } else if (level < lastGroups_) {
+    columns_.resize(3 * level);  // the same columns, or those of a folder above
+  } else {
+    // One level down: under the entry before, a bar when a sibling of it follows.
+    AppendGroup(columns_, lastOwn_ == TPrefix::Branch ? TPrefix::Bar : TPrefix::Blank);
+    columns_.append(3 * (level - lastGroups_), ' ');
+  }
+  out += columns_;
+  lastOwn_ = prefix.Own();
+  AppendGroup(out, lastOwn_);
+  lastGroups_ = groups;
 }
 
 TFileObject& TEntryBlocks::emplace_back() {
@@ -124,6 +202,41 @@ void TStringArena::Clear() {
   blocks_.clear();
   large_.clear();
   used_ = kBlockSize;
+  bytes_ = 0;
+}
+
+TFolderRecord& TEntryList::NewFolder() {
+  if (folderCount_ == folders_.size() * kFolderBlock) {
+    folders_.push_back(std::make_unique_for_overwrite<TFolderRecord[]>(kFolderBlock));
+  }
+  const size_t k = folderCount_++;
+  return folders_[k / kFolderBlock][k % kFolderBlock];
+}
+
+TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
+  if (parent.Record() == nullptr) {
+    if (root_ == nullptr) {
+      root_ = &(NewFolder() = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0});
+    }
+    parent = TFolderPath(root_);
+  }
+  TFolderRecord& folder = NewFolder();
+  folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0};
+  return TFolderPath(&folder);
+}
+
+void TEntryList::SetFolderGroups(uint32_t group) {
+  for (size_t k = 0; k < folderCount_; ++k)
+    folders_[k / kFolderBlock][k % kFolderBlock].Group = group;
+}
+
+TFolderPath TEntryList::AddFolders(std::string_view path, char separator) {
+  TFolderPath folder;
+  for (size_t end; (end = path.find(separator)) != std::string_view::npos;) {
+    folder = AddFolder(folder, Strings.Store(path.substr(0, end)), separator);
+    path.remove_prefix(end + 1);
+  }
+  return folder;
 }
 
 }  // namespace ramilux

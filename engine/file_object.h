@@ -53,28 +53,68 @@ class TArenaText {
   const char* record_ = nullptr;
 };
 
+// A folder of the listing, kept once for the entries inside it and for its sub-folders'
+// records: a path is the names along the records, so a chain of folders costs memory in
+// its depth, not in the square of it. The records of one list lead up to the root's own
+// record, which holds the separator.
+struct TFolderRecord {
+  const TFolderRecord* Parent;  // null for the root's own record
+  TArenaText Name;              // its folder entry's Name; the separator for the root's
+  uint32_t Depth;               // levels below the root: 0 for the root's own record
+  mutable uint32_t Group;       // the sort's own number for the folder
+};
+
+// An entry's Directory: its folder's record, null (or the root's own record) for the
+// root. The path is made from the records when asked for.
+class TFolderPath {
+ public:
+  TFolderPath() = default;  // the root
+  explicit TFolderPath(const TFolderRecord* record) : record_(record) {}
+
+  const TFolderRecord* Record() const { return record_; }
+  size_t Depth() const { return record_ == nullptr ? 0 : record_->Depth; }
+  // The path relative to the root, ending in the separator; "" at the root.
+  void AppendText(std::string& out) const;
+  std::string Text() const {
+    std::string text;
+    AppendText(text);
+    return text;
+  }
+
+  // The same path, whatever records hold it.
+  friend bool operator==(TFolderPath a, TFolderPath b);
+  friend bool operator==(TFolderPath a, std::string_view text);
+
+ private:
+  const TFolderRecord* record_ = nullptr;
+};
+
 // The connector groups that open an entry's line, one per level from the root down to the
 // entry's own: three bytes each, "   " or "\xB3  " above the entry, "\xC3\xC4 " or
-// "\xC0\xC4 " at its own level. Kept as two bits a group, in the object itself for up to
-// 28 levels and in the arena below that, rather than as three bytes a group in the arena:
-// a million entries save some 20 MB.
+// "\xC0\xC4 " at its own level. An entry keeps its group count and its own group; the
+// groups above it are those of the entries before it (see TPrefixWriter), so no entry
+// keeps one per level. Only an entry whose columns do not follow from the entry before it
+// (the first of a list made by hand, or one more than a level deeper than the one before)
+// holds them all, a byte a group in the arena.
 class TPrefix {
  public:
   enum TGroup : uint8_t { Blank, Bar, Branch, Corner };
 
-  // Groups up to this many are kept in the object itself, more in the arena.
-  static constexpr size_t kInlineGroups = 28;
-
   TPrefix() = default;
   // `groups` groups, all blank but the last, a corner: the base prefix.
-  TPrefix(size_t groups, TStringArena& arena);
+  explicit TPrefix(size_t groups);
+  // A prefix that holds every one of `groups`, in the arena.
+  TPrefix(std::span<const TGroup> groups, TStringArena& arena);
 
   size_t Groups() const;
   size_t size() const { return 3 * Groups(); }  // bytes of its text
+  TGroup Own() const;                           // the last group
+  void SetOwn(TGroup group);
+  // Whether it holds the groups above its own; if not, they are blank in its own text.
+  bool HoldsAll() const { return (word_ & 1) != 0; }
+  // Group g as the prefix holds it (blank above the own one when it does not hold them).
   TGroup Group(size_t g) const;
-  void SetGroup(size_t g, TGroup group);
-  // Groups 0 to count - 1 as `from` has them.
-  void CopyGroups(const TPrefix& from, size_t count);
+  // Its text as it holds it.
   void AppendText(std::string& out) const;
 
   // Until the sort gives the entry its base prefix, the word holds the sort's own number
@@ -83,12 +123,24 @@ class TPrefix {
   void SetScratch(uint64_t value) { word_ = value; }
 
  private:
-  // Inline: bit 0 clear, the group count in bits 57-63, group g in bits 2g+1 and 2g+2.
-  // Outside: the address (even) of a 32-bit group count followed by a byte per group,
-  // with bit 0 set.
-  bool IsInline() const { return (word_ & 1) == 0; }
+  // Held here: bit 0 clear, the own group in bits 1-2, the group count in bits 32-63.
+  // Held in the arena: the address (even) of a 32-bit group count followed by a byte per
+  // group, with bit 0 set.
   uint8_t* Outside() const { return reinterpret_cast<uint8_t*>(word_ & ~uint64_t{1}); }
   uint64_t word_ = 0;
+};
+
+// The prefixes of a list's entries written one after the other in list order: the columns
+// above an entry are carried down from the entries before it.
+class TPrefixWriter {
+ public:
+  // Appends the whole prefix of the entry that follows the last one appended.
+  void Append(std::string& out, const TPrefix& prefix);
+
+ private:
+  std::string columns_;    // the text of the groups above the last entry's own
+  size_t lastGroups_ = 0;  // 0: no entry before, or one without a prefix
+  TPrefix::TGroup lastOwn_ = TPrefix::Corner;
 };
 
 // Sizes are kept in 64 bits (a 3 GiB file is not negative, a 4 GiB file is not empty);
@@ -98,20 +150,21 @@ class TPrefix {
 // contents could not be read, and a file whose size could not be read.
 // The fields are laid out so that an entry takes 40 bytes (a million entries, 40 MB).
 struct TFileObject {
-  TArenaText Name;       // as the search returned it
-  TArenaText Directory;  // relative to the root, ends in the separator, "" at the root
+  TArenaText Name;        // as the search returned it
+  TFolderPath Directory;  // the folder that holds it
   int64_t Size = 0;
   uint32_t Time = 0;
   uint32_t Attr = 0;
-  TPrefix Prefix;  // depth + 1 groups: blanks and the connectors; set by the sort
+  TPrefix Prefix;  // depth + 1 groups: its own connector; set by the sort
 
+  // The prefix as the entry holds it: the base prefix after the sort.
   std::string PrefixText() const {
     std::string text;
     Prefix.AppendText(text);
     return text;
   }
   // The entry list's key: Directory followed by Name.
-  std::string Key() const { return std::string(Directory) + std::string(Name); }
+  std::string Key() const { return Directory.Text() + std::string(Name); }
 };
 static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 40);
 
@@ -125,15 +178,19 @@ inline constexpr uint32_t kAttrWalkMarks = kAttrUnreadDenied | kAttrUnreadOther 
 // is stored once for all the entries of that folder.
 class TStringArena {
  public:
-  TArenaText Store(std::string_view text);
+  // `text` then `suffix`, as one string.
+  TArenaText Store(std::string_view text, std::string_view suffix = {});
   std::span<char> Allocate(size_t length);
   void Clear();
+  // Bytes taken from the system so far.
+  size_t Bytes() const { return bytes_; }
 
  private:
   static constexpr size_t kBlockSize = 256 * 1024;
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::vector<std::unique_ptr<char[]>> large_;
   size_t used_ = kBlockSize;  // of the last block; full when there is none
+  size_t bytes_ = 0;
 };
 
 // The entries in blocks of 16,384: growing never copies the list, an index is a shift and
@@ -217,10 +274,29 @@ class TEntryList {
   void Clear() {
     Items.clear();
     Strings.Clear();
+    folders_.clear();
+    folderCount_ = 0;
+    root_ = nullptr;
   }
+  // A folder named `name` (stored in the arena: its entry's Name) inside `parent` (the
+  // root when null), for the entries inside it.
+  TFolderPath AddFolder(TFolderPath parent, TArenaText name, char separator);
+  // The folders of a relative path ("docs\\old\\"), each made anew: for lists made by hand.
+  TFolderPath AddFolders(std::string_view path, char separator);
+  // Sets the sort's number of every folder.
+  void SetFolderGroups(uint32_t group);
+  size_t FolderCount() const { return folderCount_; }
 
   TEntryBlocks Items;
   TStringArena Strings;
+
+ private:
+  static constexpr size_t kFolderBlock = 4096;
+  TFolderRecord& NewFolder();
+  // The records in blocks of their own: no padding between them and the names.
+  std::vector<std::unique_ptr<TFolderRecord[]>> folders_;
+  size_t folderCount_ = 0;
+  const TFolderRecord* root_ = nullptr;
 };
 
 }  // namespace ramilux

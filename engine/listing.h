@@ -1,7 +1,8 @@
 // The listing engine: the state of a listing (root, masks, size threshold, entries, stop
 // flag) and the operations of a run, from the walk to the last line in the view. The
 // phases live one per file: run.cc (the run), walk.cc (walk), filters.cc (file filters),
-// order.cc (the order), render.cc (connectors and lines).
+// order.cc (the order; its comparators in order_compare.cc), render.cc (connectors and
+// lines).
 #pragma once
 
 #include <cstdint>
@@ -129,19 +130,39 @@ class TListing {
   TWalkLimits FWalkLimits;
   std::vector<TUnreadFolder> FUnread;
 
+  // One folder on the walk's way from the root down to the folder being read.
+  struct TWalkLevel {
+    struct TCloser {
+      void operator()(TFileSearch* search) const {
+        search->Close();
+        delete search;
+      }
+    };
+    std::unique_ptr<TFileSearch, TCloser> Search;  // its folder pass, open while below it
+    size_t Entry;                                  // its own entry, kNoEntry for the root
+    size_t PathLength;                             // of its path, the separator included
+    size_t LabelLength;                            // of its label
+    int Depth;                                     // levels below the root
+    const TFolderRecord* Folder = nullptr;         // made with its first entry
+    bool Found = false;  // what its search's last find-first or find-next returned
+    bool Below = false;  // the walk went down into the last sub-folder found
+  };
+
   void RunPhases(bool& redrawSuspended);
   // `entry` is the index of the folder's own entry, kNoEntry for the root.
   void WalkDirectory(std::string& path, size_t entry);
+  void EnterDirectory(std::string& path, size_t entry, int depth);
   bool FilesWanted() const;
   bool FilePass(std::string& path, size_t entry);  // false when stopped
-  void FolderPass(std::string& path, size_t length, size_t entry);
+  bool FolderPass(std::string& path);              // false when the deepest level is done
+  TFolderPath WalkedFolder();
   bool FolderExcluded(std::string_view name);
-  void MarkUnread(const std::string& path, size_t entry, const TFileSearch& search);
+  void MarkUnread(size_t entry, const TFileSearch& search);
   void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
-  void AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
+  void AddEntry(TFolderPath directory, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
-  void AppendEntryLine(std::string& block, const TFileObject& entry, TColumnTexts& columns,
-                       bool utf8);
+  void AppendEntryLine(std::string& block, const TFileObject& entry, TPrefixWriter& prefixes,
+                       TColumnTexts& columns, bool utf8);
   bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
@@ -150,11 +171,11 @@ class TListing {
   TListingView& view_;
   TRunIndicators& indicators_;
   char separator_;
-  bool withFiles_ = false;     // ScanTree's Boolean, seen by WalkDirectory
-  bool sizeFilterOn_ = false;  // the size option of this run
-  std::string lowerName_;      // the walk's lower-cased copy of a file name
-  TArenaText directory_;       // the Directory of the last entry added, shared by its folder
-  std::vector<TArenaText> directories_;  // those of its folder and the folders above, by depth
+  bool withFiles_ = false;          // ScanTree's Boolean, seen by WalkDirectory
+  bool sizeFilterOn_ = false;       // the size option of this run
+  std::string lowerName_;           // the walk's lower-cased copy of a file name
+  std::vector<TWalkLevel> levels_;  // the walk's way down, in place of a recursion
+  std::string label_;               // the folder label of the deepest level
   static constexpr size_t kNoEntry = SIZE_MAX;
 };
 
@@ -169,7 +190,7 @@ bool MatchPart(std::string_view name, std::string_view pattern,
                TEncoding encoding = TEncoding::Ansi);
 
 // The three orders. Negative when e1 goes first, 0 when equal, positive when after.
-// Comparison texts are compared folder by folder along their paths, so the separator
+// Entries of different folders compare by their paths folder by folder, so the separator
 // sorts before every other character and a folder's contents always follow it directly.
 struct TOrderContext {
   const TTextServices& Text;

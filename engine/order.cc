@@ -1,7 +1,7 @@
-// The order of the entries: the three comparators and the sort of FEntries. The order is
-// the tree in pre-order, each folder's entries among themselves by the comparator, so the
-// sort orders each folder's entries alone and rebuilds the pre-order from them. The
-// entries' prefix words carry the sort's numbers until it gives them their base prefixes.
+// The sort of FEntries. The order is the tree in pre-order, each folder's entries among
+// themselves by the comparator (order_compare.cc), so the sort orders each folder's entries
+// alone and rebuilds the pre-order from them. The entries' prefix words carry the sort's
+// numbers until it gives them their base prefixes.
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
@@ -11,126 +11,87 @@
 #include <vector>
 
 #include "listing.h"
+#include "order_compare.h"
 #include "order_places.h"
+#include "order_threads.h"
 
 namespace ramilux {
 namespace {
-
-// One folder or file name against another: the locale's collation, then the bytes, so
-// that two different names never compare equal (two folders that collate alike must not
-// mix their contents).
-int CompareComponent(const TOrderContext& ctx, std::string_view a, std::string_view b) {
-  if (a == b) return 0;
-  int r = ctx.Text.Compare(a, b);
-  if (r != 0) return r;
-  return a < b ? -1 : 1;
-}
-
-// Comparison texts, folder by folder: "docs" < "docs\..." < "docs.old", whatever the
-// collation thinks of "\" against ".". A text that runs out of folders first goes first.
-int CompareTexts(const TOrderContext& ctx, std::string_view a, std::string_view b) {
-  for (;;) {
-    size_t endA = a.find(ctx.Separator);
-    size_t endB = b.find(ctx.Separator);
-    int r = CompareComponent(ctx, a.substr(0, endA), b.substr(0, endB));
-    if (r != 0) return r;
-    bool lastA = endA == std::string_view::npos;
-    bool lastB = endB == std::string_view::npos;
-    if (lastA || lastB) return lastA == lastB ? 0 : lastA ? -1 : 1;
-    a.remove_prefix(endA + 1);
-    b.remove_prefix(endB + 1);
-  }
-}
-
-// Entries of different folders: a non-empty file sorts under its folder's path, anything
-// of size 0 (folders, empty files) under its own path.
-int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  std::string t1 = std::string(e1.Directory) + std::string(e1.Size == 0 ? e1.Name : TArenaText());
-  std::string t2 = std::string(e2.Directory) + std::string(e2.Size == 0 ? e2.Name : TArenaText());
-  return CompareTexts(ctx, t1, t2);
-}
-
-template <typename T>
-int Compare3(T a, T b) {
-  return a < b ? -1 : a > b ? 1 : 0;
-}
-
-// What the order of two entries of one folder looks at.
-struct TSortFields {
-  std::string_view Name;
-  int64_t Size;
-  uint32_t Time;
-};
-
-TSortFields FieldsOf(const TFileObject& entry) {
-  return {entry.Name, entry.Size, entry.Time};
-}
-
-// Two non-empty files of one folder: by the secondary key, then by name (its bytes when
-// the collation calls two names equal, so the walk's order never shows). A negative size
-// (only a faulty search reports one) has no key: such files go first, by name, so that
-// the order stays a strict one.
-int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TSortFields& e1,
-                 const TSortFields& e2) {
-  bool negative1 = e1.Size < 0, negative2 = e2.Size < 0;
-  if (negative1 != negative2) return negative1 ? -1 : 1;
-  int r = negative1                 ? 0
-          : kind == TSortKind::Size ? Compare3(e1.Size, e2.Size)
-          : kind == TSortKind::Date ? Compare3(e1.Time, e2.Time)  // unsigned: right to 2107
-                                    : 0;
-  return r != 0 ? r : CompareComponent(ctx, e1.Name, e2.Name);
-}
-
-// The order of two entries of one folder (equal Directory): what the comparators give,
-// without looking at the path they share.
-int CompareSiblings(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
-                    const TFileObject& e2) {
-  bool file1 = e1.Size != 0, file2 = e2.Size != 0;
-  if (file1 != file2) return file1 ? -1 : 1;
-  if (!file1) return CompareComponent(ctx, e1.Name, e2.Name);
-  return CompareFiles(ctx, kind, FieldsOf(e1), FieldsOf(e2));
-}
-
-int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
-                  const TFileObject& e2) {
-  if (e1.Directory == e2.Directory) return CompareSiblings(ctx, kind, e1, e2);
-  return CompareTextsOf(ctx, e1, e2);
-}
 
 constexpr uint32_t kEnd = UINT32_MAX;
 // A sub-folder's group whose folder entry has been placed.
 constexpr uint32_t kReached = 0x80000000u;
 
-// The entries grouped by folder (by their Directory value): each group's entries are
-// chained through their links, in list order, then in their sorted order. A folder's
-// path leads to its group through open addressing over the groups, each known by its
-// first entry: some 12 bytes a folder, nothing a million entries long.
+// The entries grouped by folder (by their Directory's path, whatever record holds it):
+// each group's entries are chained through their links, in list order, then in their
+// sorted order. A group is known by the group of the folder above it and its name, found
+// through open addressing over the groups; a group is numbered after the one above it, and
+// each folder record holds its group once it is known.
 class TFolderGroups {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 
-  explicit TFolderGroups(const TEntryList& entries) : entries_(entries) {}
+  // Group 0 is the root.
+  explicit TFolderGroups(TEntryList& entries) {
+    entries.SetFolderGroups(kNone);
+    // A group a folder at most, and the root: no room to spare at the sort's peak.
+    First.reserve(entries.FolderCount() + 1);
+    Count.reserve(entries.FolderCount() + 1);
+    folders_.reserve(entries.FolderCount() + 1);
+    AddGroup(nullptr);
+  }
 
-  std::vector<uint32_t> First;  // group g's first entry
+  std::vector<uint32_t> First;  // group g's first entry, kEnd while it has none
   std::vector<uint32_t> Count;  // its number of entries, then other numbers of the sort
 
-  std::string_view PathOf(uint32_t g) const { return entries_[First[g]].Directory; }
-  uint32_t Find(std::string_view path) const {
-    if (slots_.empty()) return kNone;
-    for (size_t s = Hash(path) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
+  size_t size() const { return First.size(); }
+
+  // The group of the folder above group g's, kNone for the root.
+  uint32_t Parent(uint32_t g) const {
+    const TFolderRecord* folder = folders_[g];
+    if (folder == nullptr) return kNone;
+    return folder->Parent == nullptr || folder->Parent->Depth == 0 ? 0 : folder->Parent->Group;
+  }
+
+  // The group of the folder `name` (without its separator) in group `parent`.
+  uint32_t Find(uint32_t parent, std::string_view name) const {
+    for (size_t s = Hash(parent, name) & (slots_.size() - 1);; s = (s + 1) & (slots_.size() - 1)) {
       if (slots_[s] == 0) return kNone;
-      if (PathOf(slots_[s] - 1) == path) return slots_[s] - 1;
+      const uint32_t g = slots_[s] - 1;
+      if (NameOf(g) == name && Parent(g) == parent) return g;
     }
   }
-  // The group of entry i's folder, numbered in order of first sight; a new group's first
-  // entry is i.
-  uint32_t Add(uint32_t i) {
-    const std::string_view path = entries_[i].Directory;
-    uint32_t g = Find(path);
-    if (g != kNone) return g;
-    g = static_cast<uint32_t>(First.size());
-    First.push_back(i);
+
+  // The group of a folder; its own and those above it are made when first seen.
+  uint32_t GroupOf(const TFolderRecord* folder) {
+    pending_.clear();
+    for (; folder != nullptr && folder->Depth > 0 && folder->Group == kNone;
+         folder = folder->Parent) {
+      pending_.push_back(folder);
+    }
+    uint32_t g = folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
+    for (auto f = pending_.rbegin(); f != pending_.rend(); ++f) {
+      uint32_t h = Find(g, (*f)->Name);
+      if (h == kNone) h = AddGroup(*f);
+      (*f)->Group = h;
+      g = h;
+    }
+    return g;
+  }
+
+ private:
+  static size_t Hash(uint32_t parent, std::string_view name) {
+    return std::hash<std::string_view>()(name) ^ (parent * size_t{0x9E3779B97F4A7C15});
+  }
+  std::string_view NameOf(uint32_t g) const {
+    return folders_[g] == nullptr ? std::string_view() : folders_[g]->Name.View();
+  }
+  // The folder's group; the one above it has its number already.
+  uint32_t AddGroup(const TFolderRecord* folder) {
+    const uint32_t g = static_cast<uint32_t>(First.size());
+    First.push_back(kEnd);
     Count.push_back(0);
+    folders_.push_back(folder);
     if (2 * First.size() > slots_.size()) {
       slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
       for (uint32_t k = 0; k < First.size(); ++k) Place(k);
@@ -139,17 +100,15 @@ class TFolderGroups {
     }
     return g;
   }
-
- private:
-  static size_t Hash(std::string_view path) { return std::hash<std::string_view>()(path); }
   void Place(uint32_t g) {
-    size_t s = Hash(PathOf(g)) & (slots_.size() - 1);
+    size_t s = Hash(Parent(g), NameOf(g)) & (slots_.size() - 1);
     while (slots_[s] != 0) s = (s + 1) & (slots_.size() - 1);
     slots_[s] = g + 1;
   }
 
-  const TEntryList& entries_;
-  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long
+  std::vector<const TFolderRecord*> folders_;  // one record of each group's folder
+  std::vector<uint32_t> slots_;                // group + 1, 0 when free; a power of two long
+  std::vector<const TFolderRecord*> pending_;
 };
 
 // An entry of a folder being sorted: its name and its index. 16 bytes: the largest
@@ -167,70 +126,37 @@ constexpr size_t kParallelSortEntries = 20000;
 constexpr unsigned kMaxSortThreads = 8;
 
 // Chains each folder's entries in list order. The walk gives the entries of one folder
-// one shared Directory record: mostly no lookup.
+// one shared record: mostly no lookup.
 void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
-  std::vector<uint32_t> last;  // each group's last entry so far
-  const char* lastDirectory = nullptr;
+  std::vector<uint32_t> last(groups.First.capacity(), kEnd);  // each group's last entry so far
+  const TFolderRecord* lastFolder = nullptr;
   uint32_t g = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const uint32_t index = static_cast<uint32_t>(i);
-    if (i == 0 || entries[i].Directory.data() != lastDirectory) {
-      g = groups.Add(index);
-      lastDirectory = entries[i].Directory.data();
+    const TFolderRecord* folder = entries[i].Directory.Record();
+    if (i == 0 || folder != lastFolder) {
+      g = groups.GroupOf(folder);
+      lastFolder = folder;
+      if (last.size() < groups.size()) last.resize(groups.size(), kEnd);
     }
-    if (g == last.size()) {
-      last.push_back(index);
+    if (last[g] == kEnd) {
+      groups.First[g] = index;
     } else {
       SetLink(entries[last[g]], index);
-      last[g] = index;
     }
+    last[g] = index;
     ++groups.Count[g];
   }
-  for (uint32_t end : last) SetLink(entries[end], kEnd);
-}
-
-// A folder's path without its last folder: "docs/old/" gives "docs/", "docs/" gives "".
-std::string_view ParentPath(std::string_view path, char separator) {
-  const size_t last = path.substr(0, path.size() - 1).rfind(separator);
-  return last == std::string_view::npos ? std::string_view() : path.substr(0, last + 1);
-}
-
-// The group of the folder that holds group h's folder, kNone when there is none.
-uint32_t ParentGroup(const TFolderGroups& groups, uint32_t h, char separator) {
-  return groups.Find(ParentPath(groups.PathOf(h), separator));
-}
-
-// The groups by depth, the root's first: every group after the one above it, whatever
-// order the list came in.
-std::vector<uint32_t> GroupsByDepth(const TFolderGroups& groups, char separator) {
-  auto depthOf = [&](uint32_t g) {
-    const std::string_view path = groups.PathOf(g);
-    return static_cast<size_t>(std::count(path.begin(), path.end(), separator));
-  };
-  const uint32_t count = static_cast<uint32_t>(groups.First.size());
-  std::vector<uint32_t> starts;  // where each depth begins, filled as a count first
-  for (uint32_t g = 0; g < count; ++g) {
-    const size_t depth = depthOf(g);
-    if (depth + 2 > starts.size()) starts.resize(depth + 2, 0);
-    ++starts[depth + 1];
+  for (uint32_t end : last) {
+    if (end != kEnd) SetLink(entries[end], kEnd);
   }
-  for (size_t d = 1; d < starts.size(); ++d) starts[d] += starts[d - 1];
-  std::vector<uint32_t> order(count);
-  for (uint32_t g = 0; g < count; ++g) order[starts[depthOf(g)]++] = g;
-  return order;
 }
 
-// Turns each group's count into the count of its whole subtree, deepest groups first.
-// False when a group has no parent group.
-bool CountSubtrees(TFolderGroups& groups, const std::vector<uint32_t>& byDepth, uint32_t root,
-                   char separator) {
-  for (auto h = byDepth.rbegin(); h != byDepth.rend(); ++h) {
-    if (*h == root) continue;
-    const uint32_t parent = ParentGroup(groups, *h, separator);
-    if (parent == TFolderGroups::kNone) return false;
-    groups.Count[parent] += groups.Count[*h];
-  }
-  return true;
+// Turns each group's count into the count of its whole subtree: a group is numbered
+// after the one above it, so the last groups are the deepest.
+void CountSubtrees(TFolderGroups& groups) {
+  for (size_t h = groups.size(); h-- > 1;)
+    groups.Count[groups.Parent(static_cast<uint32_t>(h))] += groups.Count[h];
 }
 
 // One folder's entries among themselves: its non-empty files first, then everything of
@@ -241,7 +167,7 @@ bool CountSubtrees(TFolderGroups& groups, const std::vector<uint32_t>& byDepth, 
 // count becomes the place of its folder entry, marked as reached. False when a
 // sub-folder is reached twice.
 bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOrderContext& ctx,
-               TSortKind kind, std::vector<TMember>& work, std::string& path) {
+               TSortKind kind, std::vector<TMember>& work) {
   size_t count = 0;
   for (uint32_t i = groups.First[g]; i != kEnd; i = Link(entries[i])) ++count;
   work.clear();
@@ -267,10 +193,7 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
     entries[m->Index].Prefix.SetScratch(uint64_t{g} << 32 | place);
     ++place;
     if (m < zero) continue;
-    path.assign(groups.PathOf(g));
-    path += m->NameView();
-    path += ctx.Separator;
-    const uint32_t h = groups.Find(path);
+    const uint32_t h = groups.Find(g, m->NameView());
     if (h == TFolderGroups::kNone) continue;
     const uint32_t subtree = groups.Count[h];
     if (subtree & kReached) return false;
@@ -309,9 +232,8 @@ bool SortGroups(TEntryList& entries, TFolderGroups& groups, const std::vector<ui
       threads,
       [&] {
         std::vector<TMember> members;
-        std::string path;
         for (size_t k; (k = next.fetch_add(1, std::memory_order_relaxed)) < groupCount;) {
-          if (!SortGroup(entries, groups, schedule[k], ctx, kind, members, path)) {
+          if (!SortGroup(entries, groups, schedule[k], ctx, kind, members)) {
             tree = false;
             next = groupCount;
           }
@@ -324,14 +246,12 @@ bool SortGroups(TEntryList& entries, TFolderGroups& groups, const std::vector<ui
 // Turns each group's place of its folder entry into the place of its first entry in the
 // whole list, parents before their sub-folders. False when a group was never reached
 // from its parent.
-bool PlaceGroups(TFolderGroups& groups, const std::vector<uint32_t>& byDepth, uint32_t root,
-                 char separator) {
-  groups.Count[root] = 0;
-  for (uint32_t h : byDepth) {
-    if (h == root) continue;
+bool PlaceGroups(TFolderGroups& groups) {
+  groups.Count[0] = 0;
+  for (size_t h = 1; h < groups.size(); ++h) {
     if ((groups.Count[h] & kReached) == 0) return false;
-    const uint32_t parent = ParentGroup(groups, h, separator);
-    groups.Count[h] = groups.Count[parent] + (groups.Count[h] & ~kReached) + 1;
+    groups.Count[h] =
+        groups.Count[groups.Parent(static_cast<uint32_t>(h))] + (groups.Count[h] & ~kReached) + 1;
   }
   return true;
 }
@@ -347,13 +267,10 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
   if (entries.size() >= kReached) return false;
   TFolderGroups groups(entries);
   GroupByFolder(entries, groups);
-  const uint32_t root = groups.Find(std::string_view());
-  if (root == TFolderGroups::kNone) return false;
-  const std::vector<uint32_t> byDepth = GroupsByDepth(groups, ctx.Separator);
   const std::vector<uint32_t> schedule = SortSchedule(groups, threads);
-  if (!CountSubtrees(groups, byDepth, root, ctx.Separator)) return false;
+  CountSubtrees(groups);
   if (!SortGroups(entries, groups, schedule, ctx, kind, threads)) return false;
-  if (!PlaceGroups(groups, byDepth, root, ctx.Separator)) return false;
+  if (!PlaceGroups(groups)) return false;
   // Each entry's place: its group's first place and its own within the group.
   constexpr size_t kShare = 65536;
   std::atomic<size_t> next{0};
@@ -383,19 +300,6 @@ void NumberByComparator(TEntryList& entries, const TOrderContext& ctx, TSortKind
 
 }  // namespace
 
-int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  return CompareByKind(ctx, TSortKind::Name, e1, e2);
-}
-
-int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  return CompareByKind(ctx, TSortKind::Size, e1, e2);
-}
-
-// The size still decides whether the date counts: only between two non-empty files.
-int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  return CompareByKind(ctx, TSortKind::Date, e1, e2);
-}
-
 void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind,
                    unsigned threads) {
   threads = SortThreads(entries.size(), threads);
@@ -404,7 +308,7 @@ void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind
   } else if (entries.size() >= 2 && !NumberByFolders(entries, ctx, kind, threads)) {
     NumberByComparator(entries, ctx, kind);
   }
-  MoveToPlaces(entries, ctx.Separator, threads);
+  MoveToPlaces(entries, threads);
 }
 
 void TListing::SortEntries(int sortIndex) {

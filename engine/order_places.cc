@@ -3,11 +3,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <exception>
-#include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
+
+#include "order_threads.h"
 
 namespace ramilux {
 namespace {
@@ -69,51 +68,17 @@ void MoveRange(TEntryList& entries, size_t begin, size_t end) {
   }
 }
 
-// The base prefixes of [begin, end) that fit in the entry itself, which several threads
-// may set at once; false when a deeper one is left for the arena.
-bool SetInlinePrefixes(TEntryList& entries, size_t begin, size_t end, char separator) {
-  const char* directory = nullptr;
-  size_t groups = 0;
-  bool all = true;
+// The base prefixes of [begin, end): a group a level, the own one a corner.
+void SetBasePrefixes(TEntryList& entries, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
     TFileObject& entry = entries[i];
-    if (i == begin || entry.Directory.data() != directory) {
-      const std::string_view path = entry.Directory;
-      groups = std::count(path.begin(), path.end(), separator) + 1;
-      directory = entry.Directory.data();
-    }
-    if (groups <= TPrefix::kInlineGroups) {
-      entry.Prefix = TPrefix(groups, entries.Strings);  // the arena stays untouched
-    } else {
-      all = false;
-    }
+    entry.Prefix = TPrefix(entry.Directory.Depth() + 1);
   }
-  return all;
 }
 
 }  // namespace
 
-void RunOnThreads(unsigned threads, const std::function<void()>& work,
-                  const std::function<void()>& stop) {
-  std::vector<std::thread> helpers;
-  std::vector<std::exception_ptr> failures(std::max(threads, 1u));
-  auto run = [&](unsigned t) {
-    try {
-      work();
-    } catch (...) {
-      failures[t] = std::current_exception();
-      stop();
-    }
-  };
-  for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(run, t);
-  run(0);
-  for (std::thread& helper : helpers) helper.join();
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
-}
-
-void MoveToPlaces(TEntryList& entries, char separator, unsigned threads) {
+void MoveToPlaces(TEntryList& entries, unsigned threads) {
   const size_t count = entries.size();
   if (count == 0) return;
   // Dealt once here; then each range is finished apart, on all the threads.
@@ -125,33 +90,16 @@ void MoveToPlaces(TEntryList& entries, char separator, unsigned threads) {
   }
   const size_t ranges = ((count - 1) >> shift) + 1;
   std::atomic<size_t> next{0};
-  std::atomic<bool> deep{false};
   RunOnThreads(
       threads,
       [&] {
         for (size_t r; (r = next.fetch_add(1, std::memory_order_relaxed)) < ranges;) {
           const size_t begin = r << shift, end = std::min(count, begin + (size_t{1} << shift));
           MoveRange(entries, begin, end);
-          if (!SetInlinePrefixes(entries, begin, end, separator)) deep = true;
+          SetBasePrefixes(entries, begin, end);
         }
       },
       [&] { next = ranges; });
-  // Prefixes deeper than the entry holds take arena space: one thread.
-  if (deep) SetBasePrefixes(entries, separator);
-}
-
-void SetBasePrefixes(TEntryList& entries, char separator) {
-  const char* directory = nullptr;
-  size_t groups = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    TFileObject& entry = entries[i];
-    if (i == 0 || entry.Directory.data() != directory) {
-      const std::string_view path = entry.Directory;
-      groups = std::count(path.begin(), path.end(), separator) + 1;
-      directory = entry.Directory.data();
-    }
-    entry.Prefix = TPrefix(groups, entries.Strings);
-  }
 }
 
 }  // namespace ramilux

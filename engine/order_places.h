@@ -1,9 +1,8 @@
-// The sort's last steps and its threads: each entry's number (its link) kept in its
-// prefix word, the entries moved to the places their links name, and their base prefixes.
+// The sort's last steps: each entry's number (its link) kept in its prefix word, the
+// entries moved to the places their links name, and their base prefixes.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
 #include "file_object.h"
 
@@ -18,16 +17,8 @@ inline void SetLink(TFileObject& entry, uint32_t value) {
   entry.Prefix.SetScratch(value);
 }
 
-// Runs `work` on `threads` threads, this one among them, and rethrows the first failure
-// once all have ended; `stop` is called on a failure so that the others end early.
-void RunOnThreads(unsigned threads, const std::function<void()>& work,
-                  const std::function<void()>& stop);
-
 // Moves every entry to the place its link names (the links are a permutation of the
 // list's indices) and gives it its base prefix, on `threads` threads.
-void MoveToPlaces(TEntryList& entries, char separator, unsigned threads);
-
-// Every entry's base prefix: blanks for each level above it, then a corner.
-void SetBasePrefixes(TEntryList& entries, char separator);
+void MoveToPlaces(TEntryList& entries, unsigned threads);
 
 }  // namespace ramilux

@@ -38,34 +38,41 @@ class TProgressGuard {
 
 TPrefix TListing::MakeBasePrefix(std::string_view directory) {
   size_t depth = std::count(directory.begin(), directory.end(), separator_);
-  return TPrefix(depth + 1, FEntries.Strings);
+  return TPrefix(depth + 1);
 }
 
+// Bottom-up, each entry's own connector from the entries below it: a branch when an entry
+// of its level follows before any shallower one, else a corner; the columns above it are
+// carried down when the lines are written. An entry with no entry just before it at its
+// level or the one above (the first of the list, or one after a jump of several levels,
+// which only a list made by hand has) keeps its columns itself.
 void TListing::FixConnectors() {
   if (FEntries.empty() || FStopRequested) return;
-  // Bottom-up: each prefix is made from the one below it, the last keeps its base form.
   using TGroup = TPrefix::TGroup;
-  const TPrefix* next = &FEntries[FEntries.size() - 1].Prefix;
-  for (size_t k = FEntries.size() - 1; k-- > 0;) {
-    TPrefix& cur = FEntries[k].Prefix;
-    const size_t groups = cur.Groups(), nextGroups = next->Groups();
-    if (groups == 0 || nextGroups == 0) {  // an entry made without a prefix
-      next = &cur;
+  std::vector<bool> follows;  // by level: an entry of that level follows, none shallower between
+  std::vector<TGroup> groups;
+  for (size_t k = FEntries.size(); k-- > 0;) {
+    TPrefix& prefix = FEntries[k].Prefix;
+    const size_t count = prefix.Groups();
+    if (count == 0) {  // an entry made without a prefix: those above it end there
+      follows.clear();
       continue;
     }
-    const size_t shared = std::min(groups, nextGroups) - 1;
-    cur.CopyGroups(*next, shared);
-    if (groups > nextGroups) {
-      // Deeper than the entry below: its columns continue; the connector there is a bar.
-      cur.SetGroup(shared, TGroup::Bar);
-    } else if (groups == nextGroups) {
-      // A sibling follows: a branch.
-      cur.SetGroup(shared, TGroup::Branch);
+    const size_t level = count - 1;
+    const TGroup own = level < follows.size() && follows[level] ? TGroup::Branch : TGroup::Corner;
+    const size_t before = k == 0 ? 0 : FEntries[k - 1].Prefix.Groups();
+    if (level > before) {
+      groups.clear();
+      for (size_t g = 0; g < level; ++g) {
+        groups.push_back(g < follows.size() && follows[g] ? TGroup::Bar : TGroup::Blank);
+      }
+      groups.push_back(own);
+      prefix = TPrefix(groups, FEntries.Strings);
     } else {
-      // Shallower: a bar below means a later sibling (branch), a blank means none (corner).
-      cur.SetGroup(shared, next->Group(shared) == TGroup::Bar ? TGroup::Branch : TGroup::Corner);
+      prefix.SetOwn(own);
     }
-    next = &cur;
+    follows.resize(level + 1);
+    follows[level] = true;
   }
 }
 
@@ -115,9 +122,9 @@ std::string TListing::DisplayText(std::string_view text) const {
   return shown;
 }
 
-void TListing::AppendEntryLine(std::string& block, const TFileObject& entry, TColumnTexts& columns,
-                               bool utf8) {
-  entry.Prefix.AppendText(block);
+void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
+                               TPrefixWriter& prefixes, TColumnTexts& columns, bool utf8) {
+  prefixes.Append(block, entry.Prefix);
   AppendDisplayText(block, entry.Name, utf8);
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = options_.FileChecked();
@@ -173,10 +180,11 @@ void TListing::EmitLines() {
   std::vector<size_t> lineEnds;
   const bool utf8 = text_.Encoding() == TEncoding::Utf8;
   TColumnTexts columns(text_);
+  TPrefixWriter prefixes;
   for (size_t i = 0; i < FEntries.size(); ++i) {
     indicators_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     indicators_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i], columns, utf8);
+    AppendEntryLine(block, FEntries[i], prefixes, columns, utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       if (!InsertLines(block, lineEnds)) return;

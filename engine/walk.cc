@@ -1,5 +1,7 @@
 // The walk: depth-first over the root, two searches per folder (its files, then its
-// sub-folders), one entry per folder and per file that passes the filters.
+// sub-folders), one entry per folder and per file that passes the filters. The folders on
+// the way down are a stack of levels, not a recursion: a chain of folders of any depth
+// takes no more of the thread's stack than one folder.
 #include <algorithm>
 #include <memory>
 
@@ -21,12 +23,6 @@ class TSearchGuard {
  private:
   std::unique_ptr<TFileSearch> search_;
 };
-
-// Levels between the root and the folder `path` (the root itself is 0).
-int DepthBelowRoot(std::string_view path, size_t rootLength, char separator) {
-  path.remove_prefix(std::min(rootLength, path.size()));
-  return static_cast<int>(std::count(path.begin(), path.end(), separator));
-}
 
 // Ends the file system's walk on every way out of it, the stop and an exception included.
 class TWalkScope {
@@ -59,8 +55,6 @@ void TListing::Clear() {
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   FUnread.clear();
-  directory_ = {};
-  directories_.clear();
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
@@ -78,34 +72,68 @@ bool TListing::FilesWanted() const {
 }
 
 void TListing::WalkDirectory(std::string& path, size_t entry) {
-  // A folder at the depth limit is listed but not entered.
-  if (FWalkLimits.MaxDepth > 0 &&
-      DepthBelowRoot(path, FRootLength, separator_) >= FWalkLimits.MaxDepth) {
-    return;
+  // The searches still open are closed deepest first, however the walk ends.
+  struct TLevelsGuard {
+    std::vector<TWalkLevel>& Levels;
+    ~TLevelsGuard() {
+      while (!Levels.empty()) Levels.pop_back();
+    }
+  } guard{levels_};
+  levels_.clear();
+  label_ = DisplayText(path);
+  EnterDirectory(path, entry, 0);
+  while (!levels_.empty()) {
+    if (!FolderPass(path)) levels_.pop_back();
   }
-  indicators_.SetDirectoryLabel(DisplayText(path));
+}
+
+// What the walk does as it enters a folder, up to its folder pass's find-first.
+void TListing::EnterDirectory(std::string& path, size_t entry, int depth) {
+  // A folder at the depth limit is listed but not entered.
+  if (FWalkLimits.MaxDepth > 0 && depth >= FWalkLimits.MaxDepth) return;
+  indicators_.SetDirectoryLabel(label_);
   indicators_.ProcessMessages();
-  if (path.empty() || path.back() != separator_) path += separator_;
-  const size_t length = path.size();
+  if (path.empty() || path.back() != separator_) {
+    path += separator_;
+    label_ += separator_;
+  }
+  levels_.push_back({nullptr, entry, path.size(), label_.size(), depth});
   if (FilesWanted()) {
-    if (!FilePass(path, entry)) return;
+    if (!FilePass(path, entry)) {
+      levels_.pop_back();
+      return;
+    }
     indicators_.ProcessMessages();
   }
-  FolderPass(path, length, entry);
+  TWalkLevel& level = levels_.back();
+  level.Search.reset(files_.NewSearch().release());
+  path += kAllEntries;
+  level.Found = level.Search->FindFirst(path, kFolderPassAttr);
+  path.resize(level.PathLength);
 }
 
 // A folder whose search failed is marked on its line and recorded once, even when both
 // of its passes failed.
-void TListing::MarkUnread(const std::string& path, size_t entry, const TFileSearch& search) {
+void TListing::MarkUnread(size_t entry, const TFileSearch& search) {
   const TSearchFailure failure = search.Failure();
   if (failure == TSearchFailure::None) return;
-  std::string shown = DisplayText(path);
-  if (!FUnread.empty() && FUnread.back().Path == shown) return;
+  if (!FUnread.empty() && FUnread.back().Path == label_) return;
   if (entry != kNoEntry) {
     FEntries[entry].Attr |=
         failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied : kAttrUnreadOther;
   }
-  FUnread.push_back({std::move(shown), failure, search.FailureText()});
+  FUnread.push_back({label_, failure, search.FailureText()});
+}
+
+// The folder of the deepest level, its record made when its first entry is added: the
+// folder above already has one, since it holds this folder's entry.
+TFolderPath TListing::WalkedFolder() {
+  TWalkLevel& level = levels_.back();
+  if (level.Folder == nullptr && level.Entry != kNoEntry && levels_.size() >= 2) {
+    const TFolderPath above(levels_[levels_.size() - 2].Folder);
+    level.Folder = FEntries.AddFolder(above, FEntries[level.Entry].Name, separator_).Record();
+  }
+  return TFolderPath(level.Folder);
 }
 
 bool TListing::FilePass(std::string& path, size_t entry) {
@@ -130,38 +158,57 @@ bool TListing::FilePass(std::string& path, size_t entry) {
           size = -1;
           attr |= kAttrSizeUnknown;
         }
-        if (!sizeKnown || PassesSizeFilter(size)) AddEntry(path, name, search->Time(), size, attr);
+        if (!sizeKnown || PassesSizeFilter(size)) {
+          AddEntry(WalkedFolder(), name, search->Time(), size, attr);
+        }
       }
     }
     found = search->FindNext();
     // The flag is polled right after each find-next, never after find-first.
     if (FStopRequested) return false;
   }
-  MarkUnread(path, entry, *search);
+  MarkUnread(entry, *search);
   return true;
 }
 
-void TListing::FolderPass(std::string& path, size_t length, size_t entry) {
-  path += kAllEntries;
-  TSearchGuard search(files_);
-  bool found = search->FindFirst(path, kFolderPassAttr);
-  path.resize(length);
-  while (found) {
-    std::string_view name = search->Name();
-    if ((search->Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name) && !FolderExcluded(name)) {
-      AddEntry(path, name, search->Time(), search->Size(), search->Attr() & ~kAttrWalkMarks);
+// Goes on with the folder pass of the deepest level: after the sub-folder it went down
+// into last, the find-next; then up to the next sub-folder to enter, which becomes the
+// deepest level. False when the level's pass is over (or the run stopped).
+bool TListing::FolderPass(std::string& path) {
+  TWalkLevel* level = &levels_.back();
+  TFileSearch& search = *level->Search;
+  if (level->Below) {
+    level->Below = false;
+    path.resize(level->PathLength);
+    label_.resize(level->LabelLength);
+    level->Found = search.FindNext();
+    if (FStopRequested) return false;
+  }
+  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
+  while (level->Found) {
+    std::string_view name = search.Name();
+    if ((search.Attr() & kAttrDirectory) != 0 && !IsDotOrDotDot(name) && !FolderExcluded(name)) {
+      AddEntry(WalkedFolder(), name, search.Time(), search.Size(), search.Attr() & ~kAttrWalkMarks);
       const size_t folder = FEntries.size() - 1;
       path += name;
       path += separator_;
       // A link back to an ancestor is listed but not entered: walking it would repeat
       // the tree above it until the path grows too long.
-      if (!files_.IsLinkToAncestor(path, search->Attr())) WalkDirectory(path, folder);
-      path.resize(length);
+      if (!files_.IsLinkToAncestor(path, search.Attr())) {
+        level->Below = true;
+        AppendDisplayText(label_, name, utf8);
+        label_ += separator_;
+        EnterDirectory(path, folder, level->Depth + 1);  // `level` may move
+        return true;
+      }
+      path.resize(level->PathLength);
     }
-    found = search->FindNext();
-    if (FStopRequested) return;
+    level->Found = search.FindNext();
+    // The flag is polled right after each find-next, never after find-first.
+    if (FStopRequested) return false;
   }
-  MarkUnread(path, entry, *search);
+  MarkUnread(level->Entry, search);
+  return false;
 }
 
 bool TListing::FolderExcluded(std::string_view name) {
@@ -171,24 +218,10 @@ bool TListing::FolderExcluded(std::string_view name) {
   return Excluded(lowerName_);
 }
 
-void TListing::AddEntry(std::string_view path, std::string_view name, uint32_t time, int64_t size,
+void TListing::AddEntry(TFolderPath directory, std::string_view name, uint32_t time, int64_t size,
                         uint32_t attr) {
-  std::string_view relative = path.substr(std::min<size_t>(FRootLength, path.size()));
-  // All the entries of one folder share one stored copy of its relative path, also when
-  // the walk comes back to the folder after a sub-folder: the copies of the folders
-  // above are kept by depth.
-  if (FEntries.empty() || relative != directory_) {
-    const size_t depth = std::count(relative.begin(), relative.end(), separator_);
-    if (depth < directories_.size() && directories_[depth] == relative) {
-      directory_ = directories_[depth];
-    } else {
-      directory_ = FEntries.Strings.Store(relative);
-      directories_.resize(depth + 1);
-      directories_[depth] = directory_;
-    }
-  }
   TFileObject& entry = FEntries.Items.emplace_back();
-  entry.Directory = directory_;
+  entry.Directory = directory;
   entry.Name = FEntries.Strings.Store(name);
   entry.Time = time;
   entry.Size = size;

@@ -235,6 +235,9 @@ void TReadAheadFileSystem::Listed(const TFolderPtr& folder) {
 TTake TReadAheadFileSystem::Take(const std::string& folder, TFolderPtr& taken) {
   std::unique_lock lock(mutex_);
   if (!last_ || last_->Reading.Folder != folder) {
+    // A folder's search stays open while the walk is below it: what it no longer needs,
+    // its path and its place, would make a deep chain cost the square of its depth.
+    if (last_) std::string().swap(last_->Reading.Folder);
     last_.reset();
     TFolderPtr front = Front(folder);
     if (front) {
@@ -249,6 +252,7 @@ TTake TReadAheadFileSystem::Take(const std::string& folder, TFolderPtr& taken) {
                       : front->State == TFolder::BeingRead ? WaitUntilRead(lock, *front)
                                                            : ReadOnWalk(lock, front);
     if (!read) return TTake::Stopped;
+    TPlace().swap(front->Place);  // out of what lies ahead, its sub-folders listed
     last_ = std::move(front);
   }
   taken = last_;

@@ -24,11 +24,11 @@ struct E {
   uint32_t time = 0;
 };
 
-TEntryList MakeList(const std::vector<E>& rows) {
+TEntryList MakeList(const std::vector<E>& rows, char separator = '\\') {
   TEntryList list;
   for (const E& row : rows) {
     TFileObject& e = list.Items.emplace_back();
-    e.Directory = list.Strings.Store(row.dir);
+    e.Directory = list.AddFolders(row.dir, separator);
     e.Name = list.Strings.Store(row.name);
     e.Size = row.size;
     e.Time = row.time;
@@ -128,7 +128,8 @@ TEST(Order, NamesThatCollateBeforeTheSeparatorStayOutOfTheFolder) {
                                 {d, "a.txt", 5},
                                 {d, "sub"},
                                 {d + "sub" + sep, "deep", 3},
-                                {"docs.old" + std::string(1, sep), "inside", 0}});
+                                {"docs.old" + std::string(1, sep), "inside", 0}},
+                               sep);
     TOrderContext ctx{text, sep};
     EXPECT_LT(CompareByName(ctx, list[5], list[0]), 0) << sep;
     EXPECT_LT(CompareByName(ctx, list[7], list[3]), 0) << sep;
@@ -232,9 +233,7 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
         ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         ASSERT_EQ(shuffled[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         // The sort's numbers in the prefix words are gone: each entry has its base prefix.
-        const std::string_view dir = fast[i].Directory;
-        const std::string base =
-            std::string(3 * std::count(dir.begin(), dir.end(), '\\'), ' ') + "\xC0\xC4 ";
+        const std::string base = std::string(3 * fast[i].Directory.Depth(), ' ') + "\xC0\xC4 ";
         ASSERT_EQ(fast[i].PrefixText(), base) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].PrefixText(), base) << "round " << round << " entry " << i;
       }
@@ -254,14 +253,14 @@ TEST(Order, EntriesMoveToThePlacesTheirLinksName) {
     for (size_t i = 0; i < row.count; ++i) places[i] = static_cast<uint32_t>(i);
     std::shuffle(places.begin(), places.end(), std::mt19937(static_cast<uint32_t>(row.count)));
     TEntryList list;
-    const TArenaText directory = list.Strings.Store("a\\b\\");
+    const TFolderPath directory = list.AddFolders("a\\b\\", '\\');
     for (size_t i = 0; i < row.count; ++i) {
       TFileObject& e = list.Items.emplace_back();
       e.Size = static_cast<int64_t>(places[i]);
       e.Directory = directory;
       SetLink(e, places[i]);
     }
-    MoveToPlaces(list, '\\', row.threads);
+    MoveToPlaces(list, row.threads);
     for (size_t k = 0; k < row.count; ++k) {
       ASSERT_EQ(list[k].Size, static_cast<int64_t>(k)) << row.count << " entries, place " << k;
       ASSERT_EQ(list[k].Prefix.Groups(), 3u) << row.count << " entries, place " << k;

@@ -32,6 +32,14 @@ TEST(MakeBasePrefix, BlanksForEachLevelThenACorner) {
   EXPECT_EQ(text(deep), std::string(120, ' ') + "\xC0\xC4 ");
 }
 
+// Every entry's whole prefix, as its line shows it.
+std::vector<std::string> PrefixTexts(const TEntryList& entries) {
+  TPrefixWriter writer;
+  std::vector<std::string> texts;
+  for (const TFileObject& e : entries.Items) writer.Append(texts.emplace_back(), e.Prefix);
+  return texts;
+}
+
 // The tree of the connector example: readme.txt, Docs (a.doc, Old (b.doc)), Src (main.c).
 void MakeExampleTree(TFakeListing& f) {
   f.Files.AddFile("readme.txt", 1500, Packed(2003, 3, 14, 9, 5, 12));
@@ -50,8 +58,7 @@ TEST(FixConnectors, ConnectorExampleByteForByte) {
   f.Listing.ScanTree(f.Files.Root(), true);
   f.Listing.SortEntries(0);
   f.Listing.FixConnectors();
-  std::vector<std::string> prefixes;
-  for (const TFileObject& e : f.Listing.Entries().Items) prefixes.emplace_back(e.PrefixText());
+  const std::vector<std::string> prefixes = PrefixTexts(f.Listing.Entries());
   EXPECT_THAT(f.Names(),
               ElementsAre("readme.txt", "Docs", "a.doc", "Old", "b.doc", "Src", "main.c"));
   EXPECT_THAT(prefixes, ElementsAre("\xC3\xC4 ", "\xC3\xC4 ", "\xB3  \xC3\xC4 ", "\xB3  \xC0\xC4 ",
@@ -165,8 +172,9 @@ TEST(FixConnectors, AnySequenceOfDepthsFollowsTheColumnRule) {
       depth = random() % 3 == 0 ? depth + 1 : random() % (depth + 2);
     }
     f.Listing.FixConnectors();
+    const std::vector<std::string> prefixes = PrefixTexts(f.Listing.Entries());
     for (size_t k = 0; k < depths.size(); ++k) {
-      std::string p = f.Listing.Entries()[k].PrefixText();
+      const std::string& p = prefixes[k];
       ASSERT_EQ(p.size(), 3 * depths[k] + 3);
       for (size_t g = 0; g <= depths[k]; ++g) {
         size_t j = k + 1;

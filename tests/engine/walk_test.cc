@@ -12,6 +12,8 @@ namespace {
 
 using test::TFakeListing;
 using test::TFakeNode;
+using test::TFakeTextServices;
+using test::TRecordingWindow;
 using ::testing::ElementsAre;
 
 // root: a.txt, B.HTM, docs\ (plan.htm, old\ (x.htm)), .hid (hidden file), sys\ (system
@@ -38,7 +40,7 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   EXPECT_THAT(f.Names(),
               ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"));
   const TFileObject& x = f.Listing.Entries()[6];
-  EXPECT_EQ(x.Directory, "docs\\old\\");
+  EXPECT_EQ(x.Directory.Text(), "docs\\old\\");
   EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
   EXPECT_EQ(f.Listing.Entries()[0].Key(), "a.txt");
   EXPECT_EQ(f.Listing.Entries()[0].Time, 0x2E6E4A00u);
@@ -46,8 +48,8 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   EXPECT_EQ(f.Listing.Entries()[3].Attr, kAttrDirectory);
   EXPECT_EQ(f.Listing.Entries()[3].Time, 0x2E220000u);
   // Entries of one folder share one stored Directory, also past a sub-folder's contents.
-  EXPECT_EQ(f.Listing.Entries()[4].Directory.data(), f.Listing.Entries()[5].Directory.data());
-  EXPECT_EQ(f.Listing.Entries()[3].Directory.data(), f.Listing.Entries()[7].Directory.data());
+  EXPECT_EQ(f.Listing.Entries()[4].Directory.Record(), f.Listing.Entries()[5].Directory.Record());
+  EXPECT_EQ(f.Listing.Entries()[3].Directory.Record(), f.Listing.Entries()[7].Directory.Record());
   EXPECT_EQ(f.Files.OpenSearches, 0);
   EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
   // The sort gives each entry its base prefix: a blank group a level above it, a corner.
@@ -123,7 +125,7 @@ TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree("/root", true);
   EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
-  EXPECT_EQ(f.Listing.Entries()[2].Directory, "docs/old/");
+  EXPECT_EQ(f.Listing.Entries()[2].Directory.Text(), "docs/old/");
   f.Listing.SortEntries(0);  // which gives the base prefixes
   EXPECT_EQ(f.Listing.Entries()[2].Prefix.size(), 9u);
 }
@@ -324,6 +326,120 @@ TEST(Walk, EntryOfFindFirstIsTakenAfterStop) {
     EXPECT_EQ(f.Names(), row.Names) << row.Case;
     EXPECT_EQ(f.Files.OpenSearches, 0) << row.Case;
   }
+}
+
+// A chain of folders "d", each inside the one before, `Depth` deep under "/chain/", with
+// the file "end.txt" at its end: deeper than the fake's paths go, and answered from the
+// pattern's length alone, so that only the walk's own cost grows with the depth.
+class TChainFileSystem : public TFileSystem {
+ public:
+  explicit TChainFileSystem(size_t depth) : Depth(depth) {}
+  char Separator() const override { return '/'; }
+  std::unique_ptr<TFileSearch> NewSearch() override;
+  bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
+
+  const size_t Depth;
+  int OpenSearches = 0, MostOpenSearches = 0;
+};
+
+class TChainSearch : public TFileSearch {
+ public:
+  explicit TChainSearch(TChainFileSystem& chain) : chain_(chain) {}
+  ~TChainSearch() override { Close(); }
+  bool FindFirst(const std::string& pattern, uint32_t) override {
+    const size_t level = (pattern.size() - std::string_view("/chain/*.*").size()) / 2;
+    last_ = level < chain_.Depth ? "d" : "end.txt";
+    next_ = 0;
+    open_ = true;
+    chain_.MostOpenSearches = std::max(chain_.MostOpenSearches, ++chain_.OpenSearches);
+    return FindNext();
+  }
+  bool FindNext() override {
+    if (!open_) return false;
+    if (++next_ <= 3) return true;  // ".", "..", then the folder's one entry
+    Close();
+    return false;
+  }
+  void Close() override {
+    if (open_) --chain_.OpenSearches;
+    open_ = false;
+  }
+  std::string_view Name() const override { return next_ == 1 ? "." : next_ == 2 ? ".." : last_; }
+  uint32_t Attr() const override { return next_ < 3 || last_ == "d" ? kAttrDirectory : 0; }
+  uint32_t Time() override { return 0; }
+  int64_t Size() override { return Attr() == 0 ? 1 : 0; }
+
+ private:
+  TChainFileSystem& chain_;
+  std::string_view last_;
+  size_t next_ = 0;
+  bool open_ = false;
+};
+
+std::unique_ptr<TFileSearch> TChainFileSystem::NewSearch() {
+  return std::make_unique<TChainSearch>(*this);
+}
+
+// A window that keeps only the length of the last label: a label per level of a chain a
+// hundred thousand deep would take gigabytes.
+struct TLabelLengthWindow : TRecordingWindow {
+  void SetDirectoryLabel(const std::string& text) override { LastLabelLength = text.size(); }
+  size_t LastLabelLength = 0;
+};
+
+struct TChainListing {
+  explicit TChainListing(size_t depth) : Files(depth) {
+    Listing.SetRoot("/chain/");
+    Listing.BuildMaskList("");
+    Listing.ScanTree(Listing.Directory(), true);
+  }
+  TChainFileSystem Files;
+  TFakeTextServices Text;
+  TLabelLengthWindow Window;
+  TListing Listing{TListingPorts{Files, Text, Window, Window, Window}};
+};
+
+// The walk keeps its way down in a stack of its own: a recursion would end the thread's
+// stack long before (near 55,000 levels, 10,000 under the address sanitizer). The arena
+// grows with the depth, not with its square: every folder is one record, and no prefix
+// is kept a group per level.
+TEST(Walk, ChainOfAHundredThousandFoldersTakesMemoryInItsDepth) {
+  struct TRow {
+    size_t Depth;
+    size_t ArenaBytes = 0;
+  };
+  TRow rows[] = {{50000}, {100000}};
+  for (TRow& row : rows) {
+    TChainListing chain(row.Depth);
+    const TEntryList& entries = chain.Listing.Entries();
+    ASSERT_EQ(entries.size(), row.Depth + 1);
+    EXPECT_EQ(chain.Files.MostOpenSearches, static_cast<int>(row.Depth) + 1);
+    EXPECT_EQ(chain.Files.OpenSearches, 0);
+    EXPECT_EQ(chain.Window.LastLabelLength, std::string("/chain/").size() + 2 * row.Depth);
+    chain.Listing.SortEntries(0);
+    chain.Listing.FixConnectors();
+    const TFileObject& end = entries[row.Depth];
+    EXPECT_EQ(std::string(end.Name), "end.txt");
+    EXPECT_EQ(end.Directory.Depth(), row.Depth);
+    EXPECT_EQ(end.Prefix.Groups(), row.Depth + 1);
+    EXPECT_FALSE(end.Prefix.HoldsAll());
+    row.ArenaBytes = entries.Strings.Bytes();
+  }
+  for (const TRow& row : rows) EXPECT_LE(row.ArenaBytes, 16 * row.Depth + (512 << 10));
+  EXPECT_LE(rows[1].ArenaBytes, rows[0].ArenaBytes * 21 / 10);
+}
+
+// The lines of a chain: every level's columns blank, the last one's corner.
+TEST(Walk, ChainIsWrittenWithItsColumns) {
+  constexpr size_t kDepth = 2000;
+  TChainListing chain(kDepth);
+  chain.Window.Files = true;
+  ASSERT_TRUE(chain.Listing.Run());
+  const std::vector<std::string> lines = chain.Window.ViewLines();
+  ASSERT_EQ(lines.size(), kDepth + 3);
+  EXPECT_EQ(lines[2], "\xC0\xC4 d");
+  EXPECT_EQ(lines[3], "   \xC0\xC4 d");
+  EXPECT_EQ(lines.back(), std::string(3 * kDepth, ' ') + "\xC0\xC4 end.txt");
 }
 
 }  // namespace
