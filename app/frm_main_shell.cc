@@ -115,7 +115,8 @@ void TFrmMain::ApplySettings(const TSettings& settings) {
   CbxFileClick();
   CbxMaskClick();
   CbxMinSizeClick();
-  if (settings.Font) ApplySavedFont(*settings.Font);
+  // A font named on the command line wins over the one kept.
+  if (settings.Font && options_.FontArgument.empty()) ApplySavedFont(*settings.Font);
   if (settings.LastFolder) root_ = *settings.LastFolder;
   placement_ = settings.Placement;
 }

@@ -77,9 +77,17 @@ void TListing::RunPhases(bool& redrawSuspended) {
   view_.SetCaret(view_.ViewTextLength());
   AddLine(std::string(kHeaderText) + shownRoot);
   AddLine(" ");
-  EmitLines();
-  view_.SetCaret(view_.LineIndex(0));
-  view_.ScrollCaret();
+  const auto showTop = [this] {
+    view_.SetCaret(view_.LineIndex(0));
+    view_.ScrollCaret();
+  };
+  try {
+    EmitLines();
+  } catch (const TRunError&) {
+    showTop();  // the lines before the refused one, from the top like a whole listing
+    throw;
+  }
+  showTop();
   view_.SetViewRedraw(true);
   redrawSuspended = false;
 }
