@@ -57,8 +57,8 @@ int Run(const std::vector<std::string>& arguments) {
   if (options.From) {
     snapshot = LoadSnapshot(*options.From, error);
     if (!snapshot) return Fail(error);
-  } else if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    return Fail(options.Folder + ": " + problem);
+  } else if (!CheckFolder(options.Folder, error)) {
+    return Fail(error);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
