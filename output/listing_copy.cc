@@ -24,7 +24,8 @@ std::string HtmlClipboardText(std::string_view fragment) {
       "EndFragment:%010zu\r\n";
   constexpr std::string_view kBefore = "<html><body>\r\n<!--StartFragment-->";
   constexpr std::string_view kAfter = "<!--EndFragment-->\r\n</body></html>";
-  const size_t headerLength = static_cast<size_t>(std::snprintf(nullptr, 0, kHeader, 0, 0, 0, 0));
+  const size_t headerLength = static_cast<size_t>(
+      std::snprintf(nullptr, 0, kHeader, size_t{0}, size_t{0}, size_t{0}, size_t{0}));
   const size_t startFragment = headerLength + kBefore.size();
   const size_t endFragment = startFragment + fragment.size();
   std::string text(headerLength + 1, '\0');
