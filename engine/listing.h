@@ -119,6 +119,13 @@ class TListing {
   // page carries after a NUL is left out, control characters become "?", and in UTF-8
   // every byte that is no part of a valid sequence becomes U+FFFD.
   std::string DisplayText(std::string_view text) const;
+  // One entry's line exactly as the view receives it, for the writers of other formats
+  // (lines.h): the entries in list order, with the same `prefixes` and `columns`.
+  void AppendLine(std::string& out, const TFileObject& entry, TPrefixWriter& prefixes,
+                  TColumnTexts& columns) {
+    AppendEntryLine(out, entry, prefixes, columns, text_.Encoding() == TEncoding::Utf8);
+  }
+  const TTextServices& TextServices() const { return text_; }
 
  private:
   std::string FDirectory;
