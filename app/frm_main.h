@@ -84,6 +84,8 @@ class TFrmMain final {
   void PopMnuSaveTxtClick();
   void PopMnuAboutClick();
   void PopMnuExplorerMenuClick();
+  // A snapshot of the last run's root into a file the save dialog names.
+  void PopMnuSnapshotClick();
   // "Copier" and Ctrl+C in the view; the saves written from the last run's entries.
   void PopMnuCopyClick();
   void PopMnuSaveListingClick(const TSaveCommand& command, TListingFormat format);

@@ -249,6 +249,8 @@ void TFrmMain::CreatePopupMenuItems() {
   AppendMenuA(menu, MF_STRING, IDM_SAVE_HTML, "HTML");
   AppendMenuA(menu, MF_STRING, IDM_SAVE_CSV, "CSV");
   AppendMenuA(menu, MF_STRING, IDM_SAVE_MARKDOWN, "Markdown");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_SNAPSHOT, "Instantan\xE9...");
   ReleaseDC(nullptr, screen);
 }
 

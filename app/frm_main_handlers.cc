@@ -62,6 +62,9 @@ void TFrmMain::OnCommand(int id, int code) {
     case IDM_EXPLORER_MENU:
       PopMnuExplorerMenuClick();
       break;
+    case IDM_SNAPSHOT:
+      PopMnuSnapshotClick();
+      break;
     case IDM_COPY:
       PopMnuCopyClick();
       break;

@@ -58,6 +58,7 @@
 #define IDM_SAVE_TXT 201
 #define IDM_ABOUT 202
 #define IDM_EXPLORER_MENU 203
+#define IDM_SNAPSHOT 220
 // The formats written from the last run's entries, after Explorer's entry.
 #define IDM_COPY 204
 #define IDM_SAVE_UNICODE_TXT 205

@@ -164,8 +164,8 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   KillTimer(nullptr, timer);
   ASSERT_NE(menu, nullptr);
   // The program's own three, then Explorer's entry apart, then the formats written from
-  // the entries.
-  ASSERT_EQ(GetMenuItemCount(menu), 11);
+  // the entries, then the snapshot (grayed until a root is chosen).
+  ASSERT_EQ(GetMenuItemCount(menu), 13);
   char text[16] = {};
   GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "RTF");
@@ -187,6 +187,9 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
     GetMenuStringA(menu, 6 + i, explorer, sizeof explorer, MF_BYPOSITION);
     EXPECT_STREQ(explorer, formats[i]) << i;
   }
+  GetMenuStringA(menu, 12, explorer, sizeof explorer, MF_BYPOSITION);
+  EXPECT_STREQ(explorer, "Instantan\xE9...");
+  EXPECT_TRUE(GetMenuState(menu, 12, MF_BYPOSITION) & MF_GRAYED);
 }
 
 TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {
