@@ -26,13 +26,13 @@ std::string Utf8(const std::wstring& text) {
 // Łódź (with sous) and zz below the root, listed by a real run.
 class TSharedRun {
  public:
-  TSharedRun() {
+  explicit TSharedRun(bool run = true) {
     const std::wstring root = ToWide(tree_.Root(), CP_ACP);
     CreateDirectoryW((root + kLodz).c_str(), nullptr);
     CreateDirectoryW((root + kLodz + L"\\sous").c_str(), nullptr);
     tree_.AddFolder("zz");
     harness_.Form().Listing().SetRoot(tree_.Root());
-    ran_ = harness_.Form().SbnRefreshClick();
+    ran_ = run && harness_.Form().SbnRefreshClick();
   }
   bool Ran() const { return ran_; }
   TFormHarness& Harness() { return harness_; }
@@ -186,6 +186,25 @@ TRtfReading ReadInRichEdit(std::string rtf) {
   reading.Face = format.szFaceName;
   DestroyWindow(edit);
   return reading;
+}
+
+// A whole listing's RTF holds the exact names, and the view's control reads them back in
+// the display font; a view that holds no run keeps the control's own RTF.
+TEST(ShareListing, TheRtfOfAWholeListingHasTheExactNamesInTheDisplayFont) {
+  TSharedRun run;
+  ASSERT_TRUE(run.Ran());
+  const std::string rtf = run.Save(IDM_SAVE_RTF, "liste.rtf");
+  ASSERT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
+  EXPECT_NE(rtf.find("{\\*\\falt Courier New}"), std::string::npos);
+  const TRtfReading reading = ReadInRichEdit(rtf);
+  const std::string text = Joined(run.Lines());
+  EXPECT_EQ(reading.Text, ToWide(text.substr(0, text.size() - 2), CP_UTF8));
+  EXPECT_EQ(reading.Face, "Ramilux");
+
+  TSharedRun none(/*run=*/false);
+  const std::string own = none.Save(IDM_SAVE_RTF, "vide.rtf");
+  EXPECT_EQ(own.rfind("{\\rtf1", 0), 0u);
+  EXPECT_EQ(own.find("\\falt"), std::string::npos);
 }
 
 // "Version:0.9" then byte offsets: the fragment they point at.
