@@ -97,6 +97,8 @@ class TFrmMain final {
   void ShowPopupMenu(POINT screen);
 
  private:
+  // The view holds every line of the last run's entries, so that they stand for it.
+  bool ViewHoldsListing();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR id, DWORD_PTR self);
@@ -148,6 +150,7 @@ class TFrmMain final {
   std::optional<WINDOWPLACEMENT> placement_;  // the saved one, for the first Show
   bool running_ = false;
   bool closeRequested_ = false;  // a close asked for during a run, done when it ends
+  bool runCompleted_ = false;    // the last run ended without an error
 };
 
 }  // namespace ramilux

@@ -11,6 +11,7 @@
 #include "listing_save.h"
 #include "printing.h"
 #include "resource.h"
+#include "rich_edit.h"
 #include "saving.h"
 #include "wide_text.h"
 
@@ -131,6 +132,7 @@ bool TFrmMain::SbnRefreshClick() {
   view_.BeginRun();
   bool completed = listing_.Run();
   running_ = false;
+  runCompleted_ = completed;
   view_.EndRun();
   indicators_.EndRun();
   if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
@@ -163,8 +165,22 @@ void TFrmMain::SbnFontClick() {
   ramilux::SbnFontClick(hwnd_, Control(IDC_RICH_EDIT));
 }
 
+// The RTF of a whole listing is written from its entries, with the exact names and
+// connectors other readers show; any other view's content (none yet, a stop during the
+// output) keeps the control's own RTF.
 void TFrmMain::PopMnuSaveRtfClick() {
-  ramilux::PopMnuSaveRtfClick(Control(IDC_RICH_EDIT));
+  if (ViewHoldsListing()) {
+    RunListingSave(Control(IDC_RICH_EDIT), listing_, kSaveRtf, TListingFormat::Rtf);
+  } else {
+    ramilux::PopMnuSaveRtfClick(Control(IDC_RICH_EDIT));
+  }
+}
+
+bool TFrmMain::ViewHoldsListing() {
+  if (running_ || !runCompleted_) return false;
+  // The header, the blank line and a line per entry.
+  return rich_edit::LineCount(Control(IDC_RICH_EDIT)) ==
+         static_cast<int64_t>(listing_.Entries().size() + 2);
 }
 
 void TFrmMain::PopMnuSaveTxtClick() {
