@@ -28,7 +28,8 @@ enum class TOption {
   Snapshot,
   From,
   Compare,
-  All
+  All,
+  Totals
 };
 
 struct TOptionName {
@@ -48,6 +49,7 @@ constexpr TOptionName kOptions[] = {
     {0, "summary", TOption::Summary, false},  {'x', "exclude", TOption::Exclude, true},
     {0, "snapshot", TOption::Snapshot, true}, {0, "from", TOption::From, true},
     {0, "compare", TOption::Compare, true},   {0, "all", TOption::All, false},
+    {'t', "totals", TOption::Totals, false},
 };
 
 // A whole decimal number of levels, 1 or more.
@@ -155,6 +157,9 @@ bool Apply(TOption option, const std::string& value, TArboOptions& options, std:
       break;
     case TOption::All:
       options.All = true;
+      break;
+    case TOption::Totals:
+      options.Totals = true;
       break;
     case TOption::MaxDepth:
       if (!ParseDepth(value, options.MaxDepth)) {
@@ -287,6 +292,9 @@ std::string UsageText() {
            "  -x, --exclude TEXTE    laisse de côté les fichiers et les dossiers (non\n"
            "                         parcourus) dont le nom répond aux masques, comme -m\n"
            "      --summary          ajoute la ligne « N dossiers, M fichiers, T Ko »\n"
+           "  -t, --totals           chaque dossier avec sa taille totale, ses fichiers et\n"
+           "                         ses dossiers à toute profondeur (« au moins » : une\n"
+           "                         partie n'a pu être lue)\n"
            "      --json             un document JSON (UTF-8) au lieu des lignes : chemin\n"
            "                         relatif, nom, type, profondeur (1 sous DOSSIER),\n"
            "                         taille en octets, date ISO 8601 locale avec décalage\n"
@@ -320,6 +328,8 @@ std::string UsageText() {
          "  -x, --exclude TEXT     leave out files and folders (not walked) whose name\n"
          "                         matches the masks, as with -m\n"
          "      --summary          add the line \"N dossiers, M fichiers, T Ko\"\n"
+         "  -t, --totals           each folder with its total size, files and folders at\n"
+         "                         any depth (\"au moins\": part of it could not be read)\n"
          "      --json             one JSON document (UTF-8) instead of the lines: relative\n"
          "                         path, name, type, depth (1 below FOLDER), size in\n"
          "                         bytes, ISO 8601 local time with offset\n"

@@ -68,7 +68,8 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
 
 // An empty first mask, or no mask at all, means that no file is wanted.
 bool TListing::FilesWanted() const {
-  return withFiles_ && !FMasks.empty() && !FMasks.front().empty();
+  // Totals count the files that the rules let through, listed or not.
+  return (withFiles_ || totalsOn_) && !FMasks.empty() && !FMasks.front().empty();
 }
 
 void TListing::WalkDirectory(std::string& path, size_t entry) {
@@ -89,8 +90,8 @@ void TListing::WalkDirectory(std::string& path, size_t entry) {
 
 // What the walk does as it enters a folder, up to its folder pass's find-first.
 void TListing::EnterDirectory(std::string& path, size_t entry, int depth) {
-  // A folder at the depth limit is listed but not entered.
-  if (FWalkLimits.MaxDepth > 0 && depth >= FWalkLimits.MaxDepth) return;
+  // A folder at the depth limit is listed but not entered; totals count what is below it.
+  if (FWalkLimits.MaxDepth > 0 && depth >= FWalkLimits.MaxDepth && !totalsOn_) return;
   indicators_.SetDirectoryLabel(label_);
   indicators_.ProcessMessages();
   if (path.empty() || path.back() != separator_) {
