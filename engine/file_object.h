@@ -76,11 +76,11 @@ struct TFolderTotals {
 // its depth, not in the square of it. The records of one list lead up to the root's own
 // record, which holds the separator.
 struct TFolderRecord {
-  const TFolderRecord* Parent;  // null for the root's own record
-  TArenaText Name;              // its folder entry's Name; the separator for the root's
-  uint32_t Depth;               // levels below the root: 0 for the root's own record
-  mutable uint32_t Group;       // the sort's own number for the folder
-  TFolderTotals Totals;         // with totals on: what the folder holds
+  const TFolderRecord* Parent;   // null for the root's own record
+  TArenaText Name;               // its folder entry's Name; the separator for the root's
+  uint32_t Depth;                // levels below the root: 0 for the root's own record
+  mutable uint32_t Group;        // the sort's own number for the folder
+  mutable TFolderTotals Totals;  // with totals on: what the folder holds
 };
 
 // An entry's Directory: its folder's record, null (or the root's own record) for the

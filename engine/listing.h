@@ -145,6 +145,7 @@ class TListing {
   std::vector<TUnreadFolder> FUnread;
   bool totalsOn_ = false;
   TFolderTotals rootTotals_;
+  bool rootUnread_ = false;  // the walk could not read the root (it has no entry to mark)
 
   // One folder on the walk's way from the root down to the folder being read.
   struct TWalkLevel {

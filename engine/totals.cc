@@ -58,17 +58,12 @@ void TListing::SumTotals() {
     TFolderTotals inside = below[level + 1];
     below[level + 1] = {};
     if (IsUnread(entry)) inside.Incomplete = 1;
-    if (const TFolderRecord* contents = ContentsRecord(FEntries, k)) {
-      const_cast<TFolderRecord*>(contents)->Totals = inside;
-    }
+    if (const TFolderRecord* contents = ContentsRecord(FEntries, k)) contents->Totals = inside;
     here.Add(inside);
     ++here.Folders;
   }
   rootTotals_ = below[0];
-  // The root's own passes failed: its mark is the first unread folder of the walk.
-  if (!FUnread.empty() && FUnread.front().Path == DisplayText(FDirectory)) {
-    rootTotals_.Incomplete = 1;
-  }
+  if (rootUnread_) rootTotals_.Incomplete = 1;
 }
 
 void TListing::KeepListedEntries() {

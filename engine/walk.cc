@@ -55,6 +55,7 @@ void TListing::Clear() {
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   FUnread.clear();
+  rootUnread_ = false;
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
@@ -122,6 +123,8 @@ void TListing::MarkUnread(size_t entry, const TFileSearch& search) {
   if (entry != kNoEntry) {
     FEntries[entry].Attr |=
         failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied : kAttrUnreadOther;
+  } else {
+    rootUnread_ = true;
   }
   FUnread.push_back({label_, failure, search.FailureText()});
 }
