@@ -227,6 +227,13 @@ LRESULT CALLBACK TFrmMain::ViewProc(HWND window, UINT message, WPARAM wParam, LP
   // The view sets its own cursor; during a run the application's wait cursor wins.
   if (message == WM_SETCURSOR && reinterpret_cast<TFrmMain*>(self)->OnSetCursor()) return TRUE;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ViewProc, 1);
+  // Ctrl+C copies the exact lines in every format, not the view's own ANSI text.
+  const bool ctrlC = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
+                     GetKeyState(VK_MENU) >= 0;
+  if (ctrlC || message == WM_COPY) {
+    reinterpret_cast<TFrmMain*>(self)->PopMnuCopyClick();
+    return 0;
+  }
   return DefSubclassProc(window, message, wParam, lParam);
 }
 

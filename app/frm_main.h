@@ -13,6 +13,7 @@
 #include "form_layout.h"
 #include "handles.h"
 #include "listing.h"
+#include "listing_save.h"
 #include "message_pump.h"
 #include "option_controls_port.h"
 #include "ports.h"
@@ -83,6 +84,11 @@ class TFrmMain final {
   void PopMnuSaveTxtClick();
   void PopMnuAboutClick();
   void PopMnuExplorerMenuClick();
+  // A snapshot of the last run's root into a file the save dialog names.
+  void PopMnuSnapshotClick();
+  // "Copier" and Ctrl+C in the view; the saves written from the last run's entries.
+  void PopMnuCopyClick();
+  void PopMnuSaveListingClick(const TSaveCommand& command, TListingFormat format);
   // Lists `folder` at once, as a folder chosen in the picker is (the command line, a drop,
   // Explorer's entry); a folder that does not exist is refused in an error box. Nothing
   // happens during a run. False when no run was made or the run ended by an error.

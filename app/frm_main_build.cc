@@ -243,6 +243,14 @@ void TFrmMain::CreatePopupMenuItems() {
   AppendMenuA(menu, MF_BITMAP, IDM_ABOUT, reinterpret_cast<LPCSTR>(image(IDB_ABOUT)));
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_EXPLORER_MENU, "Menu de l'Explorateur");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_COPY, "Copier\tCtrl+C");
+  AppendMenuA(menu, MF_STRING, IDM_SAVE_UNICODE_TXT, "TXT Unicode");
+  AppendMenuA(menu, MF_STRING, IDM_SAVE_HTML, "HTML");
+  AppendMenuA(menu, MF_STRING, IDM_SAVE_CSV, "CSV");
+  AppendMenuA(menu, MF_STRING, IDM_SAVE_MARKDOWN, "Markdown");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, IDM_SNAPSHOT, "Instantan\xE9...");
   ReleaseDC(nullptr, screen);
 }
 

@@ -8,6 +8,7 @@
 #include "folder_picker.h"
 #include "font_choice.h"
 #include "frm_main.h"
+#include "listing_save.h"
 #include "printing.h"
 #include "resource.h"
 #include "saving.h"
@@ -60,6 +61,24 @@ void TFrmMain::OnCommand(int id, int code) {
       break;
     case IDM_EXPLORER_MENU:
       PopMnuExplorerMenuClick();
+      break;
+    case IDM_SNAPSHOT:
+      PopMnuSnapshotClick();
+      break;
+    case IDM_COPY:
+      PopMnuCopyClick();
+      break;
+    case IDM_SAVE_UNICODE_TXT:
+      PopMnuSaveListingClick(kSaveUnicodeText, TListingFormat::UnicodeText);
+      break;
+    case IDM_SAVE_HTML:
+      PopMnuSaveListingClick(kSaveHtml, TListingFormat::Html);
+      break;
+    case IDM_SAVE_CSV:
+      PopMnuSaveListingClick(kSaveCsv, TListingFormat::Csv);
+      break;
+    case IDM_SAVE_MARKDOWN:
+      PopMnuSaveListingClick(kSaveMarkdown, TListingFormat::Markdown);
       break;
   }
 }
@@ -150,6 +169,15 @@ void TFrmMain::PopMnuSaveRtfClick() {
 
 void TFrmMain::PopMnuSaveTxtClick() {
   ramilux::PopMnuSaveTxtClick(Control(IDC_RICH_EDIT));
+}
+
+// The entries change during a run: what is written waits for its end.
+void TFrmMain::PopMnuCopyClick() {
+  if (!running_) CopyListing(Control(IDC_RICH_EDIT), listing_);
+}
+
+void TFrmMain::PopMnuSaveListingClick(const TSaveCommand& command, TListingFormat format) {
+  if (!running_) RunListingSave(Control(IDC_RICH_EDIT), listing_, command, format);
 }
 
 // A plain box centred on the screen: no owner, modal for the whole task.

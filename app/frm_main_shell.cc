@@ -12,7 +12,9 @@
 #include "frm_main.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "saving.h"
 #include "screen_dpi.h"
+#include "snapshot_save.h"
 #include "wide_text.h"
 
 namespace ramilux {
@@ -84,7 +86,28 @@ void TFrmMain::PopMnuExplorerMenuClick() {
   if (!done) ShowErrorBox(hwnd_, "Impossible de modifier le menu de l'Explorateur");
 }
 
+// The walk goes on the window's thread, which answers between folders; the window is
+// busy as during a run, so that no other run or snapshot starts meanwhile.
+void TFrmMain::PopMnuSnapshotClick() {
+  if (running_ || root_.empty()) return;
+  const std::optional<std::string> fileName =
+      AskSaveFileName({kSnapshotFilter, kSnapshotName, false}, hwnd_);
+  if (!fileName) return;
+  running_ = true;
+  indicators_.SetWaitCursor(true);
+  const TOutcome saved = SaveSnapshot(root_, *fileName, [this] {
+    indicators_.ProcessMessages();
+    return hwnd_ != nullptr && !closeRequested_;
+  });
+  indicators_.SetWaitCursor(false);
+  running_ = false;
+  saved.Show(hwnd_);
+  if (closeRequested_ && hwnd_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
 void TFrmMain::UpdateExplorerMenuItem() {
+  // A snapshot needs a root.
+  EnableMenuItem(popupMenu_.Get(), IDM_SNAPSHOT, root_.empty() ? MF_GRAYED : MF_ENABLED);
   CheckMenuItem(popupMenu_.Get(), IDM_EXPLORER_MENU,
                 ExplorerMenuInstalled(ExecutablePathW()) ? MF_CHECKED : MF_UNCHECKED);
 }
@@ -115,7 +138,8 @@ void TFrmMain::ApplySettings(const TSettings& settings) {
   CbxFileClick();
   CbxMaskClick();
   CbxMinSizeClick();
-  if (settings.Font) ApplySavedFont(*settings.Font);
+  // A font named on the command line wins over the one kept.
+  if (settings.Font && options_.FontArgument.empty()) ApplySavedFont(*settings.Font);
   if (settings.LastFolder) root_ = *settings.LastFolder;
   placement_ = settings.Placement;
 }

@@ -59,6 +59,13 @@
 #define IDM_SAVE_TXT 201
 #define IDM_ABOUT 202
 #define IDM_EXPLORER_MENU 203
+#define IDM_SNAPSHOT 220
+// The formats written from the last run's entries, after Explorer's entry.
+#define IDM_COPY 204
+#define IDM_SAVE_UNICODE_TXT 205
+#define IDM_SAVE_HTML 206
+#define IDM_SAVE_CSV 207
+#define IDM_SAVE_MARKDOWN 208
 
 // The eight 16x16 16-colour images; a speed button's record names its image by the
 // button's id, mapped in form_layout.cc.

@@ -8,6 +8,7 @@
 #include "compare.h"
 #include "console_output.h"
 #include "console_window.h"
+#include "format_listing.h"
 #include "json_listing.h"
 #include "listing.h"
 #include "options.h"
@@ -57,8 +58,8 @@ int Run(const std::vector<std::string>& arguments) {
   if (options.From) {
     snapshot = LoadSnapshot(*options.From, error);
     if (!snapshot) return Fail(error);
-  } else if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    return Fail(options.Folder + ": " + problem);
+  } else if (!CheckFolder(options.Folder, error)) {
+    return Fail(error);
   }
   // The output is opened before the walk, so that an unwritable file fails at once.
   std::unique_ptr<TOutputTarget> target = OpenTarget(options, error);
@@ -66,17 +67,19 @@ int Run(const std::vector<std::string>& arguments) {
 
   // In utf8 the engine works on the exact names; in ansi, on what the platform shows. A JSON
   // document holds the exact names whatever the encoding.
-  const bool utf8 = options.Encoding == TEncodingChoice::Utf8 || options.Json;
+  // So does every format but text.
+  const bool lines = options.Format == TOutputFormat::Text;
+  const bool utf8 = options.Encoding == TEncodingChoice::Utf8 || !lines;
   const ramilux::TEncoding encoding = utf8 ? ramilux::TEncoding::Utf8 : ramilux::PlatformEncoding();
   std::unique_ptr<ramilux::TFileSystem> files = snapshot ? ramilux::NewSnapshotFileSystem(snapshot)
                                                          : ramilux::NewPlatformFileSystem(encoding);
   std::unique_ptr<ramilux::TTextServices> text = ramilux::NewPlatformTextServices(encoding);
   if (options.Mask) options.Mask = EngineText(*options.Mask, utf8);
   if (options.Exclude) options.Exclude = EngineText(*options.Exclude, utf8);
-  // With --json the run's lines go nowhere: the document is written from the entries.
+  // Outside text the run's lines go nowhere: the document is written from the entries.
   TNowhereTarget nowhere;
-  TConsoleOutput output(options.Json ? nowhere : *target,
-                        options.Json ? TEncodingChoice::Ansi : options.Encoding);
+  TConsoleOutput output(lines ? *target : nowhere,
+                        lines ? options.Encoding : TEncodingChoice::Ansi);
   TProgressLine progress(StderrIsTerminal());
   TConsoleWindow window(options, output, progress);
   ramilux::TListing listing({*files, *text, window, window, window});
@@ -108,6 +111,14 @@ int Run(const std::vector<std::string>& arguments) {
   if (options.Json) {
     const int status = WriteJson(listing, files->Separator(), options, *target);
     return status != kSuccess ? status : ReportUnread(listing.Unread(), utf8);
+  }
+  if (!lines) {
+    TConsoleOutput formatted(*target, TEncodingChoice::Ansi);  // UTF-8 bytes as they are
+    if (!WriteFormattedListing(listing, files->Separator(), options, formatted)) {
+      return kInterrupted;
+    }
+    if (!formatted.Finish()) return Fail(formatted.Error());
+    return ReportUnread(listing.Unread(), utf8);
   }
   if (options.Summary) output.Put(SummaryLine(listing, CountEntries(listing.Entries())) + "\r\n");
   if (!output.Finish()) return Fail(output.Error());

@@ -176,12 +176,9 @@ class TCompareWriter {
 std::shared_ptr<const TSnapshotTree> NewSide(const TArboOptions& options, const TSnapshotTree& old,
                                              std::string& error) {
   const std::string folder = options.Folder.empty() ? old.Root : options.Folder;
-  if (!FolderProblem(folder).empty() && !options.Folder.empty()) {
-    return LoadSnapshot(options.Folder, error);
-  }
-  if (std::string problem = FolderProblem(folder); !problem.empty()) {
-    error = folder + ": " + problem;
-    return nullptr;
+  if (!CheckFolder(folder, error)) {
+    // Not a folder: a snapshot file, when one was named.
+    return options.Folder.empty() ? nullptr : LoadSnapshot(options.Folder, error);
   }
   auto tree = std::make_shared<TSnapshotTree>();
   auto files = ramilux::NewPlatformFileSystem(ramilux::TEncoding::Utf8);

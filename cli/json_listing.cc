@@ -50,6 +50,35 @@ bool SameTime(const ramilux::TDateTime& a, const ramilux::TDateTime& b) {
          a.Minute == b.Minute && a.Second == b.Second;
 }
 
+}  // namespace
+
+// The packed local time with the offset of its instant. Where the packed time cannot
+// tell the instant (the hour repeated when summer time ends) or cannot hold it (before
+// 1980, after 2107), the file's time is read again, and taken while it still agrees with
+// what the walk saw: a file changed since then keeps the walk's time.
+std::optional<std::string> ModifiedTime(std::string_view root, const ramilux::TFileObject& entry,
+                                        std::string_view folder) {
+  ramilux::TDateTime when;
+  const bool packed = ramilux::DecodePackedTime(entry.Time, when);
+  const TUtcOffsets offsets = packed ? UtcOffsetsOf(when) : TUtcOffsets{};
+  if (packed && offsets.Count == 1) return IsoTime(when, offsets.Minutes[0]);
+  std::string path(root);
+  path.append(folder);
+  path.append(entry.Name);
+  if (std::optional<TLocalInstant> exact = ReadLocalTime(path)) {
+    exact->Local.Second &= ~1;  // the two-second steps of every other time
+    const bool outside = exact->Local.Year < 1980 || exact->Local.Year > 2107;
+    if (packed ? SameTime(exact->Local, when) : outside && entry.Time == 0) {
+      return IsoTime(exact->Local, exact->OffsetMinutes);
+    }
+  }
+  if (!packed) return std::nullopt;
+  return IsoTime(when, offsets.Count > 0 ? std::optional<int>(offsets.Minutes[offsets.Count - 1])
+                                         : std::nullopt);
+}
+
+namespace {
+
 // One entry as one line of the document.
 class TEntryWriter {
  public:
@@ -78,7 +107,7 @@ class TEntryWriter {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
-    if (std::optional<std::string> when = Modified(entry, folder_)) {
+    if (std::optional<std::string> when = ModifiedTime(root_, entry, folder_)) {
       out += ", \"modified\": \"";
       out += *when;
       out += '"';
@@ -94,30 +123,6 @@ class TEntryWriter {
   }
 
  private:
-  // The packed local time with the offset of its instant. Where the packed time cannot
-  // tell the instant (the hour repeated when summer time ends) or cannot hold it (before
-  // 1980, after 2107), the file's time is read again, and taken while it still agrees with
-  // what the walk saw: a file changed since then keeps the walk's time.
-  std::optional<std::string> Modified(const ramilux::TFileObject& entry, std::string_view folder) {
-    ramilux::TDateTime when;
-    const bool packed = ramilux::DecodePackedTime(entry.Time, when);
-    const TUtcOffsets offsets = packed ? UtcOffsetsOf(when) : TUtcOffsets{};
-    if (packed && offsets.Count == 1) return IsoTime(when, offsets.Minutes[0]);
-    std::string path(root_);
-    path.append(folder);
-    path.append(entry.Name);
-    if (std::optional<TLocalInstant> exact = ReadLocalTime(path)) {
-      exact->Local.Second &= ~1;  // the two-second steps of every other time
-      const bool outside = exact->Local.Year < 1980 || exact->Local.Year > 2107;
-      if (packed ? SameTime(exact->Local, when) : outside && entry.Time == 0) {
-        return IsoTime(exact->Local, exact->OffsetMinutes);
-      }
-    }
-    if (!packed) return std::nullopt;
-    return IsoTime(when, offsets.Count > 0 ? std::optional<int>(offsets.Minutes[offsets.Count - 1])
-                                           : std::nullopt);
-  }
-
   static void AppendTotals(std::string& out, const ramilux::TFolderTotals& totals) {
     out += ", \"total_size\": " + std::to_string(totals.Size);
     out += ", \"total_files\": " + std::to_string(totals.Files);

@@ -31,6 +31,11 @@ std::string SummaryLine(const ramilux::TListing& listing, const TListingCounts& 
 bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool summary,
                       TConsoleOutput& output);
 
+// An entry's last-write time as the document gives it: ISO 8601, local, with the offset of
+// its instant; `folder` is its folder below `root`, as the entry's records spell it.
+std::optional<std::string> ModifiedTime(std::string_view root, const ramilux::TFileObject& entry,
+                                        std::string_view folder);
+
 // Where the run's lines go when the JSON document replaces them.
 class TNowhereTarget final : public TOutputTarget {
  public:

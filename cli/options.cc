@@ -29,6 +29,8 @@ enum class TOption {
   From,
   Compare,
   All,
+  Format,
+  CsvSeparator,
   Totals
 };
 
@@ -49,8 +51,49 @@ constexpr TOptionName kOptions[] = {
     {0, "summary", TOption::Summary, false},  {'x', "exclude", TOption::Exclude, true},
     {0, "snapshot", TOption::Snapshot, true}, {0, "from", TOption::From, true},
     {0, "compare", TOption::Compare, true},   {0, "all", TOption::All, false},
+    {0, "format", TOption::Format, true},     {0, "csv-separator", TOption::CsvSeparator, true},
     {'t', "totals", TOption::Totals, false},
 };
+
+struct TFormatName {
+  std::string_view Name;
+  TOutputFormat Format;
+};
+
+constexpr TFormatName kFormats[] = {{"text", TOutputFormat::Text},
+                                    {"json", TOutputFormat::Json},
+                                    {"csv", TOutputFormat::Csv},
+                                    {"html", TOutputFormat::Html},
+                                    {"md", TOutputFormat::Markdown}};
+
+bool ParseFormat(const std::string& value, TArboOptions& options, std::string& error) {
+  for (const TFormatName& format : kFormats) {
+    if (format.Name == value) {
+      options.Format = format.Format;
+      options.Json = format.Format == TOutputFormat::Json;
+      return true;
+    }
+  }
+  error = Say("--format attend text, json, csv, html ou md, pas « ",
+              "--format takes text, json, csv, html or md, not \"") +
+          value + Say(" »", "\"");
+  return false;
+}
+
+// One character, or "tab".
+bool ParseSeparator(const std::string& value, TArboOptions& options, std::string& error) {
+  if (value == "tab" || value.size() == 1) {
+    const char separator = value == "tab" ? '\t' : value[0];
+    if (separator != '"' && separator != '\r' && separator != '\n') {
+      options.CsvSeparator = separator;
+      return true;
+    }
+  }
+  error = Say("--csv-separator attend un caractère, pas « ",
+              "--csv-separator takes one character, not \"") +
+          value + Say(" »", "\"");
+  return false;
+}
 
 // A whole decimal number of levels, 1 or more.
 bool ParseDepth(const std::string& text, int& depth) {
@@ -142,7 +185,12 @@ bool Apply(TOption option, const std::string& value, TArboOptions& options, std:
       break;
     case TOption::Json:
       options.Json = true;
+      options.Format = TOutputFormat::Json;
       break;
+    case TOption::Format:
+      return ParseFormat(value, options, error);
+    case TOption::CsvSeparator:
+      return ParseSeparator(value, options, error);
     case TOption::Summary:
       options.Summary = true;
       break;
@@ -298,6 +346,9 @@ std::string UsageText() {
            "      --json             un document JSON (UTF-8) au lieu des lignes : chemin\n"
            "                         relatif, nom, type, profondeur (1 sous DOSSIER),\n"
            "                         taille en octets, date ISO 8601 locale avec décalage\n"
+           "      --format text|json|csv|html|md  le format (text par défaut ; --json :\n"
+           "                         --format json) ; sauf text, toujours en UTF-8\n"
+           "      --csv-separator C  séparateur du CSV (« , » par défaut ; tab)\n"
            "  -o, --output FICHIER   écrit dans FICHIER au lieu de la sortie standard\n"
            "      --snapshot FICHIER         écrit l'instantané de DOSSIER dans FICHIER\n"
            "      --from FICHIER             liste l'instantané FICHIER au lieu d'un dossier\n"
@@ -333,6 +384,9 @@ std::string UsageText() {
          "      --json             one JSON document (UTF-8) instead of the lines: relative\n"
          "                         path, name, type, depth (1 below FOLDER), size in\n"
          "                         bytes, ISO 8601 local time with offset\n"
+         "      --format text|json|csv|html|md  the format (default text; --json is\n"
+         "                         --format json); all but text always in UTF-8\n"
+         "      --csv-separator C  the CSV's separator (default \",\"; tab)\n"
          "  -o, --output FILE      write to FILE instead of standard output\n"
          "      --snapshot FILE            write the snapshot of FOLDER to FILE\n"
          "      --from FILE                list the snapshot FILE instead of a folder\n"

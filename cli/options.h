@@ -10,6 +10,7 @@
 namespace arbo {
 
 enum class TSizeDirection { None, AtLeast, AtMost };
+enum class TOutputFormat { Text, Json, Csv, Html, Markdown };
 
 struct TArboOptions {
   std::string Folder;
@@ -23,15 +24,17 @@ struct TArboOptions {
   TEncodingChoice Encoding = TEncodingChoice::Utf8;
   std::optional<std::string> OutputFile;
   bool Help = false;
-  bool Json = false;                    // one JSON document instead of the lines
-  int MaxDepth = 0;                     // levels below the folder that are listed; 0: all
-  std::optional<std::string> Exclude;   // masks of names left out, files and folders
-  bool Summary = false;                 // a closing line with the counts
-  bool Totals = false;                  // each folder's totals on its line
-  std::optional<std::string> Snapshot;  // --snapshot: the file to write, of Folder
-  std::optional<std::string> From;      // --from: the snapshot listed instead of a folder
-  std::optional<std::string> Compare;   // --compare: the old snapshot; Folder the new side
-  bool All = false;                     // --compare lists unchanged entries too
+  bool Json = false;                           // one JSON document instead of the lines
+  TOutputFormat Format = TOutputFormat::Text;  // --format; Json above follows it
+  char CsvSeparator = ',';                     // --csv-separator
+  int MaxDepth = 0;                            // levels below the folder that are listed; 0: all
+  std::optional<std::string> Exclude;          // masks of names left out, files and folders
+  bool Summary = false;                        // a closing line with the counts
+  bool Totals = false;                         // each folder's totals on its line
+  std::optional<std::string> Snapshot;         // --snapshot: the file to write, of Folder
+  std::optional<std::string> From;             // --from: the snapshot listed instead of a folder
+  std::optional<std::string> Compare;          // --compare: the old snapshot; Folder the new side
+  bool All = false;                            // --compare lists unchanged entries too
 };
 
 // Reads the arguments after the program's name. False with a one-line message when they

@@ -52,8 +52,8 @@ std::string SnapshotNotice(const std::string& path, const ramilux::TSnapshotTree
 
 int RunSnapshot(const TArboOptions& options) {
   constexpr int kFailure = 2, kInterrupted = 130;
-  if (std::string problem = FolderProblem(options.Folder); !problem.empty()) {
-    WriteStderr("arbo: " + options.Folder + ": " + problem + "\n");
+  if (std::string error; !CheckFolder(options.Folder, error)) {
+    WriteStderr("arbo: " + error + "\n");
     return kFailure;
   }
   std::string error;

@@ -46,8 +46,9 @@ std::string EngineFolder(const std::string& path, bool utf8);
 // Text of the engine (paths, the system's words) as UTF-8 for a message.
 std::string MessageText(const std::string& text, bool utf8);
 
-// Empty when `path` names a folder (links followed), else what is wrong with it.
-std::string FolderProblem(const std::string& path);
+// True when `path` names a folder (links followed); else false with `error` naming the
+// path and what is wrong with it.
+bool CheckFolder(const std::string& path, std::string& error);
 
 // `path` made absolute without resolving links, ending in the separator.
 std::string AbsoluteFolder(const std::string& path);

@@ -129,6 +129,8 @@ std::string MessageText(const std::string& text, bool) {
   return text;
 }
 
+namespace {
+
 std::string FolderProblem(const std::string& path) {
   struct stat status;
   if (stat(path.c_str(), &status) != 0) {
@@ -137,6 +139,15 @@ std::string FolderProblem(const std::string& path) {
   }
   if (!S_ISDIR(status.st_mode)) return Say("n'est pas un dossier", "not a folder");
   return {};
+}
+
+}  // namespace
+
+bool CheckFolder(const std::string& path, std::string& error) {
+  const std::string problem = FolderProblem(path);
+  if (problem.empty()) return true;
+  error = path + ": " + problem;
+  return false;
 }
 
 // "." and empty components go; ".." is resolved by the text of the path, as the shell's

@@ -198,6 +198,8 @@ std::string MessageText(const std::string& text, bool utf8) {
   return Utf8(ramilux::ToWide(text, CP_ACP));
 }
 
+namespace {
+
 std::string FolderProblem(const std::string& path) {
   const DWORD attributes = AttributesOf(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -210,6 +212,15 @@ std::string FolderProblem(const std::string& path) {
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     return Say("n'est pas un dossier", "not a folder");
   return {};
+}
+
+}  // namespace
+
+bool CheckFolder(const std::string& path, std::string& error) {
+  const std::string problem = FolderProblem(path);
+  if (problem.empty()) return true;
+  error = path + ": " + problem;
+  return false;
 }
 
 // GetFullPathNameW works on the text of the path alone: it never follows a link.

@@ -121,7 +121,7 @@ class TListing {
   TPrefix MakeBasePrefix(std::string_view directory);
   void FixConnectors();
   void EmitLines();
-  // Appends `text` and a line end at the caret; throws TLineError when the view refuses.
+  // Appends `text` and a line end at the caret; throws TRunError when the view refuses.
   void AddLine(std::string_view text);
 
   // The size and date columns of one entry's line, without their leading blanks. The
@@ -133,6 +133,13 @@ class TListing {
   // page carries after a NUL is left out, control characters become "?", and in UTF-8
   // every byte that is no part of a valid sequence becomes U+FFFD.
   std::string DisplayText(std::string_view text) const;
+  // One entry's line exactly as the view receives it, for the writers of other formats
+  // (lines.h): the entries in list order, with the same `prefixes` and `columns`.
+  void AppendLine(std::string& out, const TFileObject& entry, TPrefixWriter& prefixes,
+                  TColumnTexts& columns) {
+    AppendEntryLine(out, entry, prefixes, columns, text_.Encoding() == TEncoding::Utf8);
+  }
+  const TTextServices& TextServices() const { return text_; }
 
  private:
   std::string FDirectory;
@@ -180,7 +187,7 @@ class TListing {
                 uint32_t attr);
   void AppendEntryLine(std::string& block, const TFileObject& entry, TPrefixWriter& prefixes,
                        TColumnTexts& columns, bool utf8);
-  bool InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
+  void InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
 
   TFileSystem& files_;
   TTextServices& text_;
@@ -196,8 +203,9 @@ class TListing {
   static constexpr size_t kNoEntry = SIZE_MAX;
 };
 
-// What the view answered when a line could not be put in.
-class TLineError : public std::runtime_error {
+// The engine's one way to fail: a run that meets it ends, and Run shows its text in an
+// error box (what the view answered when a line could not be put in, for one).
+class TRunError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

@@ -159,24 +159,20 @@ void TListing::AddLine(std::string_view text) {
   std::string line(text);
   line += kLineEnd;
   std::string error;
-  if (!view_.ReplaceSelection(line, error)) throw TLineError(error);
+  if (!view_.ReplaceSelection(line, error)) throw TRunError(error);
 }
 
 // Puts a block of whole lines into the view. When the view refuses the block, the lines
 // go in one by one so that the view ends with exactly the lines before the one that
-// failed; false (after the error box) when one did.
-bool TListing::InsertLines(std::string_view block, const std::vector<size_t>& lineEnds) {
+// failed, and the run ends there (TRunError).
+void TListing::InsertLines(std::string_view block, const std::vector<size_t>& lineEnds) {
   std::string error;
-  if (block.empty() || view_.ReplaceSelection(block, error)) return true;
+  if (block.empty() || view_.ReplaceSelection(block, error)) return;
   size_t begin = 0;
   for (size_t end : lineEnds) {
-    if (!view_.ReplaceSelection(block.substr(begin, end - begin), error)) {
-      indicators_.ShowErrorBox("Erreur", error);
-      return false;
-    }
+    if (!view_.ReplaceSelection(block.substr(begin, end - begin), error)) throw TRunError(error);
     begin = end;
   }
-  return true;
 }
 
 void TListing::EmitLines() {
@@ -194,7 +190,7 @@ void TListing::EmitLines() {
     AppendEntryLine(block, FEntries[i], prefixes, columns, utf8);
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
-      if (!InsertLines(block, lineEnds)) return;
+      InsertLines(block, lineEnds);
       block.clear();
       lineEnds.clear();
     }

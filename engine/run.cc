@@ -82,9 +82,17 @@ void TListing::RunPhases(bool& redrawSuspended) {
   AddLine(std::string(kHeaderText) + shownRoot +
           (totalsOn_ ? "  " + TotalsText(rootTotals_) : std::string()));
   AddLine(" ");
-  EmitLines();
-  view_.SetCaret(view_.LineIndex(0));
-  view_.ScrollCaret();
+  const auto showTop = [this] {
+    view_.SetCaret(view_.LineIndex(0));
+    view_.ScrollCaret();
+  };
+  try {
+    EmitLines();
+  } catch (const TRunError&) {
+    showTop();  // the lines before the refused one, from the top like a whole listing
+    throw;
+  }
+  showTop();
   view_.SetViewRedraw(true);
   redrawSuspended = false;
 }

@@ -97,4 +97,23 @@ TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFault
   return {};
 }
 
+TOutcome SaveWrittenFile(const std::string& fileName, const TFileWriter& write) {
+  const TOutcome cannotCreate = TOutcome::Failed(
+      "Impossible de cr\xE9"
+      "er le fichier " +
+      fileName);
+  if (!TargetReplaceable(fileName)) return cannotCreate;
+  TReplacingFile file(fileName);
+  std::string error;
+  if (!file.Create(error)) return cannotCreate;
+  bool written = true;
+  write([&](std::string_view text) {
+    written = written && file.Write(text.data(), text.size(), error);
+  });
+  const bool closed = file.Close(error);
+  if (!written || !closed) return TOutcome::Failed("Erreur \xE0 l'enregistrement du flux");
+  if (!file.MoveOver(error)) return cannotCreate;
+  return {};
+}
+
 }  // namespace ramilux

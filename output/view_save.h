@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "outcome.h"
 
@@ -43,5 +44,9 @@ struct TSaveFaults {
 // after any failure an existing file is as it was and no temporary file is left.
 TOutcome SaveViewToFile(HWND view, const std::string& fileName,
                         const TSaveFaults* faults = nullptr);
+
+// Writes into `fileName` what `write` hands its sink, the same safe way.
+using TFileWriter = std::function<void(const std::function<void(std::string_view)>& sink)>;
+TOutcome SaveWrittenFile(const std::string& fileName, const TFileWriter& write);
 
 }  // namespace ramilux

@@ -25,6 +25,10 @@ inline int64_t LineIndex(HWND view, int64_t line) {
   return SendMessageA(view, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
 }
 
+inline int64_t LineFromChar(HWND view, int64_t charIndex) {
+  return SendMessageA(view, EM_EXLINEFROMCHAR, 0, static_cast<LPARAM>(charIndex));
+}
+
 inline int64_t LineLength(HWND view, int64_t charIndex) {
   return SendMessageA(view, EM_LINELENGTH, static_cast<WPARAM>(charIndex), 0);
 }

@@ -163,8 +163,9 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   harness.Pump();
   KillTimer(nullptr, timer);
   ASSERT_NE(menu, nullptr);
-  // The program's own three, then Explorer's entry apart.
-  ASSERT_EQ(GetMenuItemCount(menu), 5);
+  // The program's own three, then Explorer's entry apart, then the formats written from
+  // the entries, then the snapshot (grayed until a root is chosen).
+  ASSERT_EQ(GetMenuItemCount(menu), 13);
   char text[16] = {};
   GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "RTF");
@@ -180,6 +181,15 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   char explorer[32] = {};
   GetMenuStringA(menu, 4, explorer, sizeof explorer, MF_BYPOSITION);
   EXPECT_STREQ(explorer, "Menu de l'Explorateur");
+  EXPECT_EQ(GetMenuState(menu, 5, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  const char* const formats[] = {"Copier\tCtrl+C", "TXT Unicode", "HTML", "CSV", "Markdown"};
+  for (int i = 0; i < 5; ++i) {
+    GetMenuStringA(menu, 6 + i, explorer, sizeof explorer, MF_BYPOSITION);
+    EXPECT_STREQ(explorer, formats[i]) << i;
+  }
+  GetMenuStringA(menu, 12, explorer, sizeof explorer, MF_BYPOSITION);
+  EXPECT_STREQ(explorer, "Instantan\xE9...");
+  EXPECT_TRUE(GetMenuState(menu, 12, MF_BYPOSITION) & MF_GRAYED);
 }
 
 TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {

@@ -202,6 +202,21 @@ TEST(WaysIn, AFolderOfAnyNameIsListedWithItsContents) {
   EXPECT_TRUE(test::IsEnabled(harness.Get(IDC_SBN_REFRESH)));
 }
 
+TEST(WaysIn, ThePickerGivesARootOfAnyName) {
+  TUnicodeRoot unicode;
+  test::TFormHarness harness;
+  test::TDialogDriver driver({[&unicode](HWND picker) {
+    SendMessageW(picker, BFFM_SETSELECTIONW, TRUE,
+                 reinterpret_cast<LPARAM>(unicode.Root().c_str()));
+    test::PressButton(picker, IDOK);
+  }});
+  harness.Form().SbnSelectDirectoryClick();
+  const std::vector<std::string> lines = test::ViewLines(harness.Get(IDC_RICH_EDIT));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "Arborescence a partir de: " + FromWide(unicode.Root(), CP_ACP) + "\\");
+  EXPECT_EQ(lines[2], "\xC0\xC4 sous");
+}
+
 TEST(WaysIn, AMissingFolderIsRefusedInABoxAndNothingRuns) {
   test::TTempTree tree;
   test::TFormHarness harness;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <map>
@@ -72,6 +73,59 @@ TEST(ArboJson, NamesComeBackExactAndAsTheTextListingHasThem) {
       EXPECT_EQ(e.Path, "Dossier \"q\\\"/" + e.Entry.Name);
     }
   }
+}
+
+// The CSV and Markdown outputs on the names a writer gets wrong: the CSV read by Python's
+// own reader equals the JSON document, with either separator; the Markdown's fence outruns
+// the backticks of the names.
+TEST(ArboFormats, CsvReadByPythonEqualsTheJsonAndMarkdownKeepsItsFence) {
+  TTempFolder tree;
+  for (const char* folder : {"Łódź", "Αθήνα", "Αθήνα/東京", "q\"uo,te;semi", "a<&>b ```"}) {
+    tree.MakeFolder(folder);
+  }
+  for (const char* file : {"Łódź/zażółć.txt", "Αθήνα/東京/🌲 emoji", "q\"uo,te;semi/c,d;e\"f",
+                           "a<&>b ```/tab\there", "a<&>b ```/line\nbreak", "ctl\x01"}) {
+    tree.MakeFile(file, 3);
+  }
+  TTempFolder out;
+  const std::string json = out.Path() + "/l.json";
+  ASSERT_EQ(RunArbo({"-f", "--json", "-o", json, tree.Path()}, kFrench).Status, 0);
+  for (const char* separator : {",", ";"}) {
+    const std::string csv = out.Path() + "/l.csv";
+    const TArboResult written = RunArbo(
+        {"-f", "--format", "csv", "--csv-separator", separator, "-o", csv, tree.Path()}, kFrench);
+    ASSERT_EQ(written.Status, 0) << written.Err;
+    const std::string script =
+        "import csv, json, sys\n"
+        "d = json.load(open(sys.argv[1], encoding='utf-8'))\n"
+        "raw = open(sys.argv[2], 'rb').read()\n"
+        "assert raw.startswith(b'\\xef\\xbb\\xbf'), 'no BOM'\n"
+        "rows = list(csv.DictReader(open(sys.argv[2], newline='', encoding='utf-8-sig'),"
+        " delimiter=sys.argv[3]))\n"
+        "want = [{'path': d['root'] + e['path'], 'name': e['name'], 'type': e['type'],"
+        " 'depth': str(e['depth']), 'size': str(e.get('size', '')),"
+        " 'modified': e.get('modified', ''), 'state': e.get('reason', '')}"
+        " for e in d['entries']]\n"
+        "assert rows == want, (rows, want)\n"
+        "print(len(rows))\n";
+    const std::string command =
+        "python3 -c \"$SCRIPT\" '" + json + "' '" + csv + "' '" + separator + "' 2>&1";
+    setenv("SCRIPT", script.c_str(), 1);
+    FILE* python = popen(command.c_str(), "r");
+    ASSERT_NE(python, nullptr);
+    std::string said;
+    for (char buffer[4096]; fgets(buffer, sizeof buffer, python);) said += buffer;
+    EXPECT_EQ(pclose(python), 0) << said;
+    EXPECT_EQ(said, "11\n") << separator;
+  }
+  const TArboResult markdown = RunArbo({"-f", "--format", "md", tree.Path()}, kFrench);
+  ASSERT_EQ(markdown.Status, 0) << markdown.Err;
+  EXPECT_TRUE(markdown.Out.starts_with("# Arborescence a partir de: ")) << markdown.Out;
+  EXPECT_NE(markdown.Out.find("\n\n````\n"), std::string::npos) << markdown.Out;
+  EXPECT_NE(markdown.Out.find("├─ a<&>b ```\n"), std::string::npos) << markdown.Out;
+  EXPECT_NE(markdown.Out.find("│  └─ zażółć.txt\n"), std::string::npos) << markdown.Out;
+  EXPECT_NE(markdown.Out.find("      └─ 🌲 emoji\n````\n"), std::string::npos) << markdown.Out;
+  EXPECT_NE(markdown.Out.find("├─ ctl?\n"), std::string::npos) << markdown.Out;
 }
 
 // The offset is the one of each date, not today's: winter and summer differ by an hour.

@@ -7,6 +7,7 @@
 
 #include "columns.h"
 #include "fake_listing.h"
+#include "line_writers.h"
 #include "packed_time.h"
 
 namespace ramilux {
@@ -153,6 +154,73 @@ TEST(EmitLines, ColumnsOnlyWhenFilesAreListed) {
   EXPECT_THAT(f.Window.ViewLines(),
               ElementsAre("Arborescence a partir de: C:\\root\\", " ", "\xC3\xC4 Docs",
                           "\xB3  \xC0\xC4 Old", "\xC0\xC4 Src"));
+}
+
+// Latin 1 as the fake's ANSI code page.
+std::string Latin1ToUtf8(std::string_view text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Collect(const std::function<void(const TTextSink&)>& write) {
+  std::string text;
+  write([&](std::string_view part) { text += part; });
+  return text;
+}
+
+// The writers of other formats take the view's lines apart: the same connectors, columns
+// and marks, with exact names; the view itself is unchanged.
+TEST(LineWriters, UnicodeLinesAndRtfFromTheViewsLines) {
+  TFakeListing f;
+  MakeExampleTree(f);
+  f.Files
+      .AddFolder(std::string("L\xF3"
+                             "dz\0\xC5\x81\xC3\xB3"
+                             "d\xC5\xBA",
+                             12),
+                 Packed(2003, 1, 2, 0, 0, 0))
+      .Unsearchable = true;
+  f.Window.Files = f.Window.Size = f.Window.DateTime = true;
+  ASSERT_TRUE(f.Listing.Run());
+  const TLineContext context{f.Listing, Latin1ToUtf8, '\\'};
+  const std::string text =
+      Collect([&](const TTextSink& sink) { WriteUnicodeLines(context, "\r\n", sink); });
+  EXPECT_EQ(text,
+            "Arborescence a partir de: C:\\root\\\r\n \r\n"
+            "├─ readme.txt  1,46 Ko  14/03/2003 09:05:12\r\n"
+            "├─ Docs  02/01/2003\r\n"
+            "│  ├─ a.doc  2,00 Ko  20/02/2003 17:30:00\r\n"
+            "│  └─ Old  10/01/2003 11:00:04\r\n"
+            "│     └─ b.doc  0,01 Ko  10/01/2003 11:00:04\r\n"
+            "├─ Łódź  02/01/2003  [accès refusé]\r\n"
+            "└─ Src  05/03/2003 08:15:40\r\n"
+            "   └─ main.c  0,29 Ko  05/03/2003 08:15:40\r\n");
+  const std::string part = Collect([&](const TTextSink& sink) {
+    WriteUnicodeLines(context, "\n", sink, {3, 4});
+  });
+  EXPECT_EQ(part, "├─ Docs  02/01/2003\n│  ├─ a.doc  2,00 Ko  20/02/2003 17:30:00\n");
+
+  const std::string rtf = Collect([&](const TTextSink& sink) {
+    WriteRtf(context, TRtfFont{}, sink, {7, 7});
+  });
+  EXPECT_TRUE(rtf.starts_with("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl")) << rtf;
+  EXPECT_NE(rtf.find("Ramilux{\\*\\falt Courier New};}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\u9500\\'c3\\u9472\\'c4 \\u321\\'3f\\u243\\'f3d\\u378\\'3f  02/01/2003  "
+                     "[acc\\u232\\'e8s refus\\u233\\'e9]\\par\r\n}"),
+            std::string::npos)
+      << rtf;
+  const std::string html = Collect([&](const TTextSink& sink) {
+    WriteHtmlPre(context, sink, {0, 0});
+  });
+  EXPECT_EQ(html, "<pre>Arborescence a partir de: C:\\root\\\r\n</pre>");
 }
 
 // For every entry and column g up to its depth d: the first later entry of depth <= g

@@ -9,6 +9,8 @@
 #include "error_box.h"
 #include "save_harness.h"
 #include "saving.h"
+#include "snapshot_save.h"
+#include "wide_text.h"
 
 namespace ramilux::test {
 namespace {
@@ -436,6 +438,26 @@ TEST(SaveErrors, SavesTheViewOfTheMomentAndNeverAnEmptyFileForOneGone) {
     }
     EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"liste.txt"}) << row.name;
   }
+}
+
+// The window's snapshot: the exact names in UTF-8, and a stopped walk leaves the file as
+// it was.
+TEST(SaveSnapshot, KeepsExactNamesAndAStopChangesNothing) {
+  TempFolder folder;
+  const std::wstring root = ToWide(folder.path(), CP_ACP) + L"arbre";
+  CreateDirectoryW(root.c_str(), nullptr);
+  CreateDirectoryW((root + L"\\\u0141\u00f3d\u017a").c_str(), nullptr);
+  const std::string target = folder.path() + "instantane.json";
+  ASSERT_TRUE(SaveSnapshot(root, target, [] { return true; }).Ok());
+  const std::optional<std::string> json = ReadFileBytes(target);
+  ASSERT_TRUE(json);
+  EXPECT_NE(json->find("\"format\": \"ramilux-snapshot\""), std::string::npos) << *json;
+  EXPECT_NE(json->find("\xC5\x81\xC3\xB3\x64\xC5\xBA"), std::string::npos) << *json;  // Łódź
+
+  ASSERT_TRUE(WriteFileBytes(target, "ancien"));
+  EXPECT_TRUE(SaveSnapshot(root, target, [] { return false; }).Ok());
+  EXPECT_EQ(ReadFileBytes(target), "ancien");
+  EXPECT_EQ(FilesIn(folder.path()).size(), 2u);  // arbre and the file, no temporary left
 }
 
 }  // namespace

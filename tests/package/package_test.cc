@@ -171,11 +171,14 @@ TEST(Package, ProgramsCarryTheProjectVersionAndTheirManifest) {
 }
 
 // Ramilux.exe started from the package folder, from another current folder (as from a
-// shortcut), closed at the end.
+// shortcut), with `arguments`, closed at the end. Unless told to keep them, it starts
+// without the settings of an earlier start, as on a first day.
 class TInstalledRamilux {
  public:
-  explicit TInstalledRamilux(const std::string& currentFolder) {
-    std::string command = "\"" + kInstalled + "Ramilux.exe\"";
+  explicit TInstalledRamilux(const std::string& currentFolder, const std::string& arguments = "",
+                             bool keepSettings = false) {
+    if (!keepSettings) RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Ramilux");
+    std::string command = "\"" + kInstalled + "Ramilux.exe\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -233,6 +236,35 @@ TEST(Package, RamiluxFindsItsFontBesideItAndLists) {
   const std::string text = program.ViewText();
   EXPECT_NE(text.find("Arborescence a partir de: " + root + "\\"), std::string::npos) << text;
   EXPECT_NE(text.find(kSampleOutline), std::string::npos) << text;
+}
+
+// The ways in from Windows, on the installed program: a folder on its command line, and
+// the options it finds again at its next start.
+TEST(Package, RamiluxListsAFolderGivenOnItsCommandLineAndKeepsItsOptions) {
+  TTempTree tree;
+  MakeSampleTree(tree);
+  const std::string root = WithoutTrailingBackslash(tree.Root());
+  {
+    TInstalledRamilux program(tree.Root(), "\"" + root + "\"");
+    ASSERT_NE(program.Window(), nullptr);
+    std::string text;
+    for (int waited = 0; waited < 20000 && text.find(kSampleOutline) == std::string::npos;
+         waited += 100) {
+      Sleep(100);
+      text = program.ViewText();
+    }
+    EXPECT_NE(text.find("Arborescence a partir de: " + root + "\\"), std::string::npos) << text;
+    EXPECT_NE(text.find(kSampleOutline), std::string::npos) << text;
+    SendMessageA(GetDlgItem(GetDlgItem(program.Window(), 100), 120), BM_CLICK, 0, 0);
+  }
+  TInstalledRamilux again(tree.Root(), "", /*keepSettings=*/true);
+  ASSERT_NE(again.Window(), nullptr);
+  EXPECT_EQ(SendMessageA(GetDlgItem(GetDlgItem(again.Window(), 100), 120), BM_GETCHECK, 0, 0),
+            BST_CHECKED);
+  TInstalledRamilux fresh(tree.Root());
+  ASSERT_NE(fresh.Window(), nullptr);
+  EXPECT_EQ(SendMessageA(GetDlgItem(GetDlgItem(fresh.Window(), 100), 120), BM_GETCHECK, 0, 0),
+            BST_UNCHECKED);
 }
 
 // The full path of a module loaded in a process, empty when it is not loaded.

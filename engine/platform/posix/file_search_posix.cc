@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "folder_chain_posix.h"
+#include "listing_cache.h"
 #include "local_time_posix.h"
 #include "platform.h"
 
@@ -41,32 +42,14 @@ struct TFolderListing {
   std::string Folder;
   std::string Names;  // each followed by a NUL
   std::vector<TItem> Items;
-};
 
-// The one listing kept between two searches. Any search's start takes it or drops it.
-class TListingCache {
- public:
-  void Keep(TFolderListing&& listing) {
-    kept_ = std::move(listing);
-    valid_ = true;
-  }
-  bool Take(const std::string& folder, TFolderListing& into) {
-    if (!valid_) return false;
-    valid_ = false;
-    if (kept_.Folder != folder) return false;
-    std::swap(into, kept_);
-    return true;
-  }
-
- private:
-  TFolderListing kept_;
-  bool valid_ = false;
+  const std::string& Key() const { return Folder; }
 };
 
 struct TShared {
   TShared(std::shared_ptr<TAnchorPost> post, bool reader) : Chain(std::move(post), reader) {}
   TFolderChain Chain;
-  TListingCache Cache;
+  TListingCache<TFolderListing> Cache;
   TLocalTimeCache LocalTimes;
 };
 

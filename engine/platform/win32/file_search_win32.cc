@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "file_handle.h"
+#include "listing_cache.h"
 #include "platform.h"
 #include "wide_text.h"
 
@@ -121,32 +122,13 @@ struct TFolderListing {
   std::string Pattern;
   std::string Names;
   std::vector<TItem> Items;
-};
 
-// The one listing kept between two searches. Any search's start takes it or drops it, so
-// a listing never answers a later search than the very next one.
-class TListingCache {
- public:
-  void Keep(TFolderListing&& listing) {
-    kept_ = std::move(listing);
-    valid_ = true;
-  }
-  bool Take(const std::string& pattern, TFolderListing& into) {
-    if (!valid_) return false;
-    valid_ = false;
-    if (kept_.Pattern != pattern) return false;
-    std::swap(into, kept_);
-    return true;
-  }
-
- private:
-  TFolderListing kept_;
-  bool valid_ = false;
+  const std::string& Key() const { return Pattern; }
 };
 
 class TWin32Search final : public TFileSearch {
  public:
-  TWin32Search(std::shared_ptr<TListingCache> cache, UINT codePage)
+  TWin32Search(std::shared_ptr<TListingCache<TFolderListing>> cache, UINT codePage)
       : cache_(std::move(cache)), codePage_(codePage) {}
 
   bool FindFirst(const std::string& pattern, uint32_t attrValue) override {
@@ -282,7 +264,7 @@ class TWin32Search final : public TFileSearch {
     return false;
   }
 
-  std::shared_ptr<TListingCache> cache_;
+  std::shared_ptr<TListingCache<TFolderListing>> cache_;
   UINT codePage_;
   TFindHandle handle_;
   WIN32_FIND_DATAW data_{};
@@ -362,7 +344,8 @@ class TWin32FileSystem final : public TFileSystem {
 
  private:
   UINT codePage_;
-  std::shared_ptr<TListingCache> cache_ = std::make_shared<TListingCache>();
+  std::shared_ptr<TListingCache<TFolderListing>> cache_ =
+      std::make_shared<TListingCache<TFolderListing>>();
 };
 
 }  // namespace

@@ -1,0 +1,34 @@
+// The one folder reading kept between two searches by a platform's search: the walk
+// searches every folder twice in a row (its files, then its sub-folders), and the second
+// search replays the first one's reading instead of reading the folder again. Any
+// search's start takes it or drops it, so a reading never answers a later search than the
+// very next one.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace ramilux {
+
+// `TReading` is the platform's reading of one folder; its Key() names what was searched.
+template <typename TReading>
+class TListingCache {
+ public:
+  void Keep(TReading&& reading) {
+    kept_ = std::move(reading);
+    valid_ = true;
+  }
+  bool Take(const std::string& key, TReading& into) {
+    if (!valid_) return false;
+    valid_ = false;
+    if (kept_.Key() != key) return false;
+    std::swap(into, kept_);
+    return true;
+  }
+
+ private:
+  TReading kept_;
+  bool valid_ = false;
+};
+
+}  // namespace ramilux
