@@ -271,6 +271,13 @@ print('OK', len(folders))
     }
     EXPECT_EQ(output, rule.empty() ? "OK 6\n" : "OK 5\n") << rule.size();
   }
+  // The other formats take the same lines, and the root's totals close their header too.
+  const TArboResult markdown = RunArbo({"-t", "--format", "md", tree.Path()}, kFrench);
+  EXPECT_TRUE(markdown.Out.starts_with("# Arborescence a partir de: " + tree.Path() +
+                                       "  10,60 Ko  8 fichiers  6 dossiers\n"))
+      << markdown.Out;
+  EXPECT_NE(markdown.Out.find("├─ a  7,57 Ko  4 fichiers  3 dossiers\n"), std::string::npos)
+      << markdown.Out;
 }
 
 }  // namespace
