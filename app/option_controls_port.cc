@@ -15,6 +15,7 @@ void TOptionControlsPort::Attach(const TControlOf& control) {
   sortButtons_[0] = control(IDC_RGP_SORT_ALPHA);
   sortButtons_[1] = control(IDC_RGP_SORT_SIZE);
   sortButtons_[2] = control(IDC_RGP_SORT_DATE);
+  totalsBox_ = control(IDC_CBX_TOTALS);
 }
 
 bool TOptionControlsPort::MaskEditShown() {
@@ -44,6 +45,10 @@ bool TOptionControlsPort::DateTimeChecked() {
 }
 bool TOptionControlsPort::HigherSelected() {
   return IsChecked(higherButton_);
+}
+
+bool TOptionControlsPort::TotalsChecked() {
+  return IsChecked(totalsBox_);
 }
 
 int TOptionControlsPort::SortIndex() {

@@ -24,6 +24,7 @@ class TOptionControlsPort final : public TListingOptions {
   bool DateTimeChecked() override;
   bool HigherSelected() override;
   int SortIndex() override;
+  bool TotalsChecked() override;
 
  private:
   HWND maskEdit_ = nullptr;
@@ -33,6 +34,7 @@ class TOptionControlsPort final : public TListingOptions {
   HWND dateTimeBox_ = nullptr;
   HWND higherButton_ = nullptr;
   HWND sortButtons_[3] = {};  // by name, by size, by date: the sort index
+  HWND totalsBox_ = nullptr;
 };
 
 }  // namespace ramilux

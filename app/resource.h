@@ -48,6 +48,7 @@
 #define IDC_LBL_DIRECTORY 130
 #define IDC_LBL_DIRECTORY_NAME 131
 #define IDC_PROGRESS_BAR 132
+#define IDC_CBX_TOTALS 133
 // Items of RgpSort, in item-index order.
 #define IDC_RGP_SORT_ALPHA 140
 #define IDC_RGP_SORT_SIZE 141

@@ -76,14 +76,15 @@ void TConsoleWindow::SetDirectoryLabel(const std::string& text) {
 }
 
 // The mask and size boxes are shown only while files are listed and their options on.
+// Masks and thresholds pick the files listed, or with totals the files counted.
 bool TConsoleWindow::MaskEditShown() {
-  return options_.Files && options_.Mask.has_value();
+  return (options_.Files || options_.Totals) && options_.Mask.has_value();
 }
 std::string TConsoleWindow::MaskText() {
   return options_.Mask.value_or("");
 }
 bool TConsoleWindow::MinSizeEditShown() {
-  return options_.Files && options_.SizeDirection != TSizeDirection::None;
+  return (options_.Files || options_.Totals) && options_.SizeDirection != TSizeDirection::None;
 }
 bool TConsoleWindow::HigherSelected() {
   return options_.SizeDirection != TSizeDirection::AtMost;

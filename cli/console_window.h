@@ -56,6 +56,7 @@ class TConsoleWindow final : public ramilux::TListingOptions,
   bool DateTimeChecked() override { return options_.DateColumn; }
   bool HigherSelected() override;
   int SortIndex() override { return options_.SortIndex; }
+  bool TotalsChecked() override { return options_.Totals; }
 
   // The output is the view: lines are only ever added at its end.
   void ClearView() override;

@@ -82,7 +82,9 @@ namespace {
 // One entry as one line of the document.
 class TEntryWriter {
  public:
-  TEntryWriter(std::string_view root, char separator) : root_(root), separator_(separator) {}
+  // `totals`: the listing whose folders' totals go with them, null without totals.
+  TEntryWriter(std::string_view root, char separator, const ramilux::TListing* totals)
+      : root_(root), separator_(separator), totals_(totals) {}
 
   void Append(std::string& out, const ramilux::TFileObject& entry) {
     // The names are UTF-8 (the run is made in UTF-8), where a separator byte can only be
@@ -114,14 +116,23 @@ class TEntryWriter {
       out += ", \"reason\": ";
       AppendQuoted(out, *reason);
     }
+    if (totals_ && IsFolder(entry)) AppendTotals(out, totals_->FolderTotals(entry));
     AppendBytesField(out, "name_bytes", entry.Name);
     AppendBytesField(out, "path_bytes", path_);
     out += '}';
   }
 
  private:
+  static void AppendTotals(std::string& out, const ramilux::TFolderTotals& totals) {
+    out += ", \"total_size\": " + std::to_string(totals.Size);
+    out += ", \"total_files\": " + std::to_string(totals.Files);
+    out += ", \"total_folders\": " + std::to_string(totals.Folders);
+    out += totals.Incomplete ? ", \"complete\": false" : ", \"complete\": true";
+  }
+
   std::string_view root_;
   char separator_;
+  const ramilux::TListing* totals_;
   std::string folder_, path_;
 };
 
@@ -155,7 +166,7 @@ bool WriteJsonListing(const ramilux::TListing& listing, char separator, bool sum
   AppendQuoted(block, listing.Directory());
   AppendBytesField(block, "root_bytes", listing.Directory());
   block += ",\n  \"entries\": [";
-  TEntryWriter writer(listing.Directory(), separator);
+  TEntryWriter writer(listing.Directory(), separator, listing.TotalsOn() ? &listing : nullptr);
   const ramilux::TEntryList& entries = listing.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     if (Interrupted()) return false;

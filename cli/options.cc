@@ -30,7 +30,8 @@ enum class TOption {
   Compare,
   All,
   Format,
-  CsvSeparator
+  CsvSeparator,
+  Totals
 };
 
 struct TOptionName {
@@ -51,6 +52,7 @@ constexpr TOptionName kOptions[] = {
     {0, "snapshot", TOption::Snapshot, true}, {0, "from", TOption::From, true},
     {0, "compare", TOption::Compare, true},   {0, "all", TOption::All, false},
     {0, "format", TOption::Format, true},     {0, "csv-separator", TOption::CsvSeparator, true},
+    {'t', "totals", TOption::Totals, false},
 };
 
 struct TFormatName {
@@ -204,6 +206,9 @@ bool Apply(TOption option, const std::string& value, TArboOptions& options, std:
     case TOption::All:
       options.All = true;
       break;
+    case TOption::Totals:
+      options.Totals = true;
+      break;
     case TOption::MaxDepth:
       if (!ParseDepth(value, options.MaxDepth)) {
         error = Say("profondeur invalide (un nombre d'au moins 1) : ",
@@ -335,6 +340,8 @@ std::string UsageText() {
            "  -x, --exclude TEXTE    laisse de côté les fichiers et les dossiers (non\n"
            "                         parcourus) dont le nom répond aux masques, comme -m\n"
            "      --summary          ajoute la ligne « N dossiers, M fichiers, T Ko »\n"
+           "  -t, --totals           chaque dossier avec sa taille, ses fichiers et ses\n"
+           "                         dossiers à toute profondeur (« au moins » : incomplet)\n"
            "      --json             un document JSON (UTF-8) au lieu des lignes : chemin\n"
            "                         relatif, nom, type, profondeur (1 sous DOSSIER),\n"
            "                         taille en octets, date ISO 8601 locale avec décalage\n"
@@ -371,6 +378,7 @@ std::string UsageText() {
          "  -x, --exclude TEXT     leave out files and folders (not walked) whose name\n"
          "                         matches the masks, as with -m\n"
          "      --summary          add the line \"N dossiers, M fichiers, T Ko\"\n"
+         "  -t, --totals           each folder's size, files and folders at any depth\n"
          "      --json             one JSON document (UTF-8) instead of the lines: relative\n"
          "                         path, name, type, depth (1 below FOLDER), size in\n"
          "                         bytes, ISO 8601 local time with offset\n"

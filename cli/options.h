@@ -30,6 +30,7 @@ struct TArboOptions {
   int MaxDepth = 0;                            // levels below the folder that are listed; 0: all
   std::optional<std::string> Exclude;          // masks of names left out, files and folders
   bool Summary = false;                        // a closing line with the counts
+  bool Totals = false;                         // each folder's totals on its line
   std::optional<std::string> Snapshot;         // --snapshot: the file to write, of Folder
   std::optional<std::string> From;             // --from: the snapshot listed instead of a folder
   std::optional<std::string> Compare;          // --compare: the old snapshot; Folder the new side

@@ -24,6 +24,14 @@ void AppendDecimal(std::string& out, uint64_t value) {
   while (n > 0) out += digits[--n];
 }
 
+// "0 dossier", "1 fichier", "2 fichiers": French keeps the singular up to one.
+void AppendCount(std::string& out, uint64_t count, std::string_view noun) {
+  AppendDecimal(out, count);
+  out += ' ';
+  out += noun;
+  if (count > 1) out += 's';
+}
+
 }  // namespace
 
 bool DecodePackedTime(uint32_t time, TDateTime& when) {
@@ -52,6 +60,15 @@ void AppendSizeText(std::string& out, int64_t size, std::string_view decimalSepa
   out += decimalSeparator;
   out += static_cast<char>('0' + hundredths / 10);
   out += static_cast<char>('0' + hundredths % 10);
+}
+
+void TColumnTexts::AppendTotals(std::string& out, const TFolderTotals& totals) const {
+  if (totals.Incomplete) out += "au moins ";
+  AppendSize(out, totals.Size);
+  out += " Ko  ";
+  AppendCount(out, totals.Files, "fichier");
+  out += "  ";
+  AppendCount(out, totals.Folders, "dossier");
 }
 
 template <typename TFormat>

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_object.h"
 #include "ports.h"
 
 namespace ramilux {
@@ -23,6 +24,9 @@ class TColumnTexts {
   explicit TColumnTexts(const TTextServices& text);
 
   void AppendSize(std::string& out, int64_t size) const { AppendSizeText(out, size, decimal_); }
+  // A folder's totals: "12,34 Ko  3 fichiers  1 dossier", after "au moins " when some of
+  // what it holds could not be read or sized.
+  void AppendTotals(std::string& out, const TFolderTotals& totals) const;
   // Appends the date, and the time unless it is midnight; false (nothing appended) when
   // the time does not decode to a real date and time or the locale's text is empty.
   bool AppendDateTime(std::string& out, uint32_t time);

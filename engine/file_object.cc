@@ -185,6 +185,14 @@ TFileObject& TEntryBlocks::emplace_back() {
   return *entry;
 }
 
+void TEntryBlocks::Truncate(size_t count) {
+  if (count >= size_) return;
+  const size_t blocks = (count + kMask) >> kShift;
+  for (size_t b = blocks; b < blocks_.size(); ++b) ::operator delete(blocks_[b]);
+  blocks_.resize(blocks);
+  size_ = count;
+}
+
 void TEntryBlocks::clear() {
   for (TFileObject* block : blocks_) ::operator delete(block);
   blocks_.clear();
@@ -216,12 +224,12 @@ TFolderRecord& TEntryList::NewFolder() {
 TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
   if (parent.Record() == nullptr) {
     if (root_ == nullptr) {
-      root_ = &(NewFolder() = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0});
+      root_ = &(NewFolder() = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
     }
     parent = TFolderPath(root_);
   }
   TFolderRecord& folder = NewFolder();
-  folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0};
+  folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}};
   return TFolderPath(&folder);
 }
 

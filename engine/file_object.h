@@ -53,15 +53,34 @@ class TArenaText {
   const char* record_ = nullptr;
 };
 
+// What a folder holds at any depth below it, as the listing's file rules count it: the
+// sizes of its files, their number and the number of its folders.
+struct TFolderTotals {
+  int64_t Size = 0;
+  uint32_t Files = 0;
+  uint32_t Folders : 31 = 0;
+  // A folder below could not be read or a file's size is unknown: the total is a lower
+  // bound.
+  uint32_t Incomplete : 1 = 0;
+
+  void Add(const TFolderTotals& other) {
+    Size += other.Size;
+    Files += other.Files;
+    Folders += other.Folders;
+    Incomplete |= other.Incomplete;
+  }
+};
+
 // A folder of the listing, kept once for the entries inside it and for its sub-folders'
 // records: a path is the names along the records, so a chain of folders costs memory in
 // its depth, not in the square of it. The records of one list lead up to the root's own
 // record, which holds the separator.
 struct TFolderRecord {
-  const TFolderRecord* Parent;  // null for the root's own record
-  TArenaText Name;              // its folder entry's Name; the separator for the root's
-  uint32_t Depth;               // levels below the root: 0 for the root's own record
-  mutable uint32_t Group;       // the sort's own number for the folder
+  const TFolderRecord* Parent;   // null for the root's own record
+  TArenaText Name;               // its folder entry's Name; the separator for the root's
+  uint32_t Depth;                // levels below the root: 0 for the root's own record
+  mutable uint32_t Group;        // the sort's own number for the folder
+  mutable TFolderTotals Totals;  // with totals on: what the folder holds
 };
 
 // An entry's Directory: its folder's record, null (or the root's own record) for the
@@ -248,6 +267,8 @@ class TEntryBlocks {
   TFileObject& back() { return (*this)[size_ - 1]; }
   const TFileObject& back() const { return (*this)[size_ - 1]; }
   TFileObject& emplace_back();
+  // Keeps the first `count` entries and gives back the blocks past them.
+  void Truncate(size_t count);
   void clear();
 
   iterator begin() { return {blocks_.data(), 0}; }

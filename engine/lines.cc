@@ -91,7 +91,10 @@ std::string ExactText(const TLineContext& context, std::string_view text, bool k
 }
 
 std::string ExactHeaderLine(const TLineContext& context) {
-  return std::string(kHeaderText) + ExactText(context, context.Listing.Directory(), false);
+  // The root's totals close the header as they close the view's.
+  const TListing& listing = context.Listing;
+  return std::string(kHeaderText) + ExactText(context, listing.Directory(), false) +
+         (listing.TotalsOn() ? "  " + listing.TotalsText(listing.RootTotals()) : std::string());
 }
 
 std::string_view GroupUtf8(TPrefix::TGroup group) {

@@ -100,8 +100,22 @@ class TListing {
   void SetExcludeMasks(std::string text);
   bool Excluded(std::string_view lowerName) const;
 
-  // Order: sorts FEntries with the comparator of the RgpSort item index.
+  // Order: sorts FEntries with the comparator of the RgpSort item index; with totals on,
+  // the order by size puts folders among their siblings by their total size.
   void SortEntries(int sortIndex);
+
+  // Totals: what each folder holds, summed once over the walk's list. With totals on the
+  // walk reads the files and goes to the bottom whatever is listed; KeepListedEntries then
+  // drops what is not listed.
+  bool TotalsOn() const { return totalsOn_; }
+  void SetTotals(bool on) { totalsOn_ = on; }
+  void SumTotals();
+  void KeepListedEntries();
+  // What a folder entry of the kept list holds; the root's.
+  TFolderTotals FolderTotals(const TFileObject& folder) const;
+  const TFolderTotals& RootTotals() const { return rootTotals_; }
+  // "12,34 Ko  3 fichiers  1 dossier", after "au moins " when incomplete.
+  std::string TotalsText(const TFolderTotals& totals) const;
 
   // Rendering.
   TPrefix MakeBasePrefix(std::string_view directory);
@@ -136,6 +150,9 @@ class TListing {
   bool FStopRequested = false;
   TWalkLimits FWalkLimits;
   std::vector<TUnreadFolder> FUnread;
+  bool totalsOn_ = false;
+  TFolderTotals rootTotals_;
+  bool rootUnread_ = false;  // the walk could not read the root (it has no entry to mark)
 
   // One folder on the walk's way from the root down to the folder being read.
   struct TWalkLevel {
@@ -208,7 +225,8 @@ int CompareByName(const TOrderContext& ctx, const TFileObject& e1, const TFileOb
 int CompareBySize(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 int CompareByDate(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2);
 
-enum class TSortKind { Name, Size, Date };
+// TotalSize: as Size, and folders among their siblings by their totals' sizes.
+enum class TSortKind { Name, Size, Date, TotalSize };
 // Sorts the list in place into the order of the comparator of `kind`, and gives every
 // entry its base prefix (what it held before is lost). The folders are
 // sorted on `threads` threads; 0 chooses by the size of the list and the machine, so

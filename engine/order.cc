@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +46,8 @@ class TFolderGroups {
   std::vector<uint32_t> Count;  // its number of entries, then other numbers of the sort
 
   size_t size() const { return First.size(); }
+  // The record of group g's folder, null for the root.
+  const TFolderRecord* Folder(uint32_t g) const { return folders_[g]; }
 
   // The group of the folder above group g's, kNone for the root.
   uint32_t Parent(uint32_t g) const {
@@ -159,6 +162,28 @@ void CountSubtrees(TFolderGroups& groups) {
     groups.Count[groups.Parent(static_cast<uint32_t>(h))] += groups.Count[h];
 }
 
+// The entries of size 0 of group g (folders, empty files) by their folders' total sizes,
+// in the files' direction, then by name: the biggest folders stand together. A folder
+// without a group holds nothing.
+void SortByTotals(const TEntryList& entries, const TFolderGroups& groups, uint32_t g,
+                  const TOrderContext& ctx, std::span<TMember> members) {
+  std::vector<std::pair<int64_t, TMember>> keyed;
+  keyed.reserve(members.size());
+  for (const TMember& m : members) {
+    int64_t total = 0;
+    if (entries[m.Index].Attr & kAttrDirectory) {
+      const uint32_t h = groups.Find(g, m.NameView());
+      if (h != TFolderGroups::kNone) total = groups.Folder(h)->Totals.Size;
+    }
+    keyed.push_back({total, m});
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return CompareComponent(ctx, a.second.NameView(), b.second.NameView()) < 0;
+  });
+  for (size_t k = 0; k < members.size(); ++k) members[k] = keyed[k].second;
+}
+
 // One folder's entries among themselves: its non-empty files first, then everything of
 // size 0. Only names, sizes and times are compared, mostly through the collation, so the
 // sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses;
@@ -185,9 +210,13 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
   std::stable_sort(work.begin(), zero, [&](const TMember& a, const TMember& b) {
     return CompareFiles(ctx, kind, fields(a), fields(b)) < 0;
   });
-  std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
-    return CompareComponent(ctx, a.NameView(), b.NameView()) < 0;
-  });
+  if (kind == TSortKind::TotalSize) {
+    SortByTotals(entries, groups, g, ctx, std::span<TMember>(zero, work.end()));
+  } else {
+    std::stable_sort(zero, work.end(), [&](const TMember& a, const TMember& b) {
+      return CompareComponent(ctx, a.NameView(), b.NameView()) < 0;
+    });
+  }
   uint32_t place = 0;
   for (auto m = work.begin(); m != work.end(); ++m) {
     entries[m->Index].Prefix.SetScratch(uint64_t{g} << 32 | place);
@@ -312,7 +341,7 @@ void SortEntryList(TEntryList& entries, const TOrderContext& ctx, TSortKind kind
 }
 
 void TListing::SortEntries(int sortIndex) {
-  TSortKind kind = sortIndex == 1   ? TSortKind::Size
+  TSortKind kind = sortIndex == 1   ? (totalsOn_ ? TSortKind::TotalSize : TSortKind::Size)
                    : sortIndex == 2 ? TSortKind::Date
                                     : TSortKind::Name;
   SortEntryList(FEntries, TOrderContext{text_, separator_}, kind);

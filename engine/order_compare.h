@@ -39,8 +39,8 @@ inline int CompareFiles(const TOrderContext& ctx, TSortKind kind, const TSortFie
                         const TSortFields& e2) {
   bool negative1 = e1.Size < 0, negative2 = e2.Size < 0;
   if (negative1 != negative2) return negative1 ? -1 : 1;
-  int r = negative1                 ? 0
-          : kind == TSortKind::Size ? Compare3(e1.Size, e2.Size)
+  int r = negative1                                                 ? 0
+          : kind == TSortKind::Size || kind == TSortKind::TotalSize ? Compare3(e1.Size, e2.Size)
           : kind == TSortKind::Date ? Compare3(e1.Time, e2.Time)  // unsigned: right to 2107
                                     : 0;
   return r != 0 ? r : CompareComponent(ctx, e1.Name, e2.Name);

@@ -158,6 +158,8 @@ class TListingOptions {
   virtual bool DateTimeChecked() = 0;
   virtual bool HigherSelected() = 0;
   virtual int SortIndex() = 0;  // -1 when no item is selected
+  // Each folder's line carries what it holds; read once, at the run's start.
+  virtual bool TotalsChecked() { return false; }
 };
 
 // Where the lines go. A view that is not on a screen (an output stream) has no caret,

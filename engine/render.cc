@@ -126,9 +126,16 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
                                TPrefixWriter& prefixes, TColumnTexts& columns, bool utf8) {
   prefixes.Append(block, entry.Prefix);
   AppendDisplayText(block, entry.Name, utf8);
+  // A folder's totals take the place of its size column.
+  const bool totals = totalsOn_ && (entry.Attr & kAttrDirectory) != 0;
+  if (totals) {
+    block += "  ";
+    columns.AppendTotals(block, FolderTotals(entry));
+  }
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = options_.FileChecked();
-  if (files && options_.SizeChecked() && entry.Size != 0 && !(entry.Attr & kAttrSizeUnknown)) {
+  if (files && options_.SizeChecked() && !totals && entry.Size != 0 &&
+      !(entry.Attr & kAttrSizeUnknown)) {
     block += "  ";
     columns.AppendSize(block, entry.Size);
     block += " Ko";

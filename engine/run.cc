@@ -62,9 +62,12 @@ void TListing::RunPhases(bool& redrawSuspended) {
   } else {
     ClearMinSize();
   }
+  totalsOn_ = options_.TotalsChecked();
   ScanTree(FDirectory, options_.FileChecked());
+  if (totalsOn_) SumTotals();
   // Sorted even after a stop: the list then holds what the walk found so far.
   SortEntries(options_.SortIndex());
+  if (totalsOn_) KeepListedEntries();
   indicators_.SetDirectoryLabel(shownRoot);
   FixConnectors();
   view_.ClearView();
@@ -75,7 +78,9 @@ void TListing::RunPhases(bool& redrawSuspended) {
   view_.SetViewRedraw(false);
   redrawSuspended = true;
   view_.SetCaret(view_.ViewTextLength());
-  AddLine(std::string(kHeaderText) + shownRoot);
+  // The root's totals close its header line, as a folder's close its line.
+  AddLine(std::string(kHeaderText) + shownRoot +
+          (totalsOn_ ? "  " + TotalsText(rootTotals_) : std::string()));
   AddLine(" ");
   const auto showTop = [this] {
     view_.SetCaret(view_.LineIndex(0));

@@ -55,6 +55,7 @@ void TListing::Clear() {
 void TListing::ScanTree(const std::string& root, bool withFiles) {
   FEntries.Clear();
   FUnread.clear();
+  rootUnread_ = false;
   withFiles_ = withFiles;
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
@@ -68,7 +69,8 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
 
 // An empty first mask, or no mask at all, means that no file is wanted.
 bool TListing::FilesWanted() const {
-  return withFiles_ && !FMasks.empty() && !FMasks.front().empty();
+  // Totals count the files that the rules let through, listed or not.
+  return (withFiles_ || totalsOn_) && !FMasks.empty() && !FMasks.front().empty();
 }
 
 void TListing::WalkDirectory(std::string& path, size_t entry) {
@@ -89,8 +91,8 @@ void TListing::WalkDirectory(std::string& path, size_t entry) {
 
 // What the walk does as it enters a folder, up to its folder pass's find-first.
 void TListing::EnterDirectory(std::string& path, size_t entry, int depth) {
-  // A folder at the depth limit is listed but not entered.
-  if (FWalkLimits.MaxDepth > 0 && depth >= FWalkLimits.MaxDepth) return;
+  // A folder at the depth limit is listed but not entered; totals count what is below it.
+  if (FWalkLimits.MaxDepth > 0 && depth >= FWalkLimits.MaxDepth && !totalsOn_) return;
   indicators_.SetDirectoryLabel(label_);
   indicators_.ProcessMessages();
   if (path.empty() || path.back() != separator_) {
@@ -121,6 +123,8 @@ void TListing::MarkUnread(size_t entry, const TFileSearch& search) {
   if (entry != kNoEntry) {
     FEntries[entry].Attr |=
         failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied : kAttrUnreadOther;
+  } else {
+    rootUnread_ = true;
   }
   FUnread.push_back({label_, failure, search.FailureText()});
 }

@@ -113,6 +113,21 @@ TEST(ListingRun, WritesTheWholeListingWithConnectorsSizesAndDates) {
   EXPECT_EQ(States(harness), kIdleWithListing);
 }
 
+// The box is read at the run's start: with it on and "Fichiers" off, the files are still
+// counted in each folder's totals.
+TEST(ListingRun, TotalsBoxPutsWhatEachFolderHoldsOnItsLine) {
+  TExampleTree tree;
+  TFormHarness harness;
+  harness.Click(IDC_CBX_TOTALS);
+  StartAt(harness, tree.Root());
+  ASSERT_TRUE(harness.Form().SbnRefreshClick());
+  EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)),
+            (std::vector<std::string>{
+                "Arborescence a partir de: " + tree.Root() + "  1,82 Ko  6 fichiers  2 dossiers",
+                " ", "\xC0\xC4 docs  0,30 Ko  3 fichiers  1 dossier",
+                "   \xC0\xC4 old  0,01 Ko  1 fichier  0 dossier"}));
+}
+
 TEST(ListingRun, LocksTheButtonsAndShowsTheWaitCursorWhileItRuns) {
   TExampleTree tree;
   TFormHarness harness;

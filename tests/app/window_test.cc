@@ -46,6 +46,7 @@ const TInitialState kInitialStates[] = {
     {"LblDirectory", IDC_LBL_DIRECTORY, true, true, "R\xE9pertoire s\xE9lectionn\xE9 : ", -1},
     {"LblDirectoryName", IDC_LBL_DIRECTORY_NAME, true, true, "", -1},
     {"ProgressBar", IDC_PROGRESS_BAR, false, true, "", -1},
+    {"CbxTotals", IDC_CBX_TOTALS, true, true, "Totaux", 0},
     {"EdtMinSize", IDC_EDT_MIN_SIZE, false, true, "0", -1},
     {"RichEdit", IDC_RICH_EDIT, true, true, "", -1},
 };
@@ -90,6 +91,7 @@ const TPlace kPlaces[] = {
     {"RbnHigher", IDC_RBN_HIGHER, IDC_PNL_BOUTONS, {288, 61, 328, 78}},
     {"LblDirectoryName", IDC_LBL_DIRECTORY_NAME, IDC_PNL_BOUTONS, {8, 80, 361, 97}},
     {"ProgressBar", IDC_PROGRESS_BAR, IDC_PNL_BOUTONS, {368, 83, 518, 99}},
+    {"CbxTotals", IDC_CBX_TOTALS, IDC_PNL_BOUTONS, {424, 60, 489, 77}},
     // A child of the window itself, lying over the panel.
     {"EdtMinSize", IDC_EDT_MIN_SIZE, IDC_FORM, {336, 58, 385, 79}},
 };
@@ -196,21 +198,21 @@ std::vector<int> TabStops(TFormHarness& harness, bool forward) {
 TEST(MainWindow, TabVisitsThePanelThenTheViewThenTheMinimumSizeBox) {
   TFormHarness harness;
   EXPECT_EQ(TabStops(harness, true),
-            (std::vector<int>{IDC_CBX_FILE, IDC_RGP_SORT_ALPHA, IDC_RICH_EDIT, IDC_CBX_FILE,
-                              IDC_RGP_SORT_ALPHA, IDC_RICH_EDIT, IDC_CBX_FILE, IDC_RGP_SORT_ALPHA,
-                              IDC_RICH_EDIT, IDC_CBX_FILE, IDC_RGP_SORT_ALPHA, IDC_RICH_EDIT,
+            (std::vector<int>{IDC_CBX_FILE, IDC_RGP_SORT_ALPHA, IDC_CBX_TOTALS, IDC_RICH_EDIT,
+                              IDC_CBX_FILE, IDC_RGP_SORT_ALPHA, IDC_CBX_TOTALS, IDC_RICH_EDIT,
+                              IDC_CBX_FILE, IDC_RGP_SORT_ALPHA, IDC_CBX_TOTALS, IDC_RICH_EDIT,
                               IDC_CBX_FILE, IDC_RGP_SORT_ALPHA}));
   for (int id : {IDC_CBX_FILE, IDC_CBX_MASK, IDC_CBX_MIN_SIZE}) harness.Click(id);
   SendMessageA(harness.Get(IDC_RGP_SORT_DATE), BM_CLICK, 0, 0);
   std::vector<int> all = TabStops(harness, true);
-  all.resize(10);
+  all.resize(11);
   EXPECT_EQ(all, (std::vector<int>{IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME, IDC_RGP_SORT_DATE,
                                    IDC_CBX_MASK, IDC_EDT_MASK, IDC_CBX_MIN_SIZE, IDC_RBN_HIGHER,
-                                   IDC_RICH_EDIT, IDC_EDT_MIN_SIZE}));
+                                   IDC_CBX_TOTALS, IDC_RICH_EDIT, IDC_EDT_MIN_SIZE}));
   std::vector<int> backwards = TabStops(harness, false);
   backwards.resize(4);
   EXPECT_EQ(backwards,
-            (std::vector<int>{IDC_CBX_FILE, IDC_EDT_MIN_SIZE, IDC_RICH_EDIT, IDC_RBN_HIGHER}));
+            (std::vector<int>{IDC_CBX_FILE, IDC_EDT_MIN_SIZE, IDC_RICH_EDIT, IDC_CBX_TOTALS}));
 }
 
 TEST(MainWindow, SpeedButtonsNeverTakeTheFocus) {

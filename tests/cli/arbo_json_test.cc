@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -214,6 +215,69 @@ TEST(ArboJson, TimesOfTheRepeatedHourAndOutsideThePackedYears) {
   for (size_t i = 0; i < std::size(rows); ++i) {
     EXPECT_EQ(document.Entries[i].Modified, rows[i].Modified) << rows[i].Name;
   }
+}
+
+// Each folder's totals in `arbo -t --json` against the sums Python makes from the entries
+// of the full listing (`-f --json`) under the same file rules.
+TEST(ArboJson, TotalsAreTheSumsOfTheFullListing) {
+  TTempFolder tree;
+  for (const char* folder : {"a/b/c", "a/b/nothing", "node_modules", "z"}) tree.MakeFolder(folder);
+  tree.MakeFile("top.txt", 10);
+  tree.MakeFile(".hidden.txt", 3000);
+  tree.MakeFile("a/one.txt", 2048);
+  tree.MakeFile("a/two.bin", 700);
+  tree.MakeFile("a/b/c/deep.txt", 5000);
+  tree.MakeFile("a/b/c/empty.txt", 0);
+  tree.MakeFolder("a/b/nothing");
+  tree.MakeFile("node_modules/x.txt", 99);
+  tree.MakeFile("z/last.txt", 1);
+  TTempFolder work;
+  std::ofstream(work / "sums.py") << R"(
+import json, sys
+full = json.load(open(sys.argv[1], encoding='utf-8'))['entries']
+totals = json.load(open(sys.argv[2], encoding='utf-8'))['entries']
+assert all('total_size' not in e for e in full)
+folders = [e for e in totals if e['type'] == 'folder']
+assert folders and all(e['type'] == 'folder' for e in totals)
+for f in folders:
+    below = [e for e in full if e['path'].startswith(f['path'] + '/')]
+    files = [e for e in below if e['type'] == 'file']
+    want = (sum(e['size'] for e in files), len(files),
+            len(below) - len(files), True)
+    got = (f['total_size'], f['total_files'], f['total_folders'], f['complete'])
+    assert want == got, (f['path'], want, got)
+print('OK', len(folders))
+)";
+  const std::vector<std::vector<std::string>> rules = {
+      {}, {"-m", "*.txt", "--min-size", "1", "-x", "node_modules"}};
+  for (const std::vector<std::string>& rule : rules) {
+    std::vector<std::string> full = {"-f", "--json", "-o", work / "full.json"};
+    std::vector<std::string> totals = {"-t", "--json", "-o", work / "totals.json"};
+    for (const std::string& option : rule) {
+      full.push_back(option);
+      totals.push_back(option);
+    }
+    full.push_back(tree.Path());
+    totals.push_back(tree.Path());
+    ASSERT_EQ(RunArbo(full, kFrench).Status, 0);
+    ASSERT_EQ(RunArbo(totals, kFrench).Status, 0);
+    const std::string command = "/usr/bin/python3 " + work / "sums.py" + " " + work / "full.json" +
+                                " " + work / "totals.json" + " 2>&1";
+    std::string output;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+      char chunk[4096];
+      for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+      pclose(pipe);
+    }
+    EXPECT_EQ(output, rule.empty() ? "OK 6\n" : "OK 5\n") << rule.size();
+  }
+  // The other formats take the same lines, and the root's totals close their header too.
+  const TArboResult markdown = RunArbo({"-t", "--format", "md", tree.Path()}, kFrench);
+  EXPECT_TRUE(markdown.Out.starts_with("# Arborescence a partir de: " + tree.Path() +
+                                       "  10,60 Ko  8 fichiers  6 dossiers\n"))
+      << markdown.Out;
+  EXPECT_NE(markdown.Out.find("├─ a  7,57 Ko  4 fichiers  3 dossiers\n"), std::string::npos)
+      << markdown.Out;
 }
 
 }  // namespace

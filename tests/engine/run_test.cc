@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 #include "fake_listing.h"
@@ -239,6 +240,102 @@ TEST(Run, AFrontEndWithoutAScreenGetsTheSameLines) {
     EXPECT_EQ(stream.Polls, f.Window.ProcessMessagesCalls);
     EXPECT_EQ(stream.Error, refused ? "Disque plein" : "");
   }
+}
+
+}  // namespace
+}  // namespace ramilux
+
+namespace ramilux {
+namespace {
+
+// root: a.txt, .hid (hidden), docs\ (plan.htm, old\ (x.htm, deep\ unreadable)), empty\,
+// src\ (big.jpg, unknown.htm of unknown size), sys\ (system: the walk passes it by)
+void MakeTotalsTree(TFakeListing& f) {
+  f.Files.AddFile("a.txt", 1024);
+  f.Files.AddFile(".hid", 2048, 0, kAttrHidden | kAttrArchive);
+  f.Files.AddFile("docs\\plan.htm", 512);
+  f.Files.AddFile("docs\\old\\x.htm", 100);
+  f.Files.AddFolder("docs\\old\\deep").Unsearchable = true;
+  f.Files.AddFile("docs\\old\\deep\\y.htm", 9);
+  f.Files.AddFolder("empty");
+  f.Files.AddFile("src\\big.jpg", 4096);
+  f.Files.AddFile("src\\unknown.htm", kUnknownSize);
+  f.Files.AddFolder("sys", 0, kAttrDirectory | kAttrSystem);
+  f.Files.AddFile("sys\\inside.htm", 1);
+}
+
+// Totals count what the file rules let through, listed or not, below any depth limit;
+// an unread folder or an unknown size makes every total above it a lower bound.
+TEST(Run, FolderTotals) {
+  using TLines = std::vector<std::string>;
+  const std::string head = "Arborescence a partir de: C:\\root\\  ";
+  const std::string docs = "\xC3\xC4 docs  au moins 0,60 Ko  2 fichiers  2 dossiers";
+  const std::string old = "\xB3  \xC0\xC4 old  au moins 0,10 Ko  1 fichier  1 dossier";
+  const std::string deep =
+      "\xB3     \xC0\xC4 deep  au moins 0,00 Ko  0 fichier  0 dossier  [acc\xE8s refus\xE9]";
+  const std::string empty = "\xC3\xC4 empty  0,00 Ko  0 fichier  0 dossier";
+  const std::string src = "\xC0\xC4 src  au moins 4,00 Ko  2 fichiers  0 dossier";
+  struct TRow {
+    const char* Case;
+    std::function<void(TFakeListing&)> Set;
+    TLines Expected;
+  };
+  const TRow rows[] = {
+      {"files listed with their sizes",
+       [](TFakeListing& f) { f.Window.Files = f.Window.Size = true; },
+       {head + "au moins 7,60 Ko  6 fichiers  5 dossiers", " ", "\xC3\xC4 .hid  2,00 Ko",
+        "\xC3\xC4 a.txt  1,00 Ko", docs, "\xB3  \xC3\xC4 plan.htm  0,50 Ko",
+        "\xB3  \xC0\xC4 old  au moins 0,10 Ko  1 fichier  1 dossier",
+        "\xB3     \xC3\xC4 x.htm  0,10 Ko", deep, empty, src, "   \xC3\xC4 unknown.htm",
+        "   \xC0\xC4 big.jpg  4,00 Ko"}},
+      {"files counted but not listed",
+       [](TFakeListing&) {},
+       {head + "au moins 7,60 Ko  6 fichiers  5 dossiers", " ", docs, old, deep, empty, src}},
+      {"masks",
+       [](TFakeListing& f) {
+         f.Window.MaskShown = true;
+         f.Window.Mask = "*.htm";
+       },
+       {head + "au moins 0,60 Ko  3 fichiers  5 dossiers", " ", docs, old, deep, empty,
+        "\xC0\xC4 src  au moins 0,00 Ko  1 fichier  0 dossier"}},
+      {"threshold: at least 1 Ko",
+       [](TFakeListing& f) {
+         f.Window.MinSizeShown = true;
+         f.Window.MinSize = "1";
+       },
+       {head + "au moins 7,00 Ko  4 fichiers  5 dossiers", " ",
+        "\xC3\xC4 docs  au moins 0,00 Ko  0 fichier  2 dossiers",
+        "\xB3  \xC0\xC4 old  au moins 0,00 Ko  0 fichier  1 dossier", deep, empty, src}},
+      {"one level listed, every level counted",
+       [](TFakeListing& f) { f.Listing.SetMaxDepth(1); },
+       {head + "au moins 7,60 Ko  6 fichiers  5 dossiers", " ", docs, empty, src}},
+      {"an excluded folder is not counted",
+       [](TFakeListing& f) { f.Listing.SetExcludeMasks("old"); },
+       {head + "au moins 7,50 Ko  5 fichiers  3 dossiers", " ",
+        "\xC3\xC4 docs  0,50 Ko  1 fichier  0 dossier", empty, src}},
+      {"an unread root",
+       [](TFakeListing& f) { f.Files.Resolve(f.Files.Root(), true)->Unsearchable = true; },
+       {head + "au moins 0,00 Ko  0 fichier  0 dossier", " "}},
+      {"by size, folders by their totals",
+       [](TFakeListing& f) { f.Window.Sort = 1; },
+       {head + "au moins 7,60 Ko  6 fichiers  5 dossiers", " ", empty, docs, old, deep, src}},
+  };
+  for (const TRow& row : rows) {
+    TFakeListing f;
+    MakeTotalsTree(f);
+    f.Window.Totals = true;
+    row.Set(f);
+    EXPECT_TRUE(f.Listing.Run()) << row.Case;
+    EXPECT_EQ(f.Window.ViewLines(), row.Expected) << row.Case;
+  }
+  // Off, nothing of it shows and the depth limit stops the walk as before.
+  TFakeListing f;
+  MakeTotalsTree(f);
+  f.Listing.SetMaxDepth(1);
+  f.Listing.Run();
+  EXPECT_THAT(f.Window.ViewLines(), ElementsAre("Arborescence a partir de: C:\\root\\", " ",
+                                                "\xC3\xC4 docs", "\xC3\xC4 empty", "\xC0\xC4 src"));
+  EXPECT_TRUE(f.Listing.Unread().empty());
 }
 
 }  // namespace

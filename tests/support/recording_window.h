@@ -43,6 +43,7 @@ class TRecordingWindow : public TListingOptions, public TListingView, public TRu
   bool DateTime = false;
   bool Higher = true;
   int Sort = 0;
+  bool Totals = false;
 
   // The state the run leaves.
   std::map<TButton, bool> Enabled, Shown;
@@ -95,6 +96,7 @@ class TRecordingWindow : public TListingOptions, public TListingView, public TRu
   bool DateTimeChecked() override { return DateTime; }
   bool HigherSelected() override { return Higher; }
   int SortIndex() override { return Sort; }
+  bool TotalsChecked() override { return Totals; }
 
   void ProcessMessages() override {
     ++ProcessMessagesCalls;
