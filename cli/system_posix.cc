@@ -129,23 +129,17 @@ std::string MessageText(const std::string& text, bool) {
   return text;
 }
 
-namespace {
-
-std::string FolderProblem(const std::string& path) {
-  struct stat status;
-  if (stat(path.c_str(), &status) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return Say("dossier introuvable", "no such folder");
-    return Errno();
-  }
-  if (!S_ISDIR(status.st_mode)) return Say("n'est pas un dossier", "not a folder");
-  return {};
-}
-
-}  // namespace
-
 bool CheckFolder(const std::string& path, std::string& error) {
-  const std::string problem = FolderProblem(path);
-  if (problem.empty()) return true;
+  struct stat status;
+  std::string problem;
+  if (stat(path.c_str(), &status) != 0) {
+    problem = errno == ENOENT || errno == ENOTDIR ? Say("dossier introuvable", "no such folder")
+                                                  : Errno();
+  } else if (!S_ISDIR(status.st_mode)) {
+    problem = Say("n'est pas un dossier", "not a folder");
+  } else {
+    return true;
+  }
   error = path + ": " + problem;
   return false;
 }

@@ -198,27 +198,19 @@ std::string MessageText(const std::string& text, bool utf8) {
   return Utf8(ramilux::ToWide(text, CP_ACP));
 }
 
-namespace {
-
-std::string FolderProblem(const std::string& path) {
+bool CheckFolder(const std::string& path, std::string& error) {
   const DWORD attributes = AttributesOf(path);
+  std::string problem;
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-      return Say("dossier introuvable", "no such folder");
-    }
-    return LastError();
+    problem = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                  ? Say("dossier introuvable", "no such folder")
+                  : LastError();
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    problem = Say("n'est pas un dossier", "not a folder");
+  } else {
+    return true;
   }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-    return Say("n'est pas un dossier", "not a folder");
-  return {};
-}
-
-}  // namespace
-
-bool CheckFolder(const std::string& path, std::string& error) {
-  const std::string problem = FolderProblem(path);
-  if (problem.empty()) return true;
   error = path + ": " + problem;
   return false;
 }

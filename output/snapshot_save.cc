@@ -5,6 +5,7 @@
 #include "platform.h"
 #include "replacing_file.h"
 #include "snapshot.h"
+#include "view_save.h"
 #include "wide_text.h"
 
 namespace ramilux {
@@ -14,13 +15,9 @@ const char kSnapshotName[] = "Ramilux.json";
 
 TOutcome SaveSnapshot(const std::wstring& root, const std::string& fileName,
                       const std::function<bool()>& goOn) {
-  const TOutcome cannotCreate = TOutcome::Failed(
-      "Impossible de cr\xE9"
-      "er le fichier " +
-      fileName);
   TReplacingFile file(fileName);
   std::string error;  // the box names the file, not the system's words
-  if (!file.Create(error)) return cannotCreate;
+  if (!file.Create(error)) return CannotCreateFile(fileName);
   std::unique_ptr<TFileSystem> files = NewPlatformFileSystem(TEncoding::Utf8);
   std::wstring folder = root;
   if (!folder.ends_with(L'\\')) folder += L'\\';

@@ -80,11 +80,15 @@ TPlainTextOn::~TPlainTextOn() {
   RemovePropA(view_, kPlainTextProperty);
 }
 
-TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
-  const TOutcome cannotCreate = TOutcome::Failed(
+TOutcome CannotCreateFile(const std::string& fileName) {
+  return TOutcome::Failed(
       "Impossible de cr\xE9"
       "er le fichier " +
       fileName);
+}
+
+TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFaults* faults) {
+  const TOutcome cannotCreate = CannotCreateFile(fileName);
   if (!TargetReplaceable(fileName)) return cannotCreate;
   TReplacingFile file(fileName);
   std::string error;  // the box names the file, not the system's words
@@ -98,10 +102,7 @@ TOutcome SaveViewToFile(HWND view, const std::string& fileName, const TSaveFault
 }
 
 TOutcome SaveWrittenFile(const std::string& fileName, const TFileWriter& write) {
-  const TOutcome cannotCreate = TOutcome::Failed(
-      "Impossible de cr\xE9"
-      "er le fichier " +
-      fileName);
+  const TOutcome cannotCreate = CannotCreateFile(fileName);
   if (!TargetReplaceable(fileName)) return cannotCreate;
   TReplacingFile file(fileName);
   std::string error;

@@ -42,6 +42,9 @@ struct TSaveFaults {
 // Streams the whole view into `fileName`, replacing any file of that name. The content
 // goes to a temporary file in the same folder and replaces the target only once complete:
 // after any failure an existing file is as it was and no temporary file is left.
+// The box of a file that could not be made or replaced.
+TOutcome CannotCreateFile(const std::string& fileName);
+
 TOutcome SaveViewToFile(HWND view, const std::string& fileName,
                         const TSaveFaults* faults = nullptr);
 
