@@ -55,14 +55,8 @@ TPrefix::TGroup GroupOf(std::string_view bytes) {
 
 // The mark of an unread folder as its line holds it, with its two blanks.
 std::string MarkOf(const TFileObject& entry, bool utf8) {
-  if (!(entry.Attr & (kAttrUnreadDenied | kAttrUnreadOther))) return {};
-  std::string mark = "  ";
-  if (entry.Attr & kAttrUnreadOther) {
-    mark += kUnreadMarker;
-  } else {
-    mark += utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
-  }
-  return mark;
+  const std::string_view mark = UnreadMarker(entry, utf8);
+  return mark.empty() ? std::string() : "  " + std::string(mark);
 }
 
 }  // namespace

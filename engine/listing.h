@@ -36,6 +36,13 @@ inline constexpr std::string_view kDeniedMarker = "[acc\xE8s refus\xE9]";
 inline constexpr std::string_view kDeniedMarkerUtf8 = "[acc\xC3\xA8s refus\xC3\xA9]";
 inline constexpr std::string_view kUnreadMarker = "[illisible]";
 
+// The mark of a folder whose contents could not be read; "" for any other entry.
+inline std::string_view UnreadMarker(const TFileObject& entry, bool utf8) {
+  if (entry.Attr & kAttrUnreadOther) return kUnreadMarker;
+  if (entry.Attr & kAttrUnreadDenied) return utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
+  return {};
+}
+
 // A folder the walk could not read: its path as shown, and the system's reason.
 struct TUnreadFolder {
   std::string Path;

@@ -144,13 +144,9 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
     block += "  ";
     if (!columns.AppendDateTime(block, entry.Time)) block.resize(block.size() - 2);
   }
-  if (entry.Attr & (kAttrUnreadDenied | kAttrUnreadOther)) {
+  if (const std::string_view mark = UnreadMarker(entry, utf8); !mark.empty()) {
     block += "  ";
-    if (entry.Attr & kAttrUnreadOther) {
-      block += kUnreadMarker;
-    } else {
-      block += utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
-    }
+    block += mark;
   }
   block += kLineEnd;
 }
