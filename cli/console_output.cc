@@ -1,6 +1,8 @@
 // Buffering and the utf8 translation of the listing's lines.
 #include "console_output.h"
 
+#include "lines.h"
+
 namespace arbo {
 namespace {
 
@@ -10,11 +12,6 @@ constexpr std::string_view kBarGroup = "\xB3  ";
 constexpr std::string_view kBlankGroup = "   ";
 constexpr std::string_view kBranchGroup = "\xC3\xC4 ";
 constexpr std::string_view kCornerGroup = "\xC0\xC4 ";
-
-// The prefix groups drawn with UTF-8 box characters.
-constexpr std::string_view kBarUtf8 = "\u2502  ";
-constexpr std::string_view kBranchUtf8 = "\u251C\u2500 ";
-constexpr std::string_view kCornerUtf8 = "\u2514\u2500 ";
 
 }  // namespace
 
@@ -52,11 +49,11 @@ void TConsoleOutput::PutUtf8Line(std::string_view line) {
     for (size_t i = 0; i < prefix; i += 3) {
       const std::string_view group = line.substr(i, 3);
       if (group == kBarGroup) {
-        buffer_.append(kBarUtf8);
+        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Bar));
       } else if (group == kBranchGroup) {
-        buffer_.append(kBranchUtf8);
+        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Branch));
       } else if (group == kCornerGroup) {
-        buffer_.append(kCornerUtf8);
+        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Corner));
       } else {
         buffer_.append(group);
       }
