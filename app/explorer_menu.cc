@@ -52,6 +52,12 @@ bool DeleteTree(const wchar_t* key) {
 
 }  // namespace
 
+std::wstring ProgramPath() {
+  std::wstring path(32768, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), DWORD(path.size())));
+  return path;
+}
+
 std::wstring ExplorerMenuCommand(const std::wstring& exePath, const std::wstring& folder) {
   return L"\"" + exePath + L"\" \"" + folder + L"\"";
 }

@@ -8,6 +8,11 @@
 namespace ramilux {
 
 inline constexpr wchar_t kExplorerMenuText[] = L"Lister avec Ramilux";
+// The box when the entries could not be written or taken away.
+inline constexpr char kExplorerMenuFailed[] = "Impossible de modifier le menu de l'Explorateur";
+
+// The running program's full path, as the entries name it.
+std::wstring ProgramPath();
 
 // Writes the entries, each running `exePath` (quoted) on the folder; false when one could
 // not be written (the others are taken away again).

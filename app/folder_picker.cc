@@ -8,12 +8,12 @@
 #include "wide_text.h"
 
 namespace ramilux {
-namespace {
-
 bool IsFolder(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+namespace {
 
 int CALLBACK PreselectPath(HWND picker, UINT message, LPARAM, LPARAM path) {
   if (message == BFFM_INITIALIZED) SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, path);

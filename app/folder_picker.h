@@ -12,6 +12,9 @@ namespace ramilux {
 // non-empty one is preselected. True when the user confirmed a folder, whose path
 // (without trailing backslash unless a drive root) is then in `path`. Wide, so that a
 // folder of any name comes back exact.
+// Whether `path` names a folder (links followed) now.
+bool IsFolder(const std::wstring& path);
+
 bool PickFolder(HWND owner, const std::string& title, std::wstring& path);
 
 }  // namespace ramilux

@@ -8,6 +8,7 @@
 #include "display_font.h"
 #include "error_box.h"
 #include "explorer_menu.h"
+#include "folder_picker.h"
 #include "font_choice.h"
 #include "frm_main.h"
 #include "resource.h"
@@ -19,11 +20,6 @@
 
 namespace ramilux {
 namespace {
-
-bool IsFolder(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 std::wstring FullPath(const std::wstring& path) {
   const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
@@ -47,12 +43,6 @@ std::wstring DroppedFolder(HDROP drop) {
     }
   }
   return firstFilesFolder;
-}
-
-std::wstring ExecutablePathW() {
-  std::wstring path(32768, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), DWORD(path.size())));
-  return path;
 }
 
 void SetChecked(HWND button, bool checked) {
@@ -81,9 +71,9 @@ void TFrmMain::OnDropFiles(WPARAM dropped) {
 }
 
 void TFrmMain::PopMnuExplorerMenuClick() {
-  const std::wstring exe = ExecutablePathW();
+  const std::wstring exe = ProgramPath();
   const bool done = ExplorerMenuInstalled(exe) ? RemoveExplorerMenu() : InstallExplorerMenu(exe);
-  if (!done) ShowErrorBox(hwnd_, "Impossible de modifier le menu de l'Explorateur");
+  if (!done) ShowErrorBox(hwnd_, kExplorerMenuFailed);
 }
 
 // The walk goes on the window's thread, which answers between folders; the window is
@@ -109,7 +99,7 @@ void TFrmMain::UpdateExplorerMenuItem() {
   // A snapshot needs a root.
   EnableMenuItem(popupMenu_.Get(), IDM_SNAPSHOT, root_.empty() ? MF_GRAYED : MF_ENABLED);
   CheckMenuItem(popupMenu_.Get(), IDM_EXPLORER_MENU,
-                ExplorerMenuInstalled(ExecutablePathW()) ? MF_CHECKED : MF_UNCHECKED);
+                ExplorerMenuInstalled(ProgramPath()) ? MF_CHECKED : MF_UNCHECKED);
 }
 
 // Each setting goes through the control and its handler, as a click would put it.

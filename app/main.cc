@@ -13,17 +13,12 @@
 
 namespace {
 
-std::wstring ExecutablePath() {
-  std::wstring path(32768, L'\0');
-  path.resize(GetModuleFileNameW(nullptr, path.data(), DWORD(path.size())));
-  return path;
-}
-
 int ChangeExplorerMenu(bool install) {
-  if (install ? ramilux::InstallExplorerMenu(ExecutablePath()) : ramilux::RemoveExplorerMenu()) {
+  if (install ? ramilux::InstallExplorerMenu(ramilux::ProgramPath())
+              : ramilux::RemoveExplorerMenu()) {
     return 0;
   }
-  ramilux::ShowErrorBox(nullptr, "Impossible de modifier le menu de l'Explorateur");
+  ramilux::ShowErrorBox(nullptr, ramilux::kExplorerMenuFailed);
   return 1;
 }
 
