@@ -102,9 +102,9 @@ class TCompareWriter {
     if (!IsFolder(*item) && item->Size != ramilux::kUnknownSize) {
       out += std::string(", \"") + side + "_size\": " + std::to_string(item->Size);
     }
-    if (item->Utc.Nanoseconds >= 0) {
-      out += std::string(", \"") + side + "_modified\": [" + std::to_string(item->Utc.Seconds) +
-             ", " + std::to_string(item->Utc.Nanoseconds) + "]";
+    if (item->Timed()) {
+      out += std::string(", \"") + side + "_modified\": [" + std::to_string(item->UtcSeconds) +
+             ", " + std::to_string(item->UtcNanoseconds) + "]";
     }
   }
 

@@ -96,7 +96,7 @@ void ToWindowNames(TSnapshotTree& tree) {
   for (TSnapshotItem& item : tree.Items) {
     const std::string name = WindowName(tree.Name(item), posix);
     item.NameOffset = static_cast<uint32_t>(names.size());
-    item.NameLength = static_cast<uint32_t>(name.size());
+    item.NameLength = static_cast<uint16_t>(name.size());
     names += name;
   }
   tree.Names = std::move(names);

@@ -76,8 +76,8 @@ class TComparer {
     if (IsFolder(old)) {
       return FailureOf(old_, &old) != FailureOf(new_, &now) ? kChanged : kUnchanged;
     }
-    const bool timed = old.Utc.Nanoseconds >= 0 && now.Utc.Nanoseconds >= 0;
-    const bool sameTime = timed ? old.Utc == now.Utc : old.Packed == now.Packed;
+    const bool timed = old.Timed() && now.Timed();
+    const bool sameTime = timed ? old.Utc() == now.Utc() : old.Packed == now.Packed;
     return old.Size != now.Size || !sameTime ? kChanged : kUnchanged;
   }
 
