@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "columns.h"
 #include "lines.h"
 
 namespace ramilux {
@@ -136,12 +137,11 @@ class TComparer {
 
   // The union of one folder at `depth` below the root; returns whether anything is shown.
   // Only shown nodes are kept, each folder's block after those of its own entries: the
-  // union of two alike trees then holds little more than the way down to the changes.
+  // union of two alike trees then holds little more than the way down to the changes. And
+  // only they are put in the listing's order, which takes the collation's time.
   bool Folder(uint32_t oldFolder, uint32_t newFolder, int depth, TCompareNode* parent) {
     if (options_.MaxDepth > 0 && depth >= options_.MaxDepth) return false;
     std::vector<TCompareNode> pairs = Pair(oldFolder, newFolder);
-    std::stable_sort(pairs.begin(), pairs.end(),
-                     [this](const TCompareNode& a, const TCompareNode& b) { return Before(a, b); });
     for (TCompareNode& node : pairs) {
       Count(node.Mark);
       bool below = false;
@@ -151,6 +151,8 @@ class TComparer {
       node.Shown = options_.All || node.Mark != kUnchanged || below;
     }
     std::erase_if(pairs, [](const TCompareNode& node) { return !node.Shown; });
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [this](const TCompareNode& a, const TCompareNode& b) { return Before(a, b); });
     const uint32_t first = static_cast<uint32_t>(result_.Nodes.size());
     const uint32_t count = static_cast<uint32_t>(pairs.size());
     if (parent) {
@@ -193,7 +195,8 @@ class TOutlineWriter {
         listing_(listing),
         options_(options),
         style_(style),
-        put_(put) {}
+        put_(put),
+        columns_(listing.TextServices()) {}
 
   bool Lines(uint32_t first, uint32_t count) {
     uint32_t last = first + count;
@@ -236,7 +239,7 @@ class TOutlineWriter {
     return TSearchFailure::None;
   }
 
-  std::string Line(const TCompareNode& node, bool corner) const {
+  std::string Line(const TCompareNode& node, bool corner) {
     const TSnapshotItem& item = node.New ? *node.New : *node.Old;
     const std::string_view name = node.New ? new_.Name(*node.New) : old_.Name(*node.Old);
     std::string line = prefix_ + std::string(Group(corner ? TPrefix::Corner : TPrefix::Branch));
@@ -246,11 +249,13 @@ class TOutlineWriter {
     line += style_.Shown ? style_.Shown(shown) : shown;
     const bool sized = !IsFolder(item) && item.Size != kUnknownSize && item.Size != 0;
     if (options_.Files && options_.SizeColumn && sized) {
-      line += "  " + listing_.SizeText(item.Size) + " Ko";
+      line += "  ";
+      columns_.AppendSize(line, item.Size);
+      line += " Ko";
     }
     if (options_.Files && options_.DateColumn && item.Packed != 0) {
-      const std::string when = listing_.DateTimeText(item.Packed);
-      if (!when.empty()) line += "  " + when;
+      line += "  ";
+      if (!columns_.AppendDateTime(line, item.Packed)) line.resize(line.size() - 2);
     }
     if (node.Mark == kChanged && !IsFolder(item) && node.Old->Size != node.New->Size &&
         node.Old->Size != kUnknownSize && node.New->Size != kUnknownSize) {
@@ -272,6 +277,7 @@ class TOutlineWriter {
   const TCompareOptions& options_;
   const TOutlineStyle& style_;
   const TLinePut& put_;
+  TColumnTexts columns_;  // the date texts, each formatted once
   std::string prefix_;
 };
 
