@@ -5,10 +5,12 @@
 #include <richedit.h>
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app_test_support.h"
+#include "files.h"
 #include "resource.h"
 #include "rich_edit.h"
 #include "wide_text.h"
@@ -37,6 +39,7 @@ class TSharedRun {
   bool Ran() const { return ran_; }
   TFormHarness& Harness() { return harness_; }
   HWND View() { return harness_.Get(IDC_RICH_EDIT); }
+  std::string Root() const { return tree_.Root(); }
   std::string RootUtf8() const { return Utf8(ToWide(tree_.Root(), CP_ACP)); }
   // The Unicode lines the view's lines stand for.
   std::vector<std::string> Lines() const {
@@ -188,6 +191,26 @@ TRtfReading ReadInRichEdit(std::string rtf) {
   return reading;
 }
 
+// The RTF as another word processor reads it: LibreOffice's text export, in UTF-8.
+std::optional<std::string> ReadWithLibreOffice(const std::string& rtfPath) {
+  TempFolder out;
+  const std::optional<std::string> unixOut = UnixPath(out.path());
+  const std::optional<std::string> unixRtf = UnixPath(rtfPath);
+  if (!unixOut || !unixRtf) return std::nullopt;
+  const std::string name = rtfPath.substr(rtfPath.rfind('\\') + 1);
+  RunUnixProgram("/usr/bin/soffice",
+                 {"--headless", "-env:UserInstallation=file://" + *unixOut + "/profile",
+                  "--convert-to", "txt:Text (encoded):UTF8", "--outdir", *unixOut, *unixRtf},
+                 180000);
+  std::optional<std::string> text =
+      ReadFileBytes(out.path() + name.substr(0, name.rfind('.')) + ".txt");
+  // It reads a run of spaces as a space each with a six-per-em space before it.
+  const std::string sixPerEm = "\u2006";
+  for (size_t at = 0; text && (at = text->find(sixPerEm, at)) != std::string::npos;)
+    text->erase(at, sixPerEm.size());
+  return text;
+}
+
 // A whole listing's RTF holds the exact names, and the view's control reads them back in
 // the display font; a view that holds no run keeps the control's own RTF.
 TEST(ShareListing, TheRtfOfAWholeListingHasTheExactNamesInTheDisplayFont) {
@@ -200,6 +223,10 @@ TEST(ShareListing, TheRtfOfAWholeListingHasTheExactNamesInTheDisplayFont) {
   const std::string text = Joined(run.Lines());
   EXPECT_EQ(reading.Text, ToWide(text.substr(0, text.size() - 2), CP_UTF8));
   EXPECT_EQ(reading.Face, "Ramilux");
+  const std::optional<std::string> other = ReadWithLibreOffice(run.Root() + "liste.rtf");
+  ASSERT_TRUE(other) << "LibreOffice could not convert the RTF";
+  for (const std::string& line : run.Lines())
+    EXPECT_NE(other->find(line), std::string::npos) << line;
 
   TSharedRun none(/*run=*/false);
   const std::string own = none.Save(IDM_SAVE_RTF, "vide.rtf");
