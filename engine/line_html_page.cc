@@ -16,7 +16,7 @@ header{flex:none;padding:6px 10px;border-bottom:1px solid #ccc;background:#f4f4f
 #v{flex:1;overflow:auto;position:relative}
 #s{width:1px}
 #r{position:absolute;left:0;top:0;min-width:100%;overflow:hidden}
-#r div{height:18px;white-space:pre;padding-right:10px;
+#r div{height:18px;white-space:pre;padding:0 10px 0 4px;
 font:13px/18px "DejaVu Sans Mono",Consolas,"Courier New",monospace}
 #r div:hover{background:#eef3ff}
 #r .g{display:inline-block;width:2ch;color:#777}

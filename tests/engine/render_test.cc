@@ -261,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                       THtmlEscapeRow{"Controls", std::string("t\tn\nz\0d\x7f", 8), "<>&\"'",
                                      "t?n?z?d?"},
                       THtmlEscapeRow{"Utf8Untouched", "Łódź 東京 🌲", "<>&\"'", "Łódź 東京 🌲"}),
-    [](const auto& info) { return std::string(info.param.Case); });
+    [](const auto& row) { return std::string(row.param.Case); });
 
 // For every entry and column g up to its depth d: the first later entry of depth <= g
 // decides; depth exactly g gives a bar (g < d) or branch (g = d), else blank or corner.
