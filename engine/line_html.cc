@@ -64,7 +64,9 @@ void WriteHtmlDocument(const TLineContext& context, const TTextSink& sink) {
   block += "</head><body>\n<header><div id=\"h\">";
   AppendHtmlEscaped(block, header);
   block += kHtmlPageTools;
-  block += "</header>\n<div id=\"v\"><div id=\"s\"></div><div id=\"r\"></div></div>\n";
+  block +=
+      "</header>\n<div id=\"v\"><div id=\"s\"></div><div id=\"r\">Lecture de la "
+      "liste\xE2\x80\xA6</div></div>\n";
   block += "<pre id=\"d\" hidden>";
   TLineReader reader(context);
   TLineRecord line;

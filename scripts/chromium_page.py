@@ -30,7 +30,8 @@ class PageError(Exception):
 
 
 class Page:
-    def __init__(self, path, timeout=120.0):
+    def __init__(self, path, timeout=120.0, before_load=None):
+        """Opens `path`; `before_load` is script run in the page before its own."""
         if not os.access(CHROMIUM, os.X_OK):
             raise PageError(CHROMIUM + " is missing: scripts/install-deps installs chromium")
         self.timeout = timeout
@@ -58,6 +59,9 @@ class Page:
             self.session = self.call("Target.attachToTarget",
                                      {"targetId": page["targetId"], "flatten": True})["sessionId"]
             self.call("Page.enable", session=True)
+            if before_load:
+                self.call("Page.addScriptToEvaluateOnNewDocument", {"source": before_load},
+                          session=True)
             self.call("Page.navigate",
                       {"url": "file://" + urllib.parse.quote(os.path.abspath(path))},
                       session=True)
