@@ -1,5 +1,5 @@
 // The listing as other programs get it, from a real run on a tree with a name the code
-// page cannot hold: the saves "TXT Unicode", "CSV" and "Markdown" through the real save
+// page cannot hold: the saves "TXT Unicode", "CSV", "Markdown" and "HTML" through the real save
 // dialog, and "Copier" read back from the clipboard in its three formats.
 #include <gtest/gtest.h>
 #include <richedit.h>
@@ -85,7 +85,7 @@ std::string Joined(const std::vector<std::string>& lines, size_t first = 0,
   return text;
 }
 
-TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
+TEST(ShareListing, SavesUnicodeTextCsvMarkdownAndHtmlWithTheExactNames) {
   TSharedRun run;
   ASSERT_TRUE(run.Ran());
   const std::vector<std::string> view = ViewLines(run.View());
@@ -108,6 +108,7 @@ TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
            lodz + ";folder;1;;",
        true},
       {"Markdown", IDM_SAVE_MARKDOWN, "liste.md", "# Arborescence a partir de: ", true},
+      {"HTML", IDM_SAVE_HTML, "liste.html", "<!DOCTYPE html>\n<html lang=\"fr\">", true},
   };
   for (const TRow& row : rows) {
     const std::string bytes = run.Save(row.Command, row.File);
@@ -125,6 +126,10 @@ TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
   const std::string md = run.Save(IDM_SAVE_MARKDOWN, "liste.md");
   EXPECT_TRUE(md.ends_with("\r\n\r\n```\r\n" + Joined(lines, 2) + "```\r\n")) << md;
   EXPECT_EQ(md.find(kBom), std::string::npos);
+  // The HTML page: the header as its title, one data line per entry with the exact name.
+  const std::string html = run.Save(IDM_SAVE_HTML, "liste.html");
+  EXPECT_NE(html.find("<title>" + lines[0] + "</title>"), std::string::npos) << html;
+  EXPECT_NE(html.find(" hidden>0d" + lodz + "\n1dsous\n0dzz\n</pre>"), std::string::npos) << html;
   // The view is as the run left it.
   EXPECT_EQ(ViewLines(run.View()), view);
 }
