@@ -232,7 +232,7 @@ void TimeClears(TFrmMain& form, const std::string& text) {
   std::printf("hidden, redraw off in %.3f s, then a fresh view: %.3f s\n", hidden,
               Seconds(start, Now()));
   ShowWindow(form.Control(IDC_RICH_EDIT), SW_SHOW);
-  for (int64_t chunk : {2000, 20000}) {
+  for (int64_t chunk : {500, 5000}) {
     TimeBlocks(form, text, 64 * 1024);
     view = form.Control(IDC_RICH_EDIT);
     rich_edit::SetRedraw(view, false);
@@ -244,6 +244,8 @@ void TimeClears(TFrmMain& form, const std::string& text) {
       rich_edit::Select(view, from, rich_edit::TextLength(view));
       rich_edit::ReplaceSelection(view, "");
       times.push_back(Seconds(began, Now()));
+      if (times.size() <= 3) std::printf("  piece %zu: %.3f s\n", times.size(), times.back());
+      std::fflush(stdout);
       if (Seconds(start, Now()) > 30) break;
     }
     rich_edit::SetRedraw(view, true);

@@ -182,9 +182,10 @@ TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 4u);
 }
 
-// The platform's collation, slowed down (the sort's only use of it), that sends one
-// message from the sort's thread at its first comparison and counts the comparisons made
-// after the window took that message: some, when the window answers during the sort.
+// The platform's collation (the sort's only use of it), that sends one message from the
+// sort's thread at its first comparison and waits up to 5 s for the window to take it,
+// then counts the comparisons made after: all of them when the window answers during the
+// sort, none when it answers only after it.
 class TSlowCollation : public TTextServices {
  public:
   explicit TSlowCollation(std::function<void()> atFirst) : atFirst_(std::move(atFirst)) {}
@@ -194,9 +195,9 @@ class TSlowCollation : public TTextServices {
     if (calls_++ == 0) {
       Heard = false;  // what the walk painted is not counted
       atFirst_();
+      for (int waited = 0; !Heard && waited < 5000; ++waited) Sleep(1);
     }
     if (Heard) ++AfterHeard;
-    Sleep(5);
     return real_->Compare(a, b);
   }
   std::string DecimalSeparator() const override { return real_->DecimalSeparator(); }
