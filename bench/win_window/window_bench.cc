@@ -246,7 +246,7 @@ void TimeClears(TFrmMain& form, const std::string& text) {
       times.push_back(Seconds(began, Now()));
       if (times.size() <= 3) std::printf("  piece %zu: %.3f s\n", times.size(), times.back());
       std::fflush(stdout);
-      if (Seconds(start, Now()) > 30) break;
+      if (Seconds(start, Now()) > 10) break;
     }
     rich_edit::SetRedraw(view, true);
     std::printf(
