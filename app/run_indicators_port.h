@@ -36,6 +36,7 @@ class TRunIndicatorsPort final : public TRunIndicators {
   void SetProgressMax(int64_t max) override;
   void ShowProgress(bool shown) override;
   void SetProgressPosition(int64_t position) override;
+  bool AnswersDuringSort() const override { return true; }
 
  private:
   HWND ButtonHandle(TButton button) const;

@@ -1,4 +1,4 @@
-// The CSV and Markdown outputs of arbo, made by the engine's line writers.
+// The CSV, HTML and Markdown outputs of arbo, made by the engine's line writers.
 #include "format_listing.h"
 
 #include "json_listing.h"
@@ -27,12 +27,7 @@ bool WriteFormattedListing(ramilux::TListing& listing, char separator, const TAr
     };
     ramilux::WriteCsv(context, csv, sink);
   } else if (options.Format == TOutputFormat::Html) {
-    // For now the listing as one preformatted block in a page of its own.
-    sink(
-        "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Ramilux</title></head>"
-        "<body>\n");
-    ramilux::WriteHtmlPre(context, sink);
-    sink("\n</body></html>\n");
+    ramilux::WriteHtmlDocument(context, sink);
   } else {
     ramilux::WriteMarkdown(context, "\n", sink);
   }

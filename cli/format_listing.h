@@ -8,7 +8,7 @@
 
 namespace arbo {
 
-// Writes the listing in options.Format (csv or md); false when Ctrl-C came first.
+// Writes the listing in options.Format (csv, html or md); false when Ctrl-C came first.
 bool WriteFormattedListing(ramilux::TListing& listing, char separator, const TArboOptions& options,
                            TConsoleOutput& output);
 

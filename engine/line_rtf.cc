@@ -91,27 +91,6 @@ std::string RtfHead(const TRtfFont& font, const TRtfText& text) {
          std::to_string(font.HalfPoints) + " ";
 }
 
-void AppendHtmlEscaped(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-}
-
 // Each line of the view as the writer wants it, the header and the blank line included.
 template <typename TLine>
 void ForEachLine(const TLineContext& context, TLineRange range, TLine&& write) {
@@ -159,7 +138,7 @@ void WriteHtmlPre(const TLineContext& context, const TTextSink& sink, TLineRange
       for (TPrefix::TGroup group : line->Groups) text += GroupUtf8(group);
       text += line->ExactName + line->Columns + line->Mark;
     }
-    AppendHtmlEscaped(block, text);
+    AppendHtmlEscaped(block, text, "<>&\"");
     block += "\r\n";
     if (block.size() >= kBlockBytes) {
       sink(block);

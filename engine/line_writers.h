@@ -1,6 +1,6 @@
 // The listing in the formats other programs read: CSV for spreadsheets, Markdown, RTF
-// that any word processor shows with its connectors, and a <pre> block of HTML; all in
-// UTF-8 (the RTF in its own escapes), made from the lines of lines.h.
+// that any word processor shows with its connectors, a <pre> block of HTML and an HTML page
+// with an outline; all in UTF-8 (the RTF in its own escapes), made from the lines of lines.h.
 #pragma once
 
 #include <cstdint>
@@ -50,5 +50,14 @@ void WriteRtf(const TLineContext& context, const TRtfFont& font, const TTextSink
               TLineRange range = {});
 // The Unicode lines as one HTML <pre> block, escaped.
 void WriteHtmlPre(const TLineContext& context, const TTextSink& sink, TLineRange range = {});
+
+// The whole listing as one HTML page that needs no other file and no network: the header
+// line, the entries as an outline whose folders open and close, their columns and unread
+// marks, and a search field that shows the matching lines with their folders.
+void WriteHtmlDocument(const TLineContext& context, const TTextSink& sink);
+// `text` with each character of `special` as its HTML reference, and each control character
+// as "?", as the listing shows it.
+void AppendHtmlEscaped(std::string& out, std::string_view text,
+                       std::string_view special = "<>&\"'");
 
 }  // namespace ramilux

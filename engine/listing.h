@@ -186,6 +186,8 @@ class TListing {
   };
 
   void RunPhases(bool& redrawSuspended);
+  // SortEntries, with the front end's input taken meanwhile when it asks for it.
+  void SortAnswering(int sortIndex);
   // `entry` is the index of the folder's own entry, kNoEntry for the root.
   void WalkDirectory(std::string& path, size_t entry);
   void EnterDirectory(std::string& path, size_t entry, int depth);

@@ -204,6 +204,9 @@ class TRunIndicators {
   virtual void SetProgressMax(int64_t /*max*/) {}
   virtual void ShowProgress(bool /*shown*/) {}
   virtual void SetProgressPosition(int64_t /*position*/) {}
+  // True for a front end that answers its input while the sort works: the run's thread
+  // then leaves the sort to other threads and calls ProcessMessages every few ms.
+  virtual bool AnswersDuringSort() const { return false; }
 };
 
 }  // namespace ramilux

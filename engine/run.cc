@@ -1,6 +1,8 @@
 // The listing run of the Refresh button: lock the window, walk, sort, draw the connectors,
 // write the header and the lines, unlock the window.
+#include <chrono>
 #include <exception>
+#include <future>
 
 #include "listing.h"
 
@@ -65,8 +67,13 @@ void TListing::RunPhases(bool& redrawSuspended) {
   totalsOn_ = options_.TotalsChecked();
   ScanTree(FDirectory, options_.FileChecked());
   if (totalsOn_) SumTotals();
-  // Sorted even after a stop: the list then holds what the walk found so far.
-  SortEntries(options_.SortIndex());
+  // Sorted even after a stop: the list then holds what the walk found so far. The sort
+  // does not consult the flag: a Stop heard during it counts as heard by the output,
+  // which is not shortened by it.
+  const bool stoppedBeforeSort = FStopRequested;
+  SortAnswering(options_.SortIndex());
+  const bool stoppedDuringSort = FStopRequested && !stoppedBeforeSort;
+  FStopRequested = stoppedBeforeSort;
   if (totalsOn_) KeepListedEntries();
   indicators_.SetDirectoryLabel(shownRoot);
   FixConnectors();
@@ -95,6 +102,23 @@ void TListing::RunPhases(bool& redrawSuspended) {
   showTop();
   view_.SetViewRedraw(true);
   redrawSuspended = false;
+  if (stoppedDuringSort) FStopRequested = true;
+}
+
+// The window's thread takes its input while the sort works on other threads; the
+// entries are touched by the sort alone meanwhile (the window reads none during a run).
+void TListing::SortAnswering(int sortIndex) {
+  if (!indicators_.AnswersDuringSort()) {
+    SortEntries(sortIndex);
+    return;
+  }
+  constexpr std::chrono::milliseconds kLookInterval{4};
+  std::future<void> sorted =
+      std::async(std::launch::async, [this, sortIndex] { SortEntries(sortIndex); });
+  while (sorted.wait_for(kLookInterval) != std::future_status::ready) {
+    indicators_.ProcessMessages();
+  }
+  sorted.get();  // a failure of the sort is the run's
 }
 
 }  // namespace ramilux

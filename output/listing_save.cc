@@ -65,11 +65,7 @@ void WriteListing(TListing& listing, TListingFormat format, HWND view, const TTe
       WriteMarkdown(context, kCrLf, sink);
       break;
     case TListingFormat::Html:
-      sink(
-          "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\"><title>Ramilux</title>"
-          "</head><body>\r\n");
-      WriteHtmlPre(context, sink, range);
-      sink("\r\n</body></html>\r\n");
+      WriteHtmlDocument(context, sink);
       break;
     case TListingFormat::Rtf:
       WriteRtf(context, ViewRtfFont(view), sink, range);

@@ -26,8 +26,9 @@ std::string AnsiToUtf8(std::string_view text);
 // The display font of `view` as the RTF names it, with the code page's stand-ins.
 TRtfFont ViewRtfFont(HWND view);
 
-// The lines `range` of the listing (by the view's numbers) in `format`. The window's CSV
-// is separated by ";", which French spreadsheets read.
+// The lines `range` of the listing (by the view's numbers) in `format`; the HTML page
+// always holds the whole listing. The window's CSV is separated by ";", which French
+// spreadsheets read.
 void WriteListing(TListing& listing, TListingFormat format, HWND view, const TTextSink& sink,
                   TLineRange range = {});
 

@@ -13,8 +13,9 @@
 
 namespace ramilux::test {
 
-TFormHarness::TFormHarness(TStartOptions options, TFileSystem* files)
-    : text_(NewPlatformTextServices()) {
+TFormHarness::TFormHarness(TStartOptions options, TFileSystem* files,
+                           std::unique_ptr<TTextServices> text)
+    : text_(text ? std::move(text) : NewPlatformTextServices()) {
   if (!files) {
     ownFiles_ = NewPlatformFileSystem();
     files = ownFiles_.get();

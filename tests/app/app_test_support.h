@@ -19,10 +19,11 @@
 namespace ramilux::test {
 
 // The main window, created and shown, on the Win32 file search and text services
-// (or on the file system a test gives it).
+// (or on the file system and text services a test gives it).
 class TFormHarness {
  public:
-  explicit TFormHarness(TStartOptions options = {}, TFileSystem* files = nullptr);
+  explicit TFormHarness(TStartOptions options = {}, TFileSystem* files = nullptr,
+                        std::unique_ptr<TTextServices> text = nullptr);
   ~TFormHarness();
   TFrmMain& Form() { return *form_; }
   HWND Get(int id) { return form_->Control(id); }

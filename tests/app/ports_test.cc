@@ -303,5 +303,37 @@ TEST(ListingRun, AClickInTheViewDuringTheOutputLeavesTheListingInOrder) {
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), alone);
 }
 
+// A second run replaces the first listing whole, whether the view was emptied in place
+// (a short listing) or by a fresh view (a long one); a second run stopped in its walk
+// leaves the view empty and Print disabled.
+TEST(ListingRun, ASecondRunReplacesTheFirstListingOrLeavesTheViewEmptyWhenStopped) {
+  const struct {
+    const char* What;
+    bool Files;  // 602 lines with files, the header alone without
+    bool Stop;
+  } kRows[] = {
+      {"short, run again", false, false},
+      {"long, run again", true, false},
+      {"short, stopped in the walk", false, true},
+      {"long, stopped in the walk", true, true},
+  };
+  TLongTree tree;
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.What);
+    TFormHarness harness;
+    if (row.Files) harness.Click(IDC_CBX_FILE);
+    harness.Form().Listing().SetRoot(tree.Root());
+    ASSERT_TRUE(harness.Form().SbnRefreshClick());
+    const std::string first = rich_edit::Text(harness.Get(IDC_RICH_EDIT));
+    ASSERT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), row.Files ? 602u : 2u);
+    TProbe probe;
+    if (row.Stop) probe.Post([&] { harness.Click(IDC_SBN_STOP); });
+    ASSERT_TRUE(harness.Form().SbnRefreshClick());
+    EXPECT_EQ(probe.Ran(), row.Stop ? 1 : 0);
+    EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), row.Stop ? std::string() : first);
+    EXPECT_EQ(IsEnabled(harness.Get(IDC_SBN_PRINT)), !row.Stop);
+  }
+}
+
 }  // namespace
 }  // namespace ramilux::test

@@ -8,7 +8,9 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <utility>
 
@@ -178,6 +180,84 @@ TEST(ListingRun, StopDuringTheOutputDoesNotShortenTheListing) {
 
   ASSERT_TRUE(harness.Form().SbnRefreshClick());  // the next run starts with the flag clear
   EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 4u);
+}
+
+// The platform's collation (the sort's only use of it), that sends one message from the
+// sort's thread at its first comparison and waits up to 5 s for the window to take it,
+// then counts the comparisons made after: all of them when the window answers during the
+// sort, none when it answers only after it.
+class TSlowCollation : public TTextServices {
+ public:
+  explicit TSlowCollation(std::function<void()> atFirst) : atFirst_(std::move(atFirst)) {}
+  TEncoding Encoding() const override { return real_->Encoding(); }
+  void Lower(std::string& text) const override { real_->Lower(text); }
+  int Compare(std::string_view a, std::string_view b) const override {
+    if (calls_++ == 0) {
+      Heard = false;  // what the walk painted is not counted
+      atFirst_();
+      for (int waited = 0; !Heard && waited < 5000; ++waited) Sleep(1);
+    }
+    if (Heard) ++AfterHeard;
+    return real_->Compare(a, b);
+  }
+  std::string DecimalSeparator() const override { return real_->DecimalSeparator(); }
+  std::string FormatShortDate(const TDateTime& when) const override {
+    return real_->FormatShortDate(when);
+  }
+  std::string FormatLongTime(const TDateTime& when) const override {
+    return real_->FormatLongTime(when);
+  }
+
+  mutable std::atomic<bool> Heard{false};
+  mutable std::atomic<int> AfterHeard{0};
+
+ private:
+  std::unique_ptr<TTextServices> real_ = NewPlatformTextServices();
+  std::function<void()> atFirst_;
+  mutable std::atomic<int> calls_{0};
+};
+
+LRESULT CALLBACK NoteHeard(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR heard,
+                           DWORD_PTR awaited) {
+  if (message == awaited) reinterpret_cast<TSlowCollation*>(heard)->Heard = true;
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The window answers while the sort works, and the sort's listing is the whole one: a
+// Stop heard there is not consulted, as in the output; the flag stays set after it.
+TEST(ListingRun, InputAndPaintingAreAnsweredDuringTheSortAndTheListingIsWhole) {
+  const struct {
+    const char* What;
+    int Control;
+    UINT Awaited;
+    bool Stopped;
+  } kRows[] = {
+      {"Stop clicked", IDC_SBN_STOP, BM_CLICK, true},
+      {"label painted", IDC_LBL_DIRECTORY_NAME, WM_PAINT, false},
+  };
+  TExampleTree tree;
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.What);
+    HWND target = nullptr;
+    auto owned = std::make_unique<TSlowCollation>([&target, row] {
+      if (row.Awaited == BM_CLICK) PostMessageA(target, BM_CLICK, 0, 0);
+      if (row.Awaited == WM_PAINT) InvalidateRect(target, nullptr, TRUE);
+    });
+    TSlowCollation& collation = *owned;
+    TFormHarness harness({}, nullptr, std::move(owned));
+    for (int id : {IDC_CBX_FILE, IDC_CBX_SIZE, IDC_CBX_DATE_TIME}) harness.Click(id);
+    StartAt(harness, tree.Root());
+    harness.Pump();
+    target = harness.Get(row.Control);
+    SetWindowSubclass(target, NoteHeard, reinterpret_cast<UINT_PTR>(&collation), row.Awaited);
+    ASSERT_TRUE(harness.Form().SbnRefreshClick());
+    RemoveWindowSubclass(target, NoteHeard, reinterpret_cast<UINT_PTR>(&collation));
+    EXPECT_TRUE(collation.Heard);
+    EXPECT_GT(collation.AfterHeard, 0);  // heard while the sort still compared
+    EXPECT_EQ(harness.Form().Listing().StopRequested(), row.Stopped);
+    EXPECT_EQ(ViewLines(harness.Get(IDC_RICH_EDIT)).size(), 10u);
+    EXPECT_EQ(States(harness), kIdleWithListing);
+  }
 }
 
 // The boxes stay live during the output: CbxFile unchecked at the first step of the

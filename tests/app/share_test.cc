@@ -1,16 +1,17 @@
 // The listing as other programs get it, from a real run on a tree with a name the code
-// page cannot hold: the saves "TXT Unicode", "CSV" and "Markdown" through the real save
-// dialog, "Copier" read back from the clipboard in its three formats, and a snapshot of
+// page cannot hold: the saves "TXT Unicode", "CSV", "Markdown" and "HTML" through the real
+// save dialog, "Copier" read back from the clipboard in its three formats, and a snapshot of
 // the tree opened again and compared with the tree as it is later.
 #include <gtest/gtest.h>
 #include <richedit.h>
 #include <windows.h>
 
-#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app_test_support.h"
+#include "files.h"
 #include "resource.h"
 #include "rich_edit.h"
 #include "snapshot_save.h"
@@ -40,6 +41,7 @@ class TSharedRun {
   bool Ran() const { return ran_; }
   TFormHarness& Harness() { return harness_; }
   HWND View() { return harness_.Get(IDC_RICH_EDIT); }
+  std::string Root() const { return tree_.Root(); }
   std::string RootUtf8() const { return Utf8(ToWide(tree_.Root(), CP_ACP)); }
   // The Unicode lines the view's lines stand for.
   std::vector<std::string> Lines() const {
@@ -98,7 +100,7 @@ std::string Joined(const std::vector<std::string>& lines, size_t first = 0,
   return text;
 }
 
-TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
+TEST(ShareListing, SavesUnicodeTextCsvMarkdownAndHtmlWithTheExactNames) {
   TSharedRun run;
   ASSERT_TRUE(run.Ran());
   const std::vector<std::string> view = ViewLines(run.View());
@@ -121,6 +123,7 @@ TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
            lodz + ";folder;1;;",
        true},
       {"Markdown", IDM_SAVE_MARKDOWN, "liste.md", "# Arborescence a partir de: ", true},
+      {"HTML", IDM_SAVE_HTML, "liste.html", "<!DOCTYPE html>\n<html lang=\"fr\">", true},
   };
   for (const TRow& row : rows) {
     const std::string bytes = run.Save(row.Command, row.File);
@@ -138,6 +141,10 @@ TEST(ShareListing, SavesUnicodeTextCsvAndMarkdownWithTheExactNames) {
   const std::string md = run.Save(IDM_SAVE_MARKDOWN, "liste.md");
   EXPECT_TRUE(md.ends_with("\r\n\r\n```\r\n" + Joined(lines, 2) + "```\r\n")) << md;
   EXPECT_EQ(md.find(kBom), std::string::npos);
+  // The HTML page: the header as its title, one data line per entry with the exact name.
+  const std::string html = run.Save(IDM_SAVE_HTML, "liste.html");
+  EXPECT_NE(html.find("<title>" + lines[0] + "</title>"), std::string::npos) << html;
+  EXPECT_NE(html.find(" hidden>0d" + lodz + "\n1dsous\n0dzz\n</pre>"), std::string::npos) << html;
   // The view is as the run left it.
   EXPECT_EQ(ViewLines(run.View()), view);
 }
@@ -204,6 +211,26 @@ TRtfReading ReadInRichEdit(std::string rtf) {
   return reading;
 }
 
+// The RTF as another word processor reads it: LibreOffice's text export, in UTF-8.
+std::optional<std::string> ReadWithLibreOffice(const std::string& rtfPath) {
+  TempFolder out;
+  const std::optional<std::string> unixOut = UnixPath(out.path());
+  const std::optional<std::string> unixRtf = UnixPath(rtfPath);
+  if (!unixOut || !unixRtf) return std::nullopt;
+  const std::string name = rtfPath.substr(rtfPath.rfind('\\') + 1);
+  RunUnixProgram("/usr/bin/soffice",
+                 {"--headless", "-env:UserInstallation=file://" + *unixOut + "/profile",
+                  "--convert-to", "txt:Text (encoded):UTF8", "--outdir", *unixOut, *unixRtf},
+                 180000);
+  std::optional<std::string> text =
+      ReadFileBytes(out.path() + name.substr(0, name.rfind('.')) + ".txt");
+  // It reads a run of spaces as a space each with a six-per-em space before it.
+  const std::string sixPerEm = "\u2006";
+  for (size_t at = 0; text && (at = text->find(sixPerEm, at)) != std::string::npos;)
+    text->erase(at, sixPerEm.size());
+  return text;
+}
+
 // A whole listing's RTF holds the exact names, and the view's control reads them back in
 // the display font; a view that holds no run keeps the control's own RTF.
 TEST(ShareListing, TheRtfOfAWholeListingHasTheExactNamesInTheDisplayFont) {
@@ -216,6 +243,10 @@ TEST(ShareListing, TheRtfOfAWholeListingHasTheExactNamesInTheDisplayFont) {
   const std::string text = Joined(run.Lines());
   EXPECT_EQ(reading.Text, ToWide(text.substr(0, text.size() - 2), CP_UTF8));
   EXPECT_EQ(reading.Face, "Ramilux");
+  const std::optional<std::string> other = ReadWithLibreOffice(run.Root() + "liste.rtf");
+  ASSERT_TRUE(other) << "LibreOffice could not convert the RTF";
+  for (const std::string& line : run.Lines())
+    EXPECT_NE(other->find(line), std::string::npos) << line;
 
   TSharedRun none(/*run=*/false);
   const std::string own = none.Save(IDM_SAVE_RTF, "vide.rtf");
@@ -365,7 +396,7 @@ TEST(SnapshotItems, ABadFileGivesOneBoxAndNoListing) {
   // Both items read the file alike: the comparison takes the first row only (each file
   // dialog costs seconds under Wine).
   for (const TRow& row : rows) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << row.Bytes;
+    ASSERT_TRUE(WriteFileBytes(file, row.Bytes));
     for (int command : {IDM_OPEN_SNAPSHOT, IDM_COMPARE_SNAPSHOT}) {
       if (command == IDM_COMPARE_SNAPSHOT && &row != rows) continue;
       const std::string box = run.Command(command, file, true);

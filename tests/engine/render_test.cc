@@ -221,7 +221,47 @@ TEST(LineWriters, UnicodeLinesAndRtfFromTheViewsLines) {
     WriteHtmlPre(context, sink, {0, 0});
   });
   EXPECT_EQ(html, "<pre>Arborescence a partir de: C:\\root\\\r\n</pre>");
+
+  // The page carries each entry as one data line: depth, kind, exact name, then after a tab
+  // the columns, then after a tab the unread mark.
+  const std::string page =
+      Collect([&](const TTextSink& sink) { WriteHtmlDocument(context, sink); });
+  EXPECT_TRUE(
+      page.starts_with("<!DOCTYPE html>\n<html lang=\"fr\"><head><meta charset=\"utf-8\">"));
+  EXPECT_NE(page.find("<title>Arborescence a partir de: C:\\root\\</title>"), std::string::npos);
+  EXPECT_NE(page.find("<pre id=\"d\" hidden>"
+                      "0freadme.txt\t  1,46 Ko  14/03/2003 09:05:12\n"
+                      "0dDocs\t  02/01/2003\n"
+                      "1fa.doc\t  2,00 Ko  20/02/2003 17:30:00\n"
+                      "1dOld\t  10/01/2003 11:00:04\n"
+                      "2fb.doc\t  0,01 Ko  10/01/2003 11:00:04\n"
+                      "0dŁódź\t  02/01/2003\t  [accès refusé]\n"
+                      "0dSrc\t  05/03/2003 08:15:40\n"
+                      "1fmain.c\t  0,29 Ko  05/03/2003 08:15:40\n"
+                      "</pre>"),
+            std::string::npos)
+      << page;
+  EXPECT_TRUE(page.ends_with("</script>\n</body></html>\n"));
 }
+
+struct THtmlEscapeRow {
+  const char* Case;
+  std::string Text, Special, Escaped;
+};
+class HtmlEscapeTable : public ::testing::TestWithParam<THtmlEscapeRow> {};
+TEST_P(HtmlEscapeTable, MarkupCharactersAsReferencesControlsAsTheListingsMark) {
+  std::string out = "kept ";
+  AppendHtmlEscaped(out, GetParam().Text, GetParam().Special);
+  EXPECT_EQ(out, "kept " + GetParam().Escaped);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, HtmlEscapeTable,
+    ::testing::Values(THtmlEscapeRow{"Markup", "a<&>\"'b", "<>&\"'", "a&lt;&amp;&gt;&quot;&#39;b"},
+                      THtmlEscapeRow{"PreKeepsApostrophes", "l'<b>", "<>&\"", "l'&lt;b&gt;"},
+                      THtmlEscapeRow{"Controls", std::string("t\tn\nz\0d\x7f", 8), "<>&\"'",
+                                     "t?n?z?d?"},
+                      THtmlEscapeRow{"Utf8Untouched", "Łódź 東京 🌲", "<>&\"'", "Łódź 東京 🌲"}),
+    [](const auto& row) { return std::string(row.param.Case); });
 
 // For every entry and column g up to its depth d: the first later entry of depth <= g
 // decides; depth exactly g gives a bar (g < d) or branch (g = d), else blank or corner.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "files.h"
 #include "view_window.h"
 
 namespace ramilux::test {
@@ -51,30 +52,6 @@ std::string ItemText(HWND dialog, int id);
 
 // Types `name` into the explorer save dialog's file name box and presses OK.
 void ChooseFileName(HWND saveDialog, const std::string& name);
-
-// A fresh folder in the temporary folder, removed with what it holds.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }  // with a trailing backslash
-
- private:
-  std::string path_;
-};
-
-std::optional<std::string> ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
-std::vector<std::string> FilesIn(const std::string& folder);
-
-// The Unix path of a Windows path under Wine; nothing on Windows itself.
-std::optional<std::string> UnixPath(const std::string& windowsPath);
-
-// Runs a Unix program (Wine starts ELF files natively) and returns its standard output.
-std::optional<std::string> RunUnixProgram(const std::string& program,
-                                          const std::vector<std::string>& args);
 
 std::string Utf8FromAnsi(const std::string& ansi);
 
