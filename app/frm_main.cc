@@ -35,7 +35,8 @@ void BroadcastFontChange() {
 
 TFrmMain::TFrmMain(TStartOptions options, TFileSystem& files, TTextServices& text)
     : options_(std::move(options)),
-      listing_({files, text, optionControls_, view_, indicators_}),
+      source_(files),
+      listing_({source_, text, optionControls_, view_, indicators_}),
       scale_(options_.Dpi > 0 ? options_.Dpi : ScreenDpi()) {
   if (options_.ExecutablePath.empty()) {
     char path[MAX_PATH] = {};

@@ -5,15 +5,18 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "comparison.h"
 #include "form_layout.h"
 #include "handles.h"
 #include "listing.h"
 #include "listing_save.h"
+#include "listing_source.h"
 #include "message_pump.h"
 #include "option_controls_port.h"
 #include "ports.h"
@@ -86,6 +89,10 @@ class TFrmMain final {
   void PopMnuExplorerMenuClick();
   // A snapshot of the last run's root into a file the save dialog names.
   void PopMnuSnapshotClick();
+  // The listing of a snapshot file, with every option, until a folder is chosen again.
+  void PopMnuOpenSnapshotClick();
+  // What changed since a snapshot in its folder as it is now, as an outline in the view.
+  void PopMnuCompareSnapshotClick();
   // "Copier" and Ctrl+C in the view; the saves written from the last run's entries.
   void PopMnuCopyClick();
   void PopMnuSaveListingClick(const TSaveCommand& command, TListingFormat format);
@@ -120,6 +127,10 @@ class TFrmMain final {
   HWND RecreateView();
   // The run of a root just chosen, and the buttons it leaves usable.
   bool RunChosenRoot();
+  // Runs walk the disk again (a folder was chosen), with the usual header.
+  void UseDisk();
+  void ShowComparison();
+  bool CopyComparison();
   void OnDropFiles(WPARAM drop);  // the HDROP of WM_DROPFILES
   // The check of "Menu de l'Explorateur": whether the entry runs this program.
   void UpdateExplorerMenuItem();
@@ -133,6 +144,7 @@ class TFrmMain final {
   TOptionControlsPort optionControls_;
   TRunIndicatorsPort indicators_;
   TViewPort view_{indicators_, [this] { return RecreateView(); }};
+  TListingSource source_;  // before the listing, which walks it
   TListing listing_;
   HWND hwnd_ = nullptr;
   std::unordered_map<int, HWND> controls_;
@@ -149,8 +161,9 @@ class TFrmMain final {
   std::wstring root_;                         // the last root chosen, exact; the picker opens there
   std::optional<WINDOWPLACEMENT> placement_;  // the saved one, for the first Show
   bool running_ = false;
-  bool closeRequested_ = false;  // a close asked for during a run, done when it ends
-  bool runCompleted_ = false;    // the last run ended without an error
+  bool closeRequested_ = false;              // a close asked for during a run, done when it ends
+  bool runCompleted_ = false;                // the last run ended without an error
+  std::unique_ptr<TComparison> comparison_;  // the one the view shows, or none
 };
 
 }  // namespace ramilux

@@ -251,6 +251,8 @@ void TFrmMain::CreatePopupMenuItems() {
   AppendMenuA(menu, MF_STRING, IDM_SAVE_MARKDOWN, "Markdown");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(menu, MF_STRING, IDM_SNAPSHOT, "Instantan\xE9...");
+  AppendMenuA(menu, MF_STRING, IDM_OPEN_SNAPSHOT, "Ouvrir un instantan\xE9...");
+  AppendMenuA(menu, MF_STRING, IDM_COMPARE_SNAPSHOT, "Comparer \xE0 un instantan\xE9...");
   ReleaseDC(nullptr, screen);
 }
 

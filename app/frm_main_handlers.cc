@@ -66,6 +66,12 @@ void TFrmMain::OnCommand(int id, int code) {
     case IDM_SNAPSHOT:
       PopMnuSnapshotClick();
       break;
+    case IDM_OPEN_SNAPSHOT:
+      PopMnuOpenSnapshotClick();
+      break;
+    case IDM_COMPARE_SNAPSHOT:
+      PopMnuCompareSnapshotClick();
+      break;
     case IDM_COPY:
       PopMnuCopyClick();
       break;
@@ -110,6 +116,7 @@ void TFrmMain::SbnSelectDirectoryClick() {
   bool chosen = PickFolder(hwnd_, kPickerTitle, path);
   // A cancel keeps the previous folder, or none when it is gone.
   root_ = path;
+  UseDisk();
   // The exact path: a name the code page cannot hold keeps its exact form for the walk.
   listing_.SetRoot(EnginePath(path, CP_ACP));
   // A confirmed choice always has a path; an empty one is taken as a cancel.
@@ -127,6 +134,7 @@ bool TFrmMain::RunChosenRoot() {
 }
 
 bool TFrmMain::SbnRefreshClick() {
+  comparison_.reset();
   running_ = true;
   indicators_.BeginRun();
   view_.BeginRun();
@@ -189,11 +197,17 @@ void TFrmMain::PopMnuSaveTxtClick() {
 
 // The entries change during a run: what is written waits for its end.
 void TFrmMain::PopMnuCopyClick() {
-  if (!running_) CopyListing(Control(IDC_RICH_EDIT), listing_);
+  if (running_) return;
+  if (comparison_) {
+    CopyComparison();
+  } else {
+    CopyListing(Control(IDC_RICH_EDIT), listing_);
+  }
 }
 
 void TFrmMain::PopMnuSaveListingClick(const TSaveCommand& command, TListingFormat format) {
-  if (!running_) RunListingSave(Control(IDC_RICH_EDIT), listing_, command, format);
+  // A comparison has no entries to write: its item is grayed.
+  if (!running_ && !comparison_) RunListingSave(Control(IDC_RICH_EDIT), listing_, command, format);
 }
 
 // A plain box centred on the screen: no owner, modal for the whole task.

@@ -59,6 +59,7 @@ bool TFrmMain::ListFolder(const std::wstring& folder) {
     return false;
   }
   root_ = full;
+  UseDisk();
   listing_.SetRoot(EnginePath(full, CP_ACP));
   return RunChosenRoot();
 }
@@ -79,7 +80,7 @@ void TFrmMain::PopMnuExplorerMenuClick() {
 // The walk goes on the window's thread, which answers between folders; the window is
 // busy as during a run, so that no other run or snapshot starts meanwhile.
 void TFrmMain::PopMnuSnapshotClick() {
-  if (running_ || root_.empty()) return;
+  if (running_ || root_.empty() || source_.Snapshot()) return;
   const std::optional<std::string> fileName =
       AskSaveFileName({kSnapshotFilter, kSnapshotName, false}, hwnd_);
   if (!fileName) return;
@@ -96,8 +97,13 @@ void TFrmMain::PopMnuSnapshotClick() {
 }
 
 void TFrmMain::UpdateExplorerMenuItem() {
-  // A snapshot needs a root.
-  EnableMenuItem(popupMenu_.Get(), IDM_SNAPSHOT, root_.empty() ? MF_GRAYED : MF_ENABLED);
+  // A snapshot needs a root on the disk; the formats written from the entries need a
+  // listing in the view.
+  EnableMenuItem(popupMenu_.Get(), IDM_SNAPSHOT,
+                 root_.empty() || source_.Snapshot() ? MF_GRAYED : MF_ENABLED);
+  for (int id : {IDM_SAVE_UNICODE_TXT, IDM_SAVE_HTML, IDM_SAVE_CSV, IDM_SAVE_MARKDOWN}) {
+    EnableMenuItem(popupMenu_.Get(), id, comparison_ ? MF_GRAYED : MF_ENABLED);
+  }
   CheckMenuItem(popupMenu_.Get(), IDM_EXPLORER_MENU,
                 ExplorerMenuInstalled(ProgramPath()) ? MF_CHECKED : MF_UNCHECKED);
 }

@@ -60,6 +60,8 @@
 #define IDM_ABOUT 202
 #define IDM_EXPLORER_MENU 203
 #define IDM_SNAPSHOT 220
+#define IDM_OPEN_SNAPSHOT 221
+#define IDM_COMPARE_SNAPSHOT 222
 // The formats written from the last run's entries, after Explorer's entry.
 #define IDM_COPY 204
 #define IDM_SAVE_UNICODE_TXT 205

@@ -1,17 +1,25 @@
 // arbo --compare: both sides read (a snapshot, or the folder walked now), the union made,
 // and written as the listing's outline with a mark before each name, or as JSON.
 #include <algorithm>
+#include <thread>
 
 #include "compare.h"
 #include "console_window.h"
 #include "json_text.h"
 #include "platform.h"
 #include "snapshot_commands.h"
+#include "snapshot_compare.h"
 #include "system.h"
 
 namespace arbo {
 namespace {
 
+using ramilux::kAdded;
+using ramilux::kChanged;
+using ramilux::kRemoved;
+using ramilux::TCompareCounts;
+using ramilux::TCompareNode;
+using ramilux::TCompareResult;
 using ramilux::TSnapshotItem;
 using ramilux::TSnapshotTree;
 
@@ -20,6 +28,17 @@ constexpr int kSame = 0, kDiffer = 1, kFailure = 2, kInterrupted = 130;
 int Fail(const std::string& message) {
   WriteStderr("arbo: " + message + "\n");
   return kFailure;
+}
+
+ramilux::TCompareOptions CompareOptionsOf(const TArboOptions& options) {
+  ramilux::TCompareOptions compare;
+  compare.Files = options.Files;
+  compare.SizeColumn = options.SizeColumn;
+  compare.DateColumn = options.DateColumn;
+  compare.All = options.All;
+  compare.MaxDepth = options.MaxDepth;
+  compare.SortIndex = options.SortIndex;
+  return compare;
 }
 
 struct TSides {
@@ -32,15 +51,24 @@ class TCompareWriter {
  public:
   TCompareWriter(const TSides& sides, const TCompareResult& result, ramilux::TListing& listing,
                  const TArboOptions& options, TConsoleOutput& output)
-      : sides_(sides), result_(result), listing_(listing), options_(options), output_(output) {}
+      : sides_(sides),
+        result_(result),
+        listing_(listing),
+        options_(CompareOptionsOf(options)),
+        output_(output) {}
 
   bool Text() {
     output_.Put(std::string(ramilux::kHeaderText) + sides_.New.Root + "\r\n \r\n");
-    if (!Lines(0, result_.RootCount)) return false;
-    const TCompareCounts& counts = result_.Counts;
-    output_.Put(std::to_string(counts.Added) + " ajout(s), " + std::to_string(counts.Removed) +
-                " suppression(s), " + std::to_string(counts.Changed) + " modification(s), " +
-                std::to_string(counts.Unchanged) + " inchang\xC3\xA9(s)\r\n");
+    const auto put = [this](std::string_view line) {
+      if (Interrupted()) return false;
+      output_.Put(std::string(line) + "\r\n");
+      return true;
+    };
+    if (!ramilux::WriteCompareOutline(sides_.Old, sides_.New, result_, listing_, options_, {},
+                                      put)) {
+      return false;
+    }
+    output_.Put(ramilux::CompareCountsLine(result_.Counts, true) + "\r\n");
     return true;
   }
 
@@ -51,7 +79,7 @@ class TCompareWriter {
     ramilux::AppendJsonQuoted(block, sides_.New.Root);
     block += ",\n  \"entries\": [";
     output_.Put(block);
-    if (!JsonEntries(0, result_.RootCount, "")) return false;
+    if (!JsonEntries(result_.RootFirst, result_.RootCount, "")) return false;
     const TCompareCounts& counts = result_.Counts;
     output_.Put(std::string(first_ ? "]" : "\n  ]") + ",\n  \"summary\": {\"added\": " +
                 std::to_string(counts.Added) + ", \"removed\": " + std::to_string(counts.Removed) +
@@ -70,68 +98,14 @@ class TCompareWriter {
   static bool IsFolder(const TSnapshotItem& item) {
     return (item.Attr & ramilux::kAttrDirectory) != 0;
   }
-  ramilux::TSearchFailure Unread(const TCompareNode& node) const {
-    for (const auto& [item, tree] : {std::pair{node.New, &sides_.New}, {node.Old, &sides_.Old}}) {
-      if (item != nullptr && item->Child != ramilux::kNoFolder &&
-          tree->Folders[item->Child].Failure != ramilux::TSearchFailure::None) {
-        return tree->Folders[item->Child].Failure;
-      }
-    }
-    return ramilux::TSearchFailure::None;
-  }
-
-  bool Lines(uint32_t first, uint32_t count) {
-    uint32_t last = first + count;
-    while (last > first && !result_.Nodes[last - 1].Shown) --last;
-    for (uint32_t i = first; i < last; ++i) {
-      if (Interrupted()) return false;
-      const TCompareNode& node = result_.Nodes[i];
-      if (!node.Shown) continue;
-      const bool corner = i + 1 == last;
-      Line(node, corner);
-      prefix_ += corner ? "   " : "\xB3  ";
-      if (node.ChildCount > 0 && !Lines(node.FirstChild, node.ChildCount)) return false;
-      prefix_.resize(prefix_.size() - 3);
-    }
-    return true;
-  }
-
-  void Line(const TCompareNode& node, bool corner) {
-    const TSnapshotItem& item = ItemOf(node);
-    std::string line = prefix_ + (corner ? "\xC0\xC4 " : "\xC3\xC4 ");
-    line += node.Mark;
-    line += ' ';
-    line += listing_.DisplayText(NameOf(node));
-    const bool sized = !IsFolder(item) && item.Size != ramilux::kUnknownSize && item.Size != 0;
-    if (options_.Files && options_.SizeColumn && sized) {
-      line += "  " + listing_.SizeText(item.Size) + " Ko";
-    }
-    if (options_.Files && options_.DateColumn && item.Packed != 0) {
-      const std::string when = listing_.DateTimeText(item.Packed);
-      if (!when.empty()) line += "  " + when;
-    }
-    if (node.Mark == kChanged && !IsFolder(item) && node.Old->Size != node.New->Size &&
-        node.Old->Size != ramilux::kUnknownSize && node.New->Size != ramilux::kUnknownSize) {
-      const int64_t grown = node.New->Size - node.Old->Size;
-      line += "  (" + std::string(grown >= 0 ? "+" : "") + std::to_string(grown) + " octets)";
-    }
-    const ramilux::TSearchFailure unread = Unread(node);
-    if (unread == ramilux::TSearchFailure::AccessDenied) {
-      line += "  " + std::string(ramilux::kDeniedMarkerUtf8);
-    } else if (unread == ramilux::TSearchFailure::Unreadable) {
-      line += "  " + std::string(ramilux::kUnreadMarker);
-    }
-    output_.Put(line + "\r\n");
-  }
-
   static void AppendSide(std::string& out, const char* side, const TSnapshotItem* item) {
     if (item == nullptr) return;
     if (!IsFolder(*item) && item->Size != ramilux::kUnknownSize) {
       out += std::string(", \"") + side + "_size\": " + std::to_string(item->Size);
     }
-    if (item->Utc.Nanoseconds >= 0) {
-      out += std::string(", \"") + side + "_modified\": [" + std::to_string(item->Utc.Seconds) +
-             ", " + std::to_string(item->Utc.Nanoseconds) + "]";
+    if (item->Timed()) {
+      out += std::string(", \"") + side + "_modified\": [" + std::to_string(item->UtcSeconds) +
+             ", " + std::to_string(item->UtcNanoseconds) + "]";
     }
   }
 
@@ -166,9 +140,9 @@ class TCompareWriter {
   TSides sides_;
   const TCompareResult& result_;
   ramilux::TListing& listing_;
-  const TArboOptions& options_;
+  const ramilux::TCompareOptions options_;
   TConsoleOutput& output_;
-  std::string prefix_;
+
   bool first_ = true;
 };
 
@@ -188,16 +162,34 @@ std::shared_ptr<const TSnapshotTree> NewSide(const TArboOptions& options, const 
   return tree;
 }
 
+// Both sides, or false with the message of the first that failed. Two snapshot files are
+// read at once, the new one on a thread of its own: reading is most of a comparison's time.
+bool ReadSides(const TArboOptions& options, std::shared_ptr<const TSnapshotTree>& old,
+               std::shared_ptr<const TSnapshotTree>& now, std::string& error) {
+  std::string newError;
+  const bool newFile = !options.Folder.empty() && !CheckFolder(options.Folder, newError);
+  std::thread reader;
+  if (newFile) reader = std::thread([&] { now = LoadSnapshot(options.Folder, newError); });
+  old = LoadSnapshot(*options.Compare, error);
+  if (reader.joinable()) reader.join();
+  if (!old) return false;
+  if (!newFile) {
+    now = NewSide(options, *old, error);
+  } else if (!now) {
+    error = newError;
+  }
+  return now != nullptr;
+}
+
 }  // namespace
 
 int RunCompare(const TArboOptions& options) {
   std::string error;
   CatchInterrupt();
-  std::shared_ptr<const TSnapshotTree> old = LoadSnapshot(*options.Compare, error);
-  if (!old) return Fail(error);
-  std::shared_ptr<const TSnapshotTree> now = NewSide(options, *old, error);
+  std::shared_ptr<const TSnapshotTree> old, now;
+  const bool read = ReadSides(options, old, now, error);
   if (Interrupted()) return kInterrupted;
-  if (!now) return Fail(error);
+  if (!read) return Fail(error);
   std::unique_ptr<TOutputTarget> target =
       options.OutputFile ? OpenOutputFile(*options.OutputFile, error) : OpenStandardOutput();
   if (!target) return Fail(error);
@@ -218,7 +210,8 @@ int RunCompare(const TArboOptions& options) {
       return Fail(Say("taille invalide : ", "invalid size: ") + options.SizeText);
     }
   }
-  const TCompareResult result = CompareTrees(*old, *now, listing, *text, options);
+  const TCompareResult result =
+      ramilux::CompareTrees(*old, *now, listing, *text, CompareOptionsOf(options));
   TCompareWriter writer({*old, *now}, result, listing, options, output);
   if (!(options.Json ? writer.Json() : writer.Text())) return kInterrupted;
   if (!output.Finish()) return Fail(output.Error());

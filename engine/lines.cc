@@ -88,7 +88,8 @@ std::string ExactHeaderLine(const TLineContext& context) {
   // The root's totals close the header as they close the view's.
   const TListing& listing = context.Listing;
   return std::string(kHeaderText) + ExactText(context, listing.Directory(), false) +
-         (listing.TotalsOn() ? "  " + listing.TotalsText(listing.RootTotals()) : std::string());
+         (listing.TotalsOn() ? "  " + listing.TotalsText(listing.RootTotals()) : std::string()) +
+         RunTextToUtf8(context, listing.HeaderNote());
 }
 
 std::string_view GroupUtf8(TPrefix::TGroup group) {

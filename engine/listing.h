@@ -75,6 +75,11 @@ class TListing {
   void SetRoot(std::string folder);
   // Forgets the root, the masks, the size threshold and the entries of the last run.
   void Clear();
+  // Words that close the header line, after the root's totals (in the run's encoding): the
+  // window names a snapshot there, so that its listing is not taken for the disk's. "" for
+  // none.
+  void SetHeaderNote(std::string note) { headerNote_ = std::move(note); }
+  const std::string& HeaderNote() const { return headerNote_; }
 
   const std::string& Directory() const { return FDirectory; }
   int32_t RootLength() const { return FRootLength; }
@@ -160,6 +165,7 @@ class TListing {
   bool totalsOn_ = false;
   TFolderTotals rootTotals_;
   bool rootUnread_ = false;  // the walk could not read the root (it has no entry to mark)
+  std::string headerNote_;
 
   // One folder on the walk's way from the root down to the folder being read.
   struct TWalkLevel {

@@ -87,7 +87,7 @@ void TListing::RunPhases(bool& redrawSuspended) {
   view_.SetCaret(view_.ViewTextLength());
   // The root's totals close its header line, as a folder's close its line.
   AddLine(std::string(kHeaderText) + shownRoot +
-          (totalsOn_ ? "  " + TotalsText(rootTotals_) : std::string()));
+          (totalsOn_ ? "  " + TotalsText(rootTotals_) : std::string()) + headerNote_);
   AddLine(" ");
   const auto showTop = [this] {
     view_.SetCaret(view_.LineIndex(0));

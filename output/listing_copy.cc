@@ -57,6 +57,16 @@ bool PutOnClipboard(UINT format, const void* data, size_t size) {
 
 }  // namespace
 
+bool CopyUnicodeText(HWND owner, std::string_view utf8) {
+  const std::wstring wide = ToWide(utf8, CP_UTF8);
+  if (!OpenClipboard(owner)) return false;
+  EmptyClipboard();
+  const bool put =
+      PutOnClipboard(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  CloseClipboard();
+  return put;
+}
+
 TLineRange SelectedLines(HWND view) {
   const CHARRANGE selection = rich_edit::Selection(view);
   if (selection.cpMin == selection.cpMax) return {};

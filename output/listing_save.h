@@ -40,6 +40,8 @@ void RunListingSave(HWND view, TListing& listing, const TSaveCommand& command,
 // selected, on the clipboard as Unicode text, RTF and HTML. False when the clipboard
 // could not be had.
 bool CopyListing(HWND view, TListing& listing);
+// Text that is no listing of entries (a comparison) on the clipboard as Unicode text.
+bool CopyUnicodeText(HWND owner, std::string_view utf8);
 // The view's lines a selection touches: line 0 is the header, line 1 the blank line, then
 // one line per entry; nothing selected gives every line.
 TLineRange SelectedLines(HWND view);

@@ -33,16 +33,32 @@ struct TSnapshotError {
   std::string Detail;
 };
 
-// An entry as the walk's search found it.
+// The longest name a snapshot file may hold, in bytes: far above what a file system gives
+// (255 UTF-16 units on Windows, 255 bytes on Linux), and twice it, the window's form of a
+// name (ANSI, then the exact UTF-8 after a NUL), still fits an entry's length.
+inline constexpr size_t kMaxSnapshotName = 4096;
+
+// An entry as the walk's search found it: 40 bytes besides its name, a million of them in
+// a snapshot of a million entries.
 struct TSnapshotItem {
-  uint32_t NameOffset = 0, NameLength = 0;  // in the tree's Names
+  uint32_t NameOffset = 0;  // in the tree's Names
   uint32_t Attr = 0;
   uint32_t Packed = 0;          // the listing's packed local time, 0 when none
-  int64_t Size = 0;             // kUnknownSize when it could not be read
-  TFileTime Utc;                // Nanoseconds < 0: no time
   uint32_t Child = UINT32_MAX;  // its folder's record; none (kNoFolder) for a file
+  int64_t Size = 0;             // kUnknownSize when it could not be read
+  int64_t UtcSeconds = 0;
+  int32_t UtcNanoseconds = -1;  // < 0: no time
+  uint16_t NameLength = 0;
   bool LinkToAncestor = false;
+
+  bool Timed() const { return UtcNanoseconds >= 0; }
+  TFileTime Utc() const { return {UtcSeconds, UtcNanoseconds}; }
+  void SetUtc(const TFileTime& time) {
+    UtcSeconds = time.Seconds;
+    UtcNanoseconds = time.Nanoseconds;
+  }
 };
+static_assert(sizeof(TSnapshotItem) == 40);
 
 // A folder the walk entered: its entries, contiguous, and whether its search failed.
 struct TSnapshotFolder {

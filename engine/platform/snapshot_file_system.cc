@@ -83,8 +83,8 @@ class TSnapshotSearch final : public TFileSearch {
   uint32_t Time() override { return item_ ? item_->Packed : 0; }
   int64_t Size() override { return item_ ? item_->Size : 0; }
   std::optional<TFileTime> UtcTime() override {
-    if (item_ == nullptr || item_->Utc.Nanoseconds < 0) return std::nullopt;
-    return item_->Utc;
+    if (item_ == nullptr || !item_->Timed()) return std::nullopt;
+    return item_->Utc();
   }
   TSearchFailure Failure() const override { return failure_; }
   std::string FailureText() const override { return reason_; }

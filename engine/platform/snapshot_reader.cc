@@ -111,8 +111,8 @@ class TSnapshotReader {
     json_.Expect('{');
     TSnapshotItem item;
     const std::string name = Text("name", json_.Member(true));
-    if (name.empty() || IsDotOrDotDot(name) || name.find(tree_.Separator) != std::string::npos ||
-        name.find('\0') != std::string::npos) {
+    if (name.empty() || name.size() > kMaxSnapshotName || IsDotOrDotDot(name) ||
+        name.find(tree_.Separator) != std::string::npos || name.find('\0') != std::string::npos) {
       json_.Fail("bad name");
     }
     if (key_ != "type") json_.Fail("type expected");
@@ -125,7 +125,6 @@ class TSnapshotReader {
     }
     item.Attr = uint32_t(attr);
     item.Size = type == "folder" ? 0 : kUnknownSize;
-    item.Utc.Nanoseconds = -1;
     std::string key = json_.Member(false);
     if (key == "size" && type == "file") {
       item.Size = json_.Integer();
@@ -134,13 +133,13 @@ class TSnapshotReader {
     }
     if (key == "modified") {
       json_.Expect('[');
-      item.Utc.Seconds = json_.Integer();
+      item.UtcSeconds = json_.Integer();
       json_.Expect(',');
       const int64_t nanoseconds = json_.Integer();
       if (nanoseconds < 0 || nanoseconds > 999999999) json_.Fail("bad nanoseconds");
-      item.Utc.Nanoseconds = int32_t(nanoseconds);
+      item.UtcNanoseconds = int32_t(nanoseconds);
       json_.Expect(']');
-      item.Packed = packer_->Pack(item.Utc);
+      item.Packed = packer_->Pack(item.Utc());
       key = json_.Member(false);
     }
     if (key == "link_to_ancestor" && type == "folder") {

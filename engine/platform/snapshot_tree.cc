@@ -43,7 +43,7 @@ bool TSnapshotTree::AddFolder(TSnapshotFolder folder) {
 
 void TSnapshotTree::AddItem(std::string_view name, TSnapshotItem item) {
   item.NameOffset = static_cast<uint32_t>(Names.size());
-  item.NameLength = static_cast<uint32_t>(name.size());
+  item.NameLength = static_cast<uint16_t>(name.size());
   item.Child = kNoFolder;
   Names += name;
   Items.push_back(item);
@@ -77,7 +77,7 @@ void ReadFolder(TFileSystem& files, std::string& path, size_t rootLength, TSnaps
       item.Attr = search->Attr();
       item.Size = search->Size();
       item.Packed = search->Time();
-      item.Utc = search->UtcTime().value_or(TFileTime{0, -1});
+      item.SetUtc(search->UtcTime().value_or(TFileTime{0, -1}));
       if ((item.Attr & kAttrDirectory) != 0) {
         item.LinkToAncestor =
             files.IsLinkToAncestor(path + std::string(name) + files.Separator(), item.Attr);

@@ -31,9 +31,9 @@ void AppendItem(std::string& out, const TSnapshotTree& folder, const TSnapshotIt
   out += isFolder ? ", \"type\": \"folder\"" : ", \"type\": \"file\"";
   out += ", \"attr\": " + std::to_string(item.Attr);
   if (!isFolder && item.Size != kUnknownSize) out += ", \"size\": " + std::to_string(item.Size);
-  if (item.Utc.Nanoseconds >= 0) {
-    out += ", \"modified\": [" + std::to_string(item.Utc.Seconds) + ", " +
-           std::to_string(item.Utc.Nanoseconds) + "]";
+  if (item.Timed()) {
+    out += ", \"modified\": [" + std::to_string(item.UtcSeconds) + ", " +
+           std::to_string(item.UtcNanoseconds) + "]";
   }
   if (item.LinkToAncestor) out += ", \"link_to_ancestor\": true";
   out += '}';

@@ -164,8 +164,9 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   KillTimer(nullptr, timer);
   ASSERT_NE(menu, nullptr);
   // The program's own three, then Explorer's entry apart, then the formats written from
-  // the entries, then the snapshot (grayed until a root is chosen).
-  ASSERT_EQ(GetMenuItemCount(menu), 13);
+  // the entries, then the snapshot (grayed until a root is chosen), its opening and the
+  // comparison with it.
+  ASSERT_EQ(GetMenuItemCount(menu), 15);
   char text[16] = {};
   GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
   EXPECT_STREQ(text, "RTF");
@@ -190,6 +191,13 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
   GetMenuStringA(menu, 12, explorer, sizeof explorer, MF_BYPOSITION);
   EXPECT_STREQ(explorer, "Instantan\xE9...");
   EXPECT_TRUE(GetMenuState(menu, 12, MF_BYPOSITION) & MF_GRAYED);
+  const char* const snapshots[] = {"Ouvrir un instantan\xE9...",
+                                   "Comparer \xE0 un instantan\xE9..."};
+  for (int i = 0; i < 2; ++i) {
+    GetMenuStringA(menu, 13 + i, explorer, sizeof explorer, MF_BYPOSITION);
+    EXPECT_STREQ(explorer, snapshots[i]) << i;
+    EXPECT_FALSE(GetMenuState(menu, 13 + i, MF_BYPOSITION) & MF_GRAYED) << i;
+  }
 }
 
 TEST(ErrorBox, IsCentredWithTheErrorIconAndTheGivenTitle) {

@@ -1,6 +1,7 @@
 // The listing as other programs get it, from a real run on a tree with a name the code
-// page cannot hold: the saves "TXT Unicode", "CSV", "Markdown" and "HTML" through the real save
-// dialog, and "Copier" read back from the clipboard in its three formats.
+// page cannot hold: the saves "TXT Unicode", "CSV", "Markdown" and "HTML" through the real
+// save dialog, "Copier" read back from the clipboard in its three formats, and a snapshot of
+// the tree opened again and compared with the tree as it is later.
 #include <gtest/gtest.h>
 #include <richedit.h>
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include "files.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "snapshot_save.h"
 #include "wide_text.h"
 
 namespace ramilux::test {
@@ -49,16 +51,29 @@ class TSharedRun {
   // Saves through the menu item `command` as `name` in the root; the file's bytes.
   std::string Save(int command, const std::string& name) {
     const std::string path = tree_.Root() + name;
-    TDialogDriver driver({[&path](HWND dialog) {
-      SendMessageA(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0,
-                   reinterpret_cast<LPARAM>(path.c_str()));
-      PressButton(dialog, IDOK);
-    }});
-    SendMessageA(harness_.Form().Handle(), WM_COMMAND, command, 0);
-    EXPECT_EQ(driver.Handled(), 1) << name;
-    EXPECT_EQ(driver.Unexpected(), 0) << name;
+    Command(command, path);
     return ReadAll(path);
   }
+  // The menu item `command` with `path` given to its file dialog; the text of an error box
+  // that follows, "" when none does.
+  std::string Command(int command, const std::string& path, bool boxExpected = false) {
+    std::string box;
+    TDialogDriver driver({[&path](HWND dialog) {
+                            SendMessageA(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0,
+                                         reinterpret_cast<LPARAM>(path.c_str()));
+                            PressButton(dialog, IDOK);
+                          },
+                          [&box](HWND dialog) {
+                            box = MessageBoxText(dialog);
+                            PressButton(dialog, IDOK);
+                          }});
+    SendMessageA(harness_.Form().Handle(), WM_COMMAND, command, 0);
+    EXPECT_EQ(driver.Handled(), boxExpected ? 2 : 1) << path;
+    EXPECT_EQ(driver.Unexpected(), 0) << path;
+    return box;
+  }
+  const TTempTree& Tree() const { return tree_; }
+  TTempTree& Tree() { return tree_; }
 
  private:
   static std::string ReadAll(const std::string& path) {
@@ -290,6 +305,104 @@ TEST(ShareListing, CopyPutsTheLinesOnTheClipboardInThreeFormats) {
 
     const std::string html = ClipboardBytes(RegisterClipboardFormatA("HTML Format"));
     EXPECT_EQ(HtmlFragment(html.substr(0, html.find('\0'))), "<pre>" + text + "</pre>");
+  }
+}
+
+// A snapshot taken of the tree, outside it, then the tree changed: zz removed, ajout added.
+class TSnapshotRun : public TSharedRun {
+ public:
+  TSnapshotRun() {
+    file_ = folder_.Root() + "instantan\xE9.json";
+    taken_ = SaveSnapshot(ToWide(Tree().Root(), CP_ACP), file_, [] { return true; }).Ok();
+    RemoveDirectoryA((Tree().Root() + "zz").c_str());
+    Tree().AddFolder("ajout");
+  }
+  bool Taken() const { return taken_; }
+  const std::string& File() const { return file_; }
+  // The header's closing words: " (WHAT du dd/MM/yyyy HH:mm, fichier FILE)".
+  void ExpectNote(const std::string& header, const std::string& what) const {
+    const std::string start = " (" + what + " du ", end = ", fichier " + file_ + ")";
+    ASSERT_TRUE(header.ends_with(end)) << header;
+    const size_t at = header.size() - end.size() - std::string("07/12/2026 20:58").size();
+    EXPECT_EQ(header.substr(at - start.size(), start.size()), start) << header;
+    EXPECT_EQ(header[at + 2], '/') << header;
+  }
+
+ private:
+  TTempTree folder_;
+  std::string file_;
+  bool taken_ = false;
+};
+
+TEST(SnapshotItems, OpenListsTheSnapshotAsTheDiskWasUntilAFolderIsChosen) {
+  TSnapshotRun run;
+  ASSERT_TRUE(run.Ran());
+  ASSERT_TRUE(run.Taken());
+  const std::vector<std::string> before = ViewLines(run.View());
+  ASSERT_EQ(before.size(), 5u);
+  EXPECT_EQ(run.Command(IDM_OPEN_SNAPSHOT, run.File()), "");
+  std::vector<std::string> opened = ViewLines(run.View());
+  ASSERT_EQ(opened.size(), before.size());
+  run.ExpectNote(opened[0], "instantan\xE9");
+  EXPECT_EQ(opened[0].substr(0, before[0].size()), before[0]);
+  const std::string header = opened[0];
+  opened[0] = before[0];
+  EXPECT_EQ(opened, before);  // Łódź, sous and zz, as when the snapshot was taken
+  // Refresh lists the snapshot again; a folder chosen lists the disk again.
+  ASSERT_TRUE(run.Harness().Form().SbnRefreshClick());
+  EXPECT_EQ(ViewLines(run.View()).size(), before.size());
+  EXPECT_EQ(ViewLines(run.View())[0], header);
+  ASSERT_TRUE(run.Harness().Form().ListFolder(ToWide(run.Tree().Root(), CP_ACP)));
+  EXPECT_EQ(ViewLines(run.View())[0], before[0]);
+}
+
+TEST(SnapshotItems, CompareShowsWhatChangedAndCopiesItAsUnicode) {
+  TSnapshotRun run;
+  ASSERT_TRUE(run.Ran() && run.Taken());
+  EXPECT_EQ(run.Command(IDM_COMPARE_SNAPSHOT, run.File()), "");
+  std::vector<std::string> lines = ViewLines(run.View());
+  ASSERT_EQ(lines.size(), 5u);
+  run.ExpectNote(lines[0], "compar\xE9 \xE0 l'instantan\xE9");
+  EXPECT_EQ(lines[1], " ");
+  EXPECT_EQ(lines[2], "\xC3\xC4 + ajout");
+  EXPECT_EQ(lines[3], "\xC0\xC4 - zz");
+  EXPECT_EQ(lines[4], "1 ajout(s), 1 suppression(s), 0 modification(s), 2 inchang\xE9(s)");
+  SendMessageA(run.Harness().Form().Handle(), WM_COMMAND, IDM_COPY, 0);
+  const std::wstring copied = ClipboardUnicode();
+  EXPECT_NE(copied.find(L"\r\n\u251C\u2500 + ajout\r\n\u2514\u2500 - zz\r\n1 ajout(s)"),
+            std::wstring::npos);
+}
+
+// A file that is no whole snapshot gives one box and leaves the view as it was.
+TEST(SnapshotItems, ABadFileGivesOneBoxAndNoListing) {
+  TSharedRun run;
+  ASSERT_TRUE(run.Ran());
+  const std::vector<std::string> before = ViewLines(run.View());
+  const std::string file = run.Tree().Root() + "mauvais.json";
+  const std::string quoted = "\"" + file + "\"";
+  struct TRow {
+    const char* Bytes;
+    std::string Box;
+  };
+  const TRow rows[] = {
+      {R"({"format": "ramilux-snapshot", "version": 1, "root": "C:\\", "sepa)",
+       "L'instantan\xE9 " + quoted + " est tronqu\xE9"},
+      {R"({"name": "autre chose"})", "Le fichier " + quoted + " n'est pas un instantan\xE9"},
+      {R"({"format": "ramilux-snapshot", "version": 2})", "L'instantan\xE9 " + quoted +
+                                                              " est de version 2, trop r\xE9"
+                                                              "cente pour ce programme"},
+      {"pas du JSON", "L'instantan\xE9 " + quoted + " est invalide : "},
+  };
+  // Both items read the file alike: the comparison takes the first row only (each file
+  // dialog costs seconds under Wine).
+  for (const TRow& row : rows) {
+    ASSERT_TRUE(WriteFileBytes(file, row.Bytes));
+    for (int command : {IDM_OPEN_SNAPSHOT, IDM_COMPARE_SNAPSHOT}) {
+      if (command == IDM_COMPARE_SNAPSHOT && &row != rows) continue;
+      const std::string box = run.Command(command, file, true);
+      EXPECT_EQ(box.substr(0, row.Box.size()), row.Box) << row.Bytes;
+      EXPECT_EQ(ViewLines(run.View()), before) << row.Bytes;
+    }
   }
 }
 

@@ -228,6 +228,10 @@ TEST(ArboSnapshot, DamagedFilesAreRefusedWithOneLine) {
        head + "{\"path\": \"\", \"entries\": [{\"name\": \"a/b\", \"type\": \"file\", "
               "\"attr\": 0}]}]}",
        "instantané invalide"},
+      {"name longer than any file system gives",
+       head + "{\"path\": \"\", \"entries\": [{\"name\": \"" + std::string(4097, 'a') +
+           "\", \"type\": \"file\", \"attr\": 0}]}]}",
+       "instantané invalide"},
       {"type against attr",
        head + "{\"path\": \"\", \"entries\": [{\"name\": \"a\", \"type\": \"file\", "
               "\"attr\": 16}]}]}",

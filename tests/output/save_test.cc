@@ -9,6 +9,7 @@
 #include "error_box.h"
 #include "save_harness.h"
 #include "saving.h"
+#include "snapshot_open.h"
 #include "snapshot_save.h"
 #include "wide_text.h"
 
@@ -458,6 +459,50 @@ TEST(SaveSnapshot, KeepsExactNamesAndAStopChangesNothing) {
   EXPECT_TRUE(SaveSnapshot(root, target, [] { return false; }).Ok());
   EXPECT_EQ(ReadFileBytes(target), "ancien");
   EXPECT_EQ(FilesIn(folder.path()).size(), 2u);  // arbre and the file, no temporary left
+}
+
+// A snapshot taken on Linux, read for the window: the root with "\\", a "\\" inside a name as
+// "?", a name the code page lacks in its ANSI form with the exact one after a NUL; and the
+// searches of the snapshot's file system find each folder by the path the walk makes.
+TEST(OpenSnapshot, NamesTakeTheWindowsFormAndTheSearchesFindTheirFolders) {
+  TempFolder folder;
+  const std::string file = folder.path() + "linux.json";
+  const std::string lodz = "\xC5\x81\xC3\xB3\x64\xC5\xBA";  // Łódź in UTF-8
+  ASSERT_TRUE(
+      WriteFileBytes(file,
+                     R"({"format": "ramilux-snapshot", "version": 1, "root": "/tmp/d\u00e9mo/",
+"separator": "/", "taken": 1765140000, "folders": [
+{"path": "", "entries": [{"name": "a\\b", "type": "folder", "attr": 16},
+ {"name": ")" + lodz + R"(", "type": "folder", "attr": 16}]},
+{"path": "a\\b/", "entries": []},
+{"path": ")" + lodz + R"(/", "entries": [{"name": "x.txt", "type": "file", "attr": 32, "size": 3}]}
+]})"));
+  TResult<std::shared_ptr<TSnapshotTree>> loaded = LoadSnapshotFile(file);
+  ASSERT_TRUE(loaded.Ok()) << loaded.Outcome().Text();
+  TSnapshotTree& tree = *loaded.Value();
+  ToWindowNames(tree);
+  const std::string shownLodz = std::string(
+                                    "L\xF3"
+                                    "dz\0",
+                                    5) +
+                                lodz;
+  EXPECT_EQ(tree.Root, "\\tmp\\d\xE9mo\\");
+  EXPECT_EQ(tree.Separator, '\\');
+  ASSERT_EQ(tree.Folders.size(), 3u);
+  EXPECT_EQ(tree.Folders[1].Path, "a?b\\");
+  EXPECT_EQ(tree.Folders[2].Path, shownLodz + "\\");
+  EXPECT_EQ(tree.Name(tree.Items[1]), shownLodz);
+
+  auto files = NewSnapshotFileSystem(loaded.Value());
+  auto search = files->NewSearch();
+  ASSERT_TRUE(
+      search->FindFirst(tree.Root + shownLodz + "\\" + std::string(kAllEntries), kFilePassAttr));
+  EXPECT_EQ(search->Name(), "x.txt");
+  EXPECT_EQ(search->Size(), 3);
+
+  const std::string note = SnapshotNote(tree, file, "instantan\xE9");
+  EXPECT_TRUE(note.starts_with(" (instantan\xE9 du 07/12/2025 ")) << note;
+  EXPECT_TRUE(note.ends_with(":40, fichier " + file + ")")) << note;
 }
 
 }  // namespace
