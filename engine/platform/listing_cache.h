@@ -2,7 +2,8 @@
 // searches every folder twice in a row (its files, then its sub-folders), and the second
 // search replays the first one's reading instead of reading the folder again. Any
 // search's start takes it or drops it, so a reading never answers a later search than the
-// very next one.
+// very next one, and a reading never outlives the walk that made it: the tree may have
+// changed before the next walk.
 #pragma once
 
 #include <string>
@@ -17,6 +18,10 @@ class TListingCache {
   void Keep(TReading&& reading) {
     kept_ = std::move(reading);
     valid_ = true;
+  }
+  void Drop() {
+    kept_ = TReading{};
+    valid_ = false;
   }
   bool Take(const std::string& key, TReading& into) {
     if (!valid_) return false;

@@ -131,6 +131,7 @@ std::unique_ptr<TFileSearch> TReadAheadFileSystem::NewSearch() {
 
 void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
   EndWalk();
+  own_->BeginWalk(plan);
   plan_ = plan;
   walking_ = true;
   stopping_ = false;
@@ -154,6 +155,7 @@ void TReadAheadFileSystem::EndWalk() {
   aheadCost_ = 0;
   last_.reset();
   walking_ = false;
+  own_->EndWalk();
 #ifdef __GLIBC__
   // The C library keeps a heap per thread: what the readers freed would stay with the
   // process through the sort, the moment its memory peaks.

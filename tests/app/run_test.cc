@@ -401,5 +401,25 @@ TEST(ListingRun, AFolderThatCannotBeReadIsMarkedInTheView) {
   EXPECT_EQ(States(harness), kIdleWithListing);
 }
 
+// A run lists the tree as it is when it runs: nothing read by the one before answers it.
+TEST(ListingRun, ASecondRunListsTheTreeAsItIsNow) {
+  for (const bool files : {false, true}) {
+    SCOPED_TRACE(files ? "with files" : "folders only");
+    TTempTree tree;
+    tree.AddFolder("aa");
+    tree.AddFolder("zz");
+    TFormHarness harness;
+    if (files) harness.Click(IDC_CBX_FILE);
+    harness.Form().Listing().SetRoot(tree.Root());
+    ASSERT_TRUE(harness.Form().SbnRefreshClick());
+    RemoveTree(tree.Root() + "zz");
+    tree.AddFolder("ajout");
+    ASSERT_TRUE(harness.Form().SbnRefreshClick());
+    const std::vector<std::string> lines = ViewLines(harness.Get(IDC_RICH_EDIT));
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end()),
+              (std::vector<std::string>{"\xC3\xC4 aa", "\xC0\xC4 ajout"}));
+  }
+}
+
 }  // namespace
 }  // namespace ramilux::test

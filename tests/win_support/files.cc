@@ -1,4 +1,5 @@
-// Files the Windows tests make and take away again.
+// Files the Windows tests make, read and take away again, and Unix programs run from
+// Wine to read them.
 #include "files.h"
 
 #include <windows.h>
@@ -12,26 +13,34 @@ std::string ShellQuoted(const std::string& arg) {
   return "'" + arg + "'";
 }
 
+// Wide, so that names the code page cannot hold go too.
+void RemoveWideTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveWideTree(folder + name + L"\\");
+      } else {
+        SetFileAttributesW((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW((folder + name).c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
 
 void RemoveTree(const std::string& path) {
   std::string folder = path.back() == '\\' ? path : path + "\\";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(folder + name);
-      } else {
-        SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA((folder + name).c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
+  std::wstring wide(folder.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, folder.data(), int(folder.size()), wide.data(),
+                                  int(wide.size())));
+  RemoveWideTree(wide);
 }
 
 TempFolder::TempFolder() {

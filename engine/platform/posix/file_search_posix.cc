@@ -209,12 +209,19 @@ class TPosixFileSystem final : public TFileSystem {
     return std::make_unique<TPosixFileSystem>(post_, true);
   }
   void Idle() override { shared_->Chain.Clear(); }
+  // Nothing read or opened before a walk answers it: the tree may have changed since.
+  void BeginWalk(const TWalkPlan&) override { Forget(); }
+  void EndWalk() override { Forget(); }
 
   // Symbolic links are never followed here: the search reports a link to a folder as a
   // file, so the walk never enters one and no link can lead it back to an ancestor.
   bool IsLinkToAncestor(const std::string&, uint32_t) override { return false; }
 
  private:
+  void Forget() {
+    shared_->Chain.Clear();
+    shared_->Cache.Drop();
+  }
   std::shared_ptr<TAnchorPost> post_;
   std::shared_ptr<TShared> shared_;
 };

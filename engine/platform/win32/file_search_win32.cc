@@ -320,6 +320,8 @@ class TWin32FileSystem final : public TFileSystem {
   std::unique_ptr<TFileSearch> NewSearch() override {
     return std::make_unique<TWin32Search>(cache_, codePage_);
   }
+  void BeginWalk(const TWalkPlan&) override { cache_->Drop(); }
+  void EndWalk() override { cache_->Drop(); }
 
   // A junction or directory link under a folder that points back at that folder (or at
   // any folder above it) would make the walk go round, repeating the same subtree at
