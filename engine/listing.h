@@ -195,6 +195,7 @@ class TListing {
   bool FilePass(std::string& path, size_t entry);  // false when stopped
   bool FolderPass(std::string& path);              // false when the deepest level is done
   TFolderPath WalkedFolder();
+  bool FileNamePasses(std::string_view name);
   bool FolderExcluded(std::string_view name);
   void MarkUnread(size_t entry, const TFileSearch& search);
   void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
@@ -212,6 +213,7 @@ class TListing {
   char separator_;
   bool withFiles_ = false;          // ScanTree's Boolean, seen by WalkDirectory
   bool sizeFilterOn_ = false;       // the size option of this run
+  bool everyName_ = false;          // every file name passes the masks of this walk
   std::string lowerName_;           // the walk's lower-cased copy of a file name
   std::vector<TWalkLevel> levels_;  // the walk's way down, in place of a recursion
   std::string label_;               // the folder label of the deepest level

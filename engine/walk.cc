@@ -57,6 +57,9 @@ void TListing::ScanTree(const std::string& root, bool withFiles) {
   FUnread.clear();
   rootUnread_ = false;
   withFiles_ = withFiles;
+  everyName_ =
+      FWalkLimits.ExcludeMasks.empty() &&
+      std::ranges::any_of(FMasks, [](const std::string& m) { return m == "*" || m == "*.*"; });
   std::string path = root;  // the one working buffer of the whole walk
   path.reserve(4096);
   // While the walk waits for a folder, the window keeps answering and Stop ends the wait.
@@ -149,11 +152,9 @@ bool TListing::FilePass(std::string& path, size_t entry) {
   while (found) {
     std::string_view name = search->Name();
     if ((search->Attr() & kAttrDirectory) == 0 && !IsDotOrDotDot(name)) {
-      lowerName_.assign(name);
-      text_.Lower(lowerName_);
       // Size and time are read only for the files that pass the masks: on POSIX each
       // costs a stat of its own.
-      if (MatchesAnyMask(lowerName_) && !Excluded(lowerName_)) {
+      if (FileNamePasses(name)) {
         int64_t size = search->Size();
         uint32_t attr = search->Attr() & ~kAttrWalkMarks;
         // A size that could not be read is no empty file: listed, without a size.
@@ -213,6 +214,14 @@ bool TListing::FolderPass(std::string& path) {
   }
   MarkUnread(level->Entry, search);
   return false;
+}
+
+// A mask that takes every name ("*", "*.*") spares the lower-casing of every file's name.
+bool TListing::FileNamePasses(std::string_view name) {
+  if (everyName_) return true;
+  lowerName_.assign(name);
+  text_.Lower(lowerName_);
+  return MatchesAnyMask(lowerName_) && !Excluded(lowerName_);
 }
 
 bool TListing::FolderExcluded(std::string_view name) {

@@ -21,6 +21,9 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef __linux__
+#include <sys/resource.h>
+#endif
 
 namespace ramilux {
 namespace {
@@ -31,12 +34,36 @@ using namespace read_ahead;
 // folder counting as one more.
 constexpr size_t kAheadLimit = 64 * 1024;
 constexpr unsigned kMaxReaders = 8;
+// Folders that wait for the disk keep a reader without its core: readers are added, up to
+// this many, as readings show that they wait (cold caches), while a tree in memory keeps
+// a reader a core, which is all its processor time can use.
+constexpr unsigned kMaxWaitingReaders = 16;
+// A reading of a folder in memory takes some microseconds an entry; one that took this
+// long and read from the disk waited for it.
+constexpr auto kSlowReading = 3ms;
 // Deeper folders are left to the walk: a reader keeps some descriptors open along the
 // path of the folder it reads, and a chain of thousands of folders would have the readers
 // take the descriptors the walk needs.
 constexpr size_t kReadAheadDepth = 256;
 // How often the walk's thread is let to answer while it reads or waits.
 constexpr auto kPollInterval = 10ms;
+
+// Whether the calling thread read from the disk since it last asked: a slow reading of a
+// tree in memory (its processor lent to other programs) adds no reader, which could not
+// help. Where the system cannot tell, none is added: under Wine every reading is slow, and
+// Wine reads one folder at a time whatever the readers.
+bool ReadFromDisk() {
+#ifdef __linux__
+  static thread_local long lastBlocks = 0;
+  rusage usage{};
+  if (getrusage(RUSAGE_THREAD, &usage) != 0) return true;
+  const bool read = usage.ru_inblock > lastBlocks;
+  lastBlocks = usage.ru_inblock;
+  return read;
+#else
+  return false;
+#endif
+}
 
 // Reads `reading.Folder` with a search of `files`. Files' times and sizes are read only
 // when the plan wants files, the UTC times only when it wants them. `poll`, when given, is called
@@ -80,6 +107,7 @@ class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
       : make_(std::move(make)), own_(make_()) {
     readers_ =
         threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
+    mostReaders_ = threads != 0 ? threads : std::max(readers_, kMaxWaitingReaders);
   }
   ~TReadAheadFileSystem() override { EndWalk(); }
 
@@ -105,10 +133,14 @@ class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
   bool Answer(std::unique_lock<std::mutex>& lock);
   void Listed(const TFolderPtr& folder);
   void ReadAhead(TFileSystem& files);
+  void AddReader();
+  bool Read(TFileSystem& files, TFolderReading& reading, const std::function<bool()>* poll);
 
   TFileSystemMaker make_;
   std::unique_ptr<TFileSystem> own_;  // the walk thread's
-  unsigned readers_ = 1;
+  unsigned readers_ = 1;              // started with the walk
+  unsigned mostReaders_ = 1;          // started as readings wait
+  std::atomic<bool> slowReading_ = false;
   std::vector<std::thread> threads_;
   TWalkPlan plan_;
   bool walking_ = false;
@@ -135,11 +167,25 @@ void TReadAheadFileSystem::BeginWalk(const TWalkPlan& plan) {
   plan_ = plan;
   walking_ = true;
   stopping_ = false;
-  for (unsigned i = 0; i < readers_; ++i) {
-    std::unique_ptr<TFileSystem> files = own_->NewReader();
-    if (!files) files = make_();
-    threads_.emplace_back([this, files = std::move(files)]() { ReadAhead(*files); });
+  slowReading_ = false;
+  for (unsigned i = 0; i < readers_; ++i) AddReader();
+}
+
+// On the walk's thread only, which alone starts and ends the readers.
+void TReadAheadFileSystem::AddReader() {
+  std::unique_ptr<TFileSystem> files = own_->NewReader();
+  if (!files) files = make_();
+  threads_.emplace_back([this, files = std::move(files)]() { ReadAhead(*files); });
+}
+
+bool TReadAheadFileSystem::Read(TFileSystem& files, TFolderReading& reading,
+                                const std::function<bool()>* poll) {
+  const auto start = std::chrono::steady_clock::now();
+  const bool read = ReadFolder(files, reading, plan_, poll);
+  if (std::chrono::steady_clock::now() - start >= kSlowReading && ReadFromDisk()) {
+    slowReading_ = true;
   }
+  return read;
 }
 
 void TReadAheadFileSystem::EndWalk() {
@@ -235,6 +281,7 @@ void TReadAheadFileSystem::Listed(const TFolderPtr& folder) {
 }
 
 TTake TReadAheadFileSystem::Take(const std::string& folder, TFolderPtr& taken) {
+  if (slowReading_.exchange(false) && threads_.size() < mostReaders_) AddReader();
   std::unique_lock lock(mutex_);
   if (!last_ || last_->Reading.Folder != folder) {
     // A folder's search stays open while the walk is below it: what it no longer needs,
@@ -268,7 +315,7 @@ bool TReadAheadFileSystem::ReadOnWalk(std::unique_lock<std::mutex>& lock,
   folder->State = TFolder::BeingRead;
   lock.unlock();
   const bool read =
-      ReadFolder(*own_, folder->Reading, plan_, plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
+      Read(*own_, folder->Reading, plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
   lock.lock();
   if (read) Listed(folder);
   return read;
@@ -327,7 +374,7 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
     TFolderPtr folder = NextWaiting();
     folder->State = TFolder::BeingRead;
     lock.unlock();
-    const bool read = ReadFolder(files, folder->Reading, plan_, &goOn);
+    const bool read = Read(files, folder->Reading, &goOn);
     lock.lock();
     if (!read) return;
     Listed(folder);

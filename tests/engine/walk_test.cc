@@ -70,6 +70,21 @@ TEST(Walk, MasksPickFilesCaseBlindAndSizeIsReadOnlyForMatches) {
   EXPECT_EQ(f.Files.SizeReads, 3 + 3);  // three files and three folders
 }
 
+TEST(Walk, AMaskThatTakesEveryNameListsEveryFileStillLessTheExcluded) {
+  for (const char* mask : {"*.HTM;*.*", "x; * ", "*.*"}) {
+    TFakeListing f;
+    MakeTree(f);
+    f.Listing.BuildMaskList(mask);
+    f.Listing.ScanTree(f.Files.Root(), true);
+    EXPECT_THAT(f.Names(),
+                ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"))
+        << mask;
+    f.Listing.SetExcludeMasks("*.htm");
+    f.Listing.ScanTree(f.Files.Root(), true);
+    EXPECT_THAT(f.Names(), ElementsAre("a.txt", ".hid", "docs", "old", "src")) << mask;
+  }
+}
+
 TEST(Walk, WithoutFilesOrWithAnEmptyMaskOnlyFoldersAreListed) {
   for (const char* mask : {"*", "   ", ";", " ; ;"}) {
     TFakeListing f;

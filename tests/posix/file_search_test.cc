@@ -256,5 +256,24 @@ TEST_F(PosixSearch, EmptyFolderStillDeliversItsDots) {
   EXPECT_EQ(Search(*files_, tree_ / "empty/", kFolderPassAttr), expected);
 }
 
+// A folder whose entries take many reads of the system's folder buffer: none is lost or
+// repeated between reads, and a second reading starts again from the first entry.
+TEST_F(PosixSearch, LargeFolderIsDeliveredWholeAcrossReads) {
+  tree_.MakeFolder("large");
+  std::map<std::string, uint32_t> expected = {{".", kAttrDirectory}, {"..", kAttrDirectory}};
+  for (int i = 0; i < 3000; ++i) {
+    const std::string name = "file-with-a-rather-long-name-" + std::to_string(i) + ".txt";
+    tree_.MakeFile("large/" + name);
+    expected.emplace(name, 0);
+  }
+  tree_.MakeFolder("large/sub");
+  expected.emplace("sub", kAttrDirectory);
+  EXPECT_EQ(Search(*files_, tree_ / "large/", kFilePassAttr), expected);
+  auto partial = files_->NewSearch();  // closed early: the next search reads the folder again
+  ASSERT_TRUE(partial->FindFirst(tree_ / "large/*.*", kFilePassAttr));
+  partial->Close();
+  EXPECT_EQ(Search(*files_, tree_ / "large/", kFilePassAttr), expected);
+}
+
 }  // namespace
 }  // namespace ramilux

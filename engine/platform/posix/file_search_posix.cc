@@ -25,10 +25,8 @@
 namespace ramilux {
 namespace {
 
-struct TDirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
+// What one read of a folder's entries asks the system for: most folders in one call.
+constexpr size_t kEntryBufferBytes = 32 * 1024;
 
 // A folder's entries, read whole when its search starts: the folder is closed before the
 // walk goes down into a sub-folder, so a deep walk holds no open folder per level. A
@@ -116,38 +114,34 @@ class TPosixSearch final : public TFileSearch {
   std::string FailureText() const override { return failureText_; }
 
  private:
-  // Reads the folder's entries to the end and closes it again.
+  // Reads the folder's entries to the end, through the chain's descriptor of it.
   bool ReadAll() {
     listing_.Names.clear();
     listing_.Items.clear();
-    if (shared_->Chain.Open(listing_.Folder) < 0) return Failed(errno);
-    // A descriptor of its own for the reading: the chain keeps the folder's.
-    const int copy = shared_->Chain.CopyOfLast();
-    if (copy < 0) return Failed(errno);
-    TDirHandle dir(fdopendir(copy));
-    if (!dir) {
-      const int error = errno;
-      close(copy);
-      return Failed(error);
-    }
-    rewinddir(dir.get());  // the copy shares its offset with the chain's descriptor
+    const int fd = shared_->Chain.OpenAtStart(listing_.Folder);
+    if (fd < 0) return Failed(errno);
+    alignas(dirent64) char buffer[kEntryBufferBytes];
     for (;;) {
-      errno = 0;
-      const dirent* entry = readdir(dir.get());
-      if (entry == nullptr) break;
-      unsigned char type = entry->d_type;
-      if (type == DT_UNKNOWN) {
-        struct stat status;
-        type = fstatat(dirfd(dir.get()), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-                       S_ISDIR(status.st_mode)
-                   ? DT_DIR
-                   : DT_REG;
+      const ssize_t got = getdents64(fd, buffer, sizeof buffer);
+      if (got < 0) return Failed(errno);
+      if (got == 0) return true;
+      for (ssize_t at = 0; at < got;) {
+        const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+        at += entry->d_reclen;
+        Keep(fd, entry->d_name, entry->d_type);
       }
-      listing_.Items.push_back({uint32_t(listing_.Names.size()), type});
-      listing_.Names.append(entry->d_name, std::strlen(entry->d_name) + 1);
     }
-    if (errno != 0) return Failed(errno);
-    return true;
+  }
+
+  void Keep(int fd, const char* name, unsigned char type) {
+    if (type == DT_UNKNOWN) {
+      struct stat status;
+      type = fstatat(fd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)
+                 ? DT_DIR
+                 : DT_REG;
+    }
+    listing_.Items.push_back({uint32_t(listing_.Names.size()), type});
+    listing_.Names.append(name, std::strlen(name) + 1);
   }
 
   bool Failed(int error) {

@@ -86,11 +86,17 @@ class TFolderChain {
     return FdOf(levels_.size() - 1);
   }
 
-  // A descriptor of its own of the folder last opened, for the caller to close.
-  int CopyOfLast() {
-    const int last = levels_.empty() ? -1 : FdOf(levels_.size() - 1);
-    if (last < 0) return -1;
-    return Retrying(levels_.size() - 1, [last] { return fcntl(last, F_DUPFD_CLOEXEC, 0); });
+  // As Open, for reading the folder's entries from the first: the chain's own descriptor
+  // is read rather than a copy of it (a copy, its stream and the rewind of the shared
+  // offset cost four system calls a folder), so its offset goes back to the start only
+  // when it was read before.
+  int OpenAtStart(const std::string& folder) {
+    const int fd = Open(folder);
+    if (fd < 0) return fd;
+    TLevel& last = levels_.back();
+    if (last.Read && lseek(fd, 0, SEEK_SET) < 0) return -1;
+    last.Read = true;
+    return fd;
   }
 
   // Every level closed: an idle reader holds no descriptor the walk may need.
@@ -103,8 +109,9 @@ class TFolderChain {
   static constexpr size_t kSpacing = 32;
   static constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
   struct TLevel {
-    size_t End;  // length of the path of this level, its '/' included
-    int Fd;      // -1 when let go; the first level's never is
+    size_t End;         // length of the path of this level, its '/' included
+    int Fd;             // -1 when let go; the first level's never is
+    bool Read = false;  // its descriptor's offset moved past the first entry
   };
 
   bool OpenFirst(const std::string& folder) {
@@ -183,6 +190,7 @@ class TFolderChain {
       const int fd = OpenBelow(open, path_.substr(begin, levels_[open + 1].End - 1 - begin));
       if (fd < 0) return -1;
       levels_[open + 1].Fd = fd;
+      levels_[open + 1].Read = false;
     }
     return levels_[level].Fd;
   }
