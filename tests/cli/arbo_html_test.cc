@@ -19,7 +19,7 @@ using test::RunArbo;
 using test::TArboResult;
 using test::TTempFolder;
 
-const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+using test::kFrench;
 
 // Opens `page`, then clicks the folder Łódź, then searches "EMOJI"; each step prints
 // "== name" and the page's text, which the test reads back into sections.

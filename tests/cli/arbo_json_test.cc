@@ -22,7 +22,7 @@ using test::TArboResult;
 using test::TListedEntry;
 using test::TTempFolder;
 
-const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+using test::kFrench;
 
 // A name as the text listing shows it, for finding its JSON form: control characters as
 // "?" (both mark each byte that is not UTF-8 with one U+FFFD).

@@ -31,6 +31,8 @@ struct TArboResult {
 };
 
 using TEnvironment = std::vector<std::pair<std::string, std::string>>;
+// The French locale the listings are checked in.
+inline const TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
 
 // What the child is made before arbo starts: another user when the tests run as root
 // (whose rights would read any folder), a lower limit of open files.

@@ -19,7 +19,7 @@ using test::RunArbo;
 using test::TArboResult;
 using test::TTempFolder;
 
-const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+using test::kFrench;
 
 // Python's reading of a JSON file: `expression` of the document `d`, or its complaint.
 std::string PythonReads(const std::string& path, const std::string& expression) {

@@ -24,7 +24,7 @@ using test::RunArbo;
 using test::TArboResult;
 using test::TTempFolder;
 
-const test::TEnvironment kFrench = {{"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "fr_FR.UTF-8"}};
+using test::kFrench;
 
 std::string Header(const std::string& root) {
   return "Arborescence a partir de: " + Listed(root) + "\n \n";
