@@ -8,8 +8,6 @@ namespace ramilux {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-constexpr size_t kBlockBytes = 64 * 1024;
-
 std::string_view UnreadReason(const TFileObject& entry) {
   if (entry.Attr & kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
   if (entry.Attr & kAttrUnreadOther) return "illisible";
@@ -115,10 +113,7 @@ void WriteCsv(const TLineContext& context, const TCsvOptions& options, const TTe
     block += s;
     AppendCsvField(block, UnreadReason(entry), s);
     block += kCrLf;
-    if (block.size() >= kBlockBytes) {
-      sink(block);
-      block.clear();
-    }
+    PassOnFull(block, sink);
   }
   sink(block);
 }

@@ -8,8 +8,6 @@
 namespace ramilux {
 namespace {
 
-constexpr size_t kBlockBytes = 64 * 1024;
-
 // One entry as the page's script reads it: its depth, "d" for a folder or "f", the name,
 // then a tab and the columns, then a tab and the unread mark, as far as there are any.
 void AppendDataLine(std::string& out, const TLineRecord& line) {
@@ -72,10 +70,7 @@ void WriteHtmlDocument(const TLineContext& context, const TTextSink& sink) {
   TLineRecord line;
   while (reader.Next(line)) {
     AppendDataLine(block, line);
-    if (block.size() >= kBlockBytes) {
-      sink(block);
-      block.clear();
-    }
+    PassOnFull(block, sink);
   }
   block += "</pre>\n";
   block += kHtmlPageScript;

@@ -8,8 +8,6 @@
 namespace ramilux {
 namespace {
 
-constexpr size_t kBlockBytes = 64 * 1024;
-
 // The code point of the well-formed UTF-8 sequence of `length` bytes at `text`.
 char32_t CodePoint(std::string_view text, size_t length) {
   const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
@@ -120,10 +118,7 @@ void WriteRtf(const TLineContext& context, const TRtfFont& font, const TTextSink
       rtf.AppendText(block, line->Mark);
     }
     block += "\\par\r\n";
-    if (block.size() >= kBlockBytes) {
-      sink(block);
-      block.clear();
-    }
+    PassOnFull(block, sink);
   });
   block += "}\r\n";
   sink(block);
@@ -140,10 +135,7 @@ void WriteHtmlPre(const TLineContext& context, const TTextSink& sink, TLineRange
     }
     AppendHtmlEscaped(block, text, "<>&\"");
     block += "\r\n";
-    if (block.size() >= kBlockBytes) {
-      sink(block);
-      block.clear();
-    }
+    PassOnFull(block, sink);
   });
   block += "</pre>";
   sink(block);

@@ -138,6 +138,12 @@ bool TLineReader::Next(TLineRecord& line) {
   return true;
 }
 
+void PassOnFull(std::string& block, const TTextSink& sink) {
+  if (block.size() < kBlockBytes) return;
+  sink(block);
+  block.clear();
+}
+
 void WriteUnicodeLines(const TLineContext& context, std::string_view lineEnd, const TTextSink& sink,
                        TLineRange range) {
   std::string block;
@@ -146,10 +152,7 @@ void WriteUnicodeLines(const TLineContext& context, std::string_view lineEnd, co
     if (number >= range.First && number <= range.Last) {
       block += text;
       block += lineEnd;
-      if (block.size() >= kBlockBytes) {
-        sink(block);
-        block.clear();
-      }
+      PassOnFull(block, sink);
     }
     ++number;
   };

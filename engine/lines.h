@@ -66,6 +66,10 @@ std::string_view GroupUtf8(TPrefix::TGroup group);
 // Where the writers put their text, in pieces of any size.
 using TTextSink = std::function<void(std::string_view)>;
 
+// Hands `block` to `sink` and empties it once it holds about 64 KiB: the writers pass
+// their text on in pieces of that size.
+void PassOnFull(std::string& block, const TTextSink& sink);
+
 // The Unicode listing: the view's lines (header, the line of one blank, one per entry)
 // with box-drawing connectors, exact names and the columns, each ending in `lineEnd`.
 // `first` and `last` choose lines by the view's numbers (0 the header); the default is
