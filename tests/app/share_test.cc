@@ -52,7 +52,7 @@ class TSharedRun {
   std::string Save(int command, const std::string& name) {
     const std::string path = tree_.Root() + name;
     Command(command, path);
-    return ReadAll(path);
+    return ReadFileBytes(path).value_or("");
   }
   // The menu item `command` with `path` given to its file dialog; the text of an error box
   // that follows, "" when none does.
@@ -76,18 +76,6 @@ class TSharedRun {
   TTempTree& Tree() { return tree_; }
 
  private:
-  static std::string ReadAll(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-      bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-  }
   TTempTree tree_;
   TFormHarness harness_;
   bool ran_ = false;
