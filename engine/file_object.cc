@@ -4,32 +4,81 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <utility>
 
 namespace ramilux {
 
-std::span<char> TStringArena::Allocate(size_t length) {
-  if (length > kBlockSize / 4) {
-    // A rare long string gets a block of its own; the current block keeps filling.
-    large_.push_back(std::make_unique<char[]>(length));
-    bytes_ += length;
-    return {large_.back().get(), length};
+namespace {
+
+// The numbers no block holds, and the next never given; the table's writers take turns.
+std::mutex blockNumbersLock;
+std::vector<uint32_t> freeBlockNumbers;
+uint32_t nextBlockNumber = 1;
+
+}  // namespace
+
+uint32_t TArenaBlocks::Add(size_t size) {
+  char* block = new char[size];
+  const std::lock_guard lock(blockNumbersLock);
+  uint32_t number;
+  if (!freeBlockNumbers.empty()) {
+    number = freeBlockNumbers.back();
+    freeBlockNumbers.pop_back();
+  } else if (nextBlockNumber < kCount) {
+    number = nextBlockNumber++;
+  } else {
+    delete[] block;
+    throw std::bad_alloc();
   }
-  if (blocks_.empty() || used_ + length > kBlockSize) {
-    blocks_.push_back(std::make_unique<char[]>(kBlockSize));
-    bytes_ += kBlockSize;
+  table_[number].store(block, std::memory_order_relaxed);
+  return number;
+}
+
+void TArenaBlocks::Remove(uint32_t block) {
+  const std::lock_guard lock(blockNumbersLock);
+  delete[] table_[block].exchange(nullptr, std::memory_order_relaxed);
+  freeBlockNumbers.push_back(block);
+}
+
+TStringArena& TStringArena::operator=(TStringArena&& other) noexcept {
+  if (this != &other) {
+    Clear();
+    blocks_ = std::exchange(other.blocks_, {});
+    filling_ = std::exchange(other.filling_, 0);
+    used_ = std::exchange(other.used_, kBlockSize);
+    bytes_ = std::exchange(other.bytes_, 0);
+  }
+  return *this;
+}
+
+uint32_t TStringArena::AllocateBlock(size_t length) {
+  blocks_.reserve(blocks_.size() + 1);
+  const uint32_t block = TArenaBlocks::Add(length);
+  blocks_.push_back(block);
+  bytes_ += length;
+  return block << TArenaBlocks::kPlaceBits;
+}
+
+uint32_t TStringArena::Reserve(size_t length) {
+  // A rare long string gets a block of its own; the current block keeps filling.
+  if (length > kBlockSize / 4) return AllocateBlock(length);
+  if (filling_ == 0 || used_ + length > kBlockSize) {
+    filling_ = AllocateBlock(kBlockSize) >> TArenaBlocks::kPlaceBits;
     used_ = 0;
   }
-  char* start = blocks_.back().get() + used_;
+  const uint32_t address = filling_ << TArenaBlocks::kPlaceBits | static_cast<uint32_t>(used_);
   used_ += length;
-  return {start, length};
+  return address;
 }
 
 TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
   const size_t length = text.size() + suffix.size();
   const bool isLong = length >= TArenaText::kLongMark;
   const size_t header = isLong ? 5 : 1;
-  std::span<char> place = Allocate(header + length);
+  const uint32_t address = Reserve(header + length);
+  const std::span<char> place(Place(address), header + length);
   if (isLong) {
     place[0] = static_cast<char>(TArenaText::kLongMark);
     const uint32_t longLength = static_cast<uint32_t>(length);
@@ -40,7 +89,7 @@ TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
   if (!text.empty()) std::memcpy(place.data() + header, text.data(), text.size());
   if (!suffix.empty())
     std::memcpy(place.data() + header + text.size(), suffix.data(), suffix.size());
-  return TArenaText(place.data());
+  return TArenaText(address);
 }
 
 namespace {
@@ -66,14 +115,14 @@ char SeparatorAbove(const TFolderRecord* folder) {
 
 void TFolderPath::AppendText(std::string& out) const {
   if (Depth() == 0) return;
-  const char separator = SeparatorAbove(record_);
+  const char separator = SeparatorAbove(Record());
   size_t length = 0;
-  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
   const size_t start = out.size();
   out.resize(start + length);
   // Filled from its end: the records lead from the folder up to the root.
   size_t end = out.size();
-  for (const TFolderRecord* r = record_; r->Depth > 0; r = r->Parent) {
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) {
     out[--end] = separator;
     end -= r->Name.size();
     std::memcpy(out.data() + end, r->Name.data(), r->Name.size());
@@ -82,7 +131,7 @@ void TFolderPath::AppendText(std::string& out) const {
 
 bool operator==(TFolderPath a, TFolderPath b) {
   if (a.Depth() != b.Depth()) return false;
-  const TFolderRecord *x = a.record_, *y = b.record_;
+  const TFolderRecord *x = a.Record(), *y = b.Record();
   for (; x != y && x->Depth > 0; x = x->Parent, y = y->Parent) {
     if (x->Name != y->Name) return false;
   }
@@ -91,8 +140,8 @@ bool operator==(TFolderPath a, TFolderPath b) {
 
 bool operator==(TFolderPath a, std::string_view text) {
   if (a.Depth() == 0) return text.empty();
-  const char separator = SeparatorAbove(a.record_);
-  for (const TFolderRecord* r = a.record_; r->Depth > 0; r = r->Parent) {
+  const char separator = SeparatorAbove(a.Record());
+  for (const TFolderRecord* r = a.Record(); r->Depth > 0; r = r->Parent) {
     if (!text.ends_with(separator)) return false;
     text.remove_suffix(1);
     if (!text.ends_with(r->Name.View())) return false;
@@ -207,35 +256,44 @@ TEntryBlocks& TEntryBlocks::operator=(const TEntryBlocks& other) {
 }
 
 void TStringArena::Clear() {
+  for (uint32_t block : blocks_) TArenaBlocks::Remove(block);
   blocks_.clear();
-  large_.clear();
+  filling_ = 0;
   used_ = kBlockSize;
   bytes_ = 0;
 }
 
-TFolderRecord& TEntryList::NewFolder() {
-  if (folderCount_ == folders_.size() * kFolderBlock) {
-    folders_.push_back(std::make_unique_for_overwrite<TFolderRecord[]>(kFolderBlock));
+TFolderRecord& TEntryList::NewFolder(uint32_t& address) {
+  if (folderCount_ == folderBlocks_.size() * kFolderBlock) {
+    folderBlocks_.reserve(folderBlocks_.size() + 1);
+    folderBlocks_.push_back(Strings.AllocateBlock(sizeof(TFolderRecord) * kFolderBlock));
   }
   const size_t k = folderCount_++;
-  return folders_[k / kFolderBlock][k % kFolderBlock];
+  address = folderBlocks_[k / kFolderBlock] +
+            static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord));
+  return *new (const_cast<char*>(TArenaBlocks::At(address))) TFolderRecord;
 }
 
 TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
+  uint32_t address;
   if (parent.Record() == nullptr) {
-    if (root_ == nullptr) {
-      root_ = &(NewFolder() = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
+    if (root_.Record() == nullptr) {
+      NewFolder(address) = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}};
+      root_ = TFolderPath(address);
     }
-    parent = TFolderPath(root_);
+    parent = root_;
   }
-  TFolderRecord& folder = NewFolder();
+  TFolderRecord& folder = NewFolder(address);
   folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}};
-  return TFolderPath(&folder);
+  return TFolderPath(address);
 }
 
 void TEntryList::SetFolderGroups(uint32_t group) {
-  for (size_t k = 0; k < folderCount_; ++k)
-    folders_[k / kFolderBlock][k % kFolderBlock].Group = group;
+  for (size_t k = 0; k < folderCount_; ++k) {
+    const uint32_t address = folderBlocks_[k / kFolderBlock] +
+                             static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord));
+    reinterpret_cast<const TFolderRecord*>(TArenaBlocks::At(address))->Group = group;
+  }
 }
 
 TFolderPath TEntryList::AddFolders(std::string_view path, char separator) {

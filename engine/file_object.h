@@ -2,6 +2,7 @@
 // orders and the rendering reads.
 #pragma once
 
+#include <atomic>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
@@ -18,39 +19,59 @@ namespace ramilux {
 
 class TStringArena;
 
+// Where the arenas' blocks are, for the whole process: an arena address is 32 bits, a
+// block's number and a place in it, so that an entry keeps its name and its folder in
+// half the room of two pointers. Blocks are numbered from 1 (address 0 is no text).
+class TArenaBlocks {
+ public:
+  static constexpr unsigned kPlaceBits = 18;  // places in a block: 256 KiB
+  static constexpr uint32_t kPlaceMask = (uint32_t{1} << kPlaceBits) - 1;
+  static constexpr uint32_t kCount = uint32_t{1} << (32 - kPlaceBits);
+
+  static const char* At(uint32_t address) {
+    return table_[address >> kPlaceBits].load(std::memory_order_relaxed) + (address & kPlaceMask);
+  }
+  // Takes `size` bytes from the system as a block; its number. Throws std::bad_alloc when
+  // every number is taken (4 GiB of blocks of 256 KiB).
+  static uint32_t Add(size_t size);
+  // Gives the block back to the system.
+  static void Remove(uint32_t block);
+
+ private:
+  static inline std::atomic<char*> table_[kCount] = {};
+};
+
 // A string stored in the arena, known by the address of its record: the length in the
-// first byte, or 255 there and the length in the next four, then the bytes. Half the size
-// of a string_view, which a million names and folder paths feel.
+// first byte, or 255 there and the length in the next four, then the bytes. A quarter of the
+// size of a string_view, which a million names and folder paths feel.
 class TArenaText {
  public:
   TArenaText() = default;  // ""
-  explicit TArenaText(const char* record) : record_(record) {}
+  explicit TArenaText(uint32_t address) : address_(address) {}
 
-  const char* data() const {
-    if (record_ == nullptr) return nullptr;
-    return record_ + (static_cast<uint8_t>(*record_) == kLongMark ? 5 : 1);
-  }
-  size_t size() const {
-    if (record_ == nullptr) return 0;
-    uint8_t shortLength = static_cast<uint8_t>(*record_);
-    if (shortLength != kLongMark) return shortLength;
-    uint32_t length;
-    std::memcpy(&length, record_ + 1, 4);
-    return length;
-  }
+  const char* data() const { return View().data(); }
+  size_t size() const { return View().size(); }
   bool empty() const { return size() == 0; }
-  std::string_view View() const { return {data(), size()}; }
+  std::string_view View() const {
+    if (address_ == 0) return {};
+    const char* record = TArenaBlocks::At(address_);
+    const uint8_t shortLength = static_cast<uint8_t>(*record);
+    if (shortLength != kLongMark) return {record + 1, shortLength};
+    uint32_t length;
+    std::memcpy(&length, record + 1, 4);
+    return {record + 5, length};
+  }
   operator std::string_view() const { return View(); }
 
   friend bool operator==(TArenaText a, TArenaText b) {
-    return a.record_ == b.record_ || a.View() == b.View();
+    return a.address_ == b.address_ || a.View() == b.View();
   }
   friend bool operator==(TArenaText a, std::string_view b) { return a.View() == b; }
 
   static constexpr uint8_t kLongMark = 255;
 
  private:
-  const char* record_ = nullptr;
+  uint32_t address_ = 0;
 };
 
 // What a folder holds at any depth below it, as the listing's file rules count it: the
@@ -82,16 +103,21 @@ struct TFolderRecord {
   mutable uint32_t Group;        // the sort's own number for the folder
   mutable TFolderTotals Totals;  // with totals on: what the folder holds
 };
+static_assert(sizeof(TFolderRecord) * 4096 <= (size_t{1} << TArenaBlocks::kPlaceBits));
 
 // An entry's Directory: its folder's record, null (or the root's own record) for the
 // root. The path is made from the records when asked for.
 class TFolderPath {
  public:
   TFolderPath() = default;  // the root
-  explicit TFolderPath(const TFolderRecord* record) : record_(record) {}
+  // The record at that arena address.
+  explicit TFolderPath(uint32_t address) : address_(address) {}
 
-  const TFolderRecord* Record() const { return record_; }
-  size_t Depth() const { return record_ == nullptr ? 0 : record_->Depth; }
+  const TFolderRecord* Record() const {
+    return address_ == 0 ? nullptr
+                         : reinterpret_cast<const TFolderRecord*>(TArenaBlocks::At(address_));
+  }
+  size_t Depth() const { return address_ == 0 ? 0 : Record()->Depth; }
   // The path relative to the root, ending in the separator; "" at the root.
   void AppendText(std::string& out) const;
   std::string Text() const {
@@ -105,7 +131,7 @@ class TFolderPath {
   friend bool operator==(TFolderPath a, std::string_view text);
 
  private:
-  const TFolderRecord* record_ = nullptr;
+  uint32_t address_ = 0;
 };
 
 // The connector groups that open an entry's line, one per level from the root down to the
@@ -167,7 +193,7 @@ class TPrefixWriter {
 // 0 when the packed format cannot hold the time.
 // Attr also carries the walk's own marks in bits no file system uses: a folder whose
 // contents could not be read, and a file whose size could not be read.
-// The fields are laid out so that an entry takes 40 bytes (a million entries, 40 MB).
+// The fields are laid out so that an entry takes 32 bytes (a million entries, 32 MB).
 struct TFileObject {
   TArenaText Name;        // as the search returned it
   TFolderPath Directory;  // the folder that holds it
@@ -185,7 +211,7 @@ struct TFileObject {
   // The entry list's key: Directory followed by Name.
   std::string Key() const { return Directory.Text() + std::string(Name); }
 };
-static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 40);
+static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 32);
 
 inline constexpr uint32_t kAttrUnreadDenied = 0x80000000u;
 inline constexpr uint32_t kAttrUnreadOther = 0x40000000u;
@@ -197,18 +223,28 @@ inline constexpr uint32_t kAttrWalkMarks = kAttrUnreadDenied | kAttrUnreadOther 
 // is stored once for all the entries of that folder.
 class TStringArena {
  public:
+  TStringArena() = default;
+  TStringArena(TStringArena&& other) noexcept { *this = std::move(other); }
+  TStringArena& operator=(TStringArena&& other) noexcept;
+  ~TStringArena() { Clear(); }
+
   // `text` then `suffix`, as one string.
   TArenaText Store(std::string_view text, std::string_view suffix = {});
-  std::span<char> Allocate(size_t length);
+  std::span<char> Allocate(size_t length) { return {Place(Reserve(length)), length}; }
+  // A block of its own of `length` bytes (at most a block's places), aligned for any
+  // record: its address.
+  uint32_t AllocateBlock(size_t length);
   void Clear();
   // Bytes taken from the system so far.
   size_t Bytes() const { return bytes_; }
 
  private:
-  static constexpr size_t kBlockSize = 256 * 1024;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::vector<std::unique_ptr<char[]>> large_;
-  size_t used_ = kBlockSize;  // of the last block; full when there is none
+  static constexpr size_t kBlockSize = size_t{1} << TArenaBlocks::kPlaceBits;
+  static char* Place(uint32_t address) { return const_cast<char*>(TArenaBlocks::At(address)); }
+  uint32_t Reserve(size_t length);  // the address of `length` bytes
+  std::vector<uint32_t> blocks_;    // the numbers of its blocks, the one filling last
+  uint32_t filling_ = 0;            // the block being filled, 0 for none
+  size_t used_ = kBlockSize;        // of the block being filled
   size_t bytes_ = 0;
 };
 
@@ -295,9 +331,9 @@ class TEntryList {
   void Clear() {
     Items.clear();
     Strings.Clear();
-    folders_.clear();
+    folderBlocks_.clear();
     folderCount_ = 0;
-    root_ = nullptr;
+    root_ = TFolderPath();
   }
   // A folder named `name` (stored in the arena: its entry's Name) inside `parent` (the
   // root when null), for the entries inside it.
@@ -313,11 +349,11 @@ class TEntryList {
 
  private:
   static constexpr size_t kFolderBlock = 4096;
-  TFolderRecord& NewFolder();
-  // The records in blocks of their own: no padding between them and the names.
-  std::vector<std::unique_ptr<TFolderRecord[]>> folders_;
+  TFolderRecord& NewFolder(uint32_t& address);
+  // The records in blocks of the arena's own: no padding between them and the names.
+  std::vector<uint32_t> folderBlocks_;
   size_t folderCount_ = 0;
-  const TFolderRecord* root_ = nullptr;
+  TFolderPath root_;
 };
 
 }  // namespace ramilux

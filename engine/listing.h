@@ -180,7 +180,7 @@ class TListing {
     size_t PathLength;                             // of its path, the separator included
     size_t LabelLength;                            // of its label
     int Depth;                                     // levels below the root
-    const TFolderRecord* Folder = nullptr;         // made with its first entry
+    TFolderPath Folder;                            // made with its first entry
     bool Found = false;  // what its search's last find-first or find-next returned
     bool Below = false;  // the walk went down into the last sub-folder found
   };

@@ -102,7 +102,7 @@ void TListing::EnterDirectory(std::string& path, size_t entry, int depth) {
     path += separator_;
     label_ += separator_;
   }
-  levels_.push_back({nullptr, entry, path.size(), label_.size(), depth});
+  levels_.push_back({nullptr, entry, path.size(), label_.size(), depth, TFolderPath()});
   if (FilesWanted()) {
     if (!FilePass(path, entry)) {
       levels_.pop_back();
@@ -136,11 +136,11 @@ void TListing::MarkUnread(size_t entry, const TFileSearch& search) {
 // folder above already has one, since it holds this folder's entry.
 TFolderPath TListing::WalkedFolder() {
   TWalkLevel& level = levels_.back();
-  if (level.Folder == nullptr && level.Entry != kNoEntry && levels_.size() >= 2) {
-    const TFolderPath above(levels_[levels_.size() - 2].Folder);
-    level.Folder = FEntries.AddFolder(above, FEntries[level.Entry].Name, separator_).Record();
+  if (level.Folder.Record() == nullptr && level.Entry != kNoEntry && levels_.size() >= 2) {
+    const TFolderPath above = levels_[levels_.size() - 2].Folder;
+    level.Folder = FEntries.AddFolder(above, FEntries[level.Entry].Name, separator_);
   }
-  return TFolderPath(level.Folder);
+  return level.Folder;
 }
 
 bool TListing::FilePass(std::string& path, size_t entry) {

@@ -23,6 +23,29 @@ TEST(StringArena, KeepsEveryStringAcrossBlocksAndLongStrings) {
   for (const auto& [text, view] : stored) ASSERT_EQ(text, view);
 }
 
+// The block numbers are the process's: a window that lists again and again gives each
+// arena's back, and an arena moved keeps its texts when the one it came from goes.
+TEST(StringArena, GivesItsBlocksBackAndKeepsThemWhenMoved) {
+  TStringArena kept;
+  const TArenaText first = kept.Store("kept");
+  for (uint32_t run = 0; run < TArenaBlocks::kCount + 100; ++run) {
+    TStringArena listing;
+    ASSERT_EQ(std::string_view(listing.Store("run " + std::to_string(run))),
+              "run " + std::to_string(run));
+    if (run % 2 == 0) listing.Clear();
+  }
+  TStringArena moved;
+  {
+    TStringArena from;
+    from.Store(std::string(300000, 'L'));  // a block of its own
+    moved = std::move(from);
+  }
+  const TArenaText later = moved.Store("later");
+  EXPECT_EQ(std::string_view(first), "kept");
+  EXPECT_EQ(std::string_view(later), "later");
+  EXPECT_FALSE(first == later);
+}
+
 // Past several blocks: every entry where it was put, in a copy too, and a sort through
 // the iterators sees them all.
 TEST(EntryBlocks, KeepEveryEntryAcrossBlocksCopiesAndSorts) {
