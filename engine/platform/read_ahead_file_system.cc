@@ -65,21 +65,23 @@ bool ReadFromDisk() {
 #endif
 }
 
-// Reads `reading.Folder` with a search of `files`. Files' times and sizes are read only
+// Reads `folder` into `reading` with a search of `files`. Files' times and sizes are read only
 // when the plan wants files, the UTC times only when it wants them. `poll`, when given, is called
 // every kPollInterval; false stops the reading and returns false.
-bool ReadFolder(TFileSystem& files, TFolderReading& reading, const TWalkPlan& plan,
-                const std::function<bool()>* poll) {
+bool ReadFolder(TFileSystem& files, const std::string& folder, TFolderReading& reading,
+                const TWalkPlan& plan, const std::function<bool()>* poll) {
   const bool withFiles = plan.Files;
+  reading.Items.clear();
+  reading.Names.clear();
+  reading.UtcTimes.clear();
   auto search = files.NewSearch();
   auto lastPoll = std::chrono::steady_clock::now();
-  bool found = search->FindFirst(reading.Folder + std::string(kAllEntries), kFilePassAttr);
+  bool found = search->FindFirst(folder + std::string(kAllEntries), kFilePassAttr);
   for (size_t count = 1; found; ++count) {
     const std::string_view name = search->Name();
     if (!IsDotOrDotDot(name)) {
       const uint32_t attr = search->Attr();
-      const bool folder = (attr & kAttrDirectory) != 0;
-      const bool stat = folder || withFiles;
+      const bool stat = (attr & kAttrDirectory) != 0 || withFiles;
       const int64_t size = stat ? search->Size() : kUnknownSize;
       reading.Items.push_back({uint32_t(reading.Names.size()), uint32_t(name.size()), attr,
                                stat ? search->Time() : 0, size});
@@ -134,7 +136,8 @@ class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
   void Listed(const TFolderPtr& folder);
   void ReadAhead(TFileSystem& files);
   void AddReader();
-  bool Read(TFileSystem& files, TFolderReading& reading, const std::function<bool()>* poll);
+  bool Read(TFileSystem& files, TFolderReading& reading, TFolderReading& scratch,
+            const std::function<bool()>* poll);
 
   TFileSystemMaker make_;
   std::unique_ptr<TFileSystem> own_;  // the walk thread's
@@ -154,6 +157,7 @@ class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
   size_t aheadCost_ = 0;                  // of the folders read and not yet taken
   unsigned idleReaders_ = 0;
   TFolderPtr last_;  // the folder taken last: the walk searches each folder twice in a row
+  TFolderReading walkScratch_;  // the walk thread's, for the folders it reads itself
 };
 
 std::unique_ptr<TFileSearch> TReadAheadFileSystem::NewSearch() {
@@ -178,14 +182,23 @@ void TReadAheadFileSystem::AddReader() {
   threads_.emplace_back([this, files = std::move(files)]() { ReadAhead(*files); });
 }
 
+// The reading grows in `scratch`, which each thread keeps from folder to folder, and the
+// folder keeps an exact copy: growing every folder's own buffers from nothing costs
+// several allocations and copies a folder, a tenth of what the readers' own code costs.
 bool TReadAheadFileSystem::Read(TFileSystem& files, TFolderReading& reading,
-                                const std::function<bool()>* poll) {
+                                TFolderReading& scratch, const std::function<bool()>* poll) {
   const auto start = std::chrono::steady_clock::now();
-  const bool read = ReadFolder(files, reading, plan_, poll);
+  // The folder's own name stays: the walk looks for it among the folders ahead meanwhile.
+  const bool read = ReadFolder(files, reading.Folder, scratch, plan_, poll);
   if (std::chrono::steady_clock::now() - start >= kSlowReading && ReadFromDisk()) {
     slowReading_ = true;
   }
-  return read;
+  if (!read) return false;
+  reading.Items.assign(scratch.Items.begin(), scratch.Items.end());
+  reading.Names.assign(scratch.Names);
+  reading.UtcTimes.assign(scratch.UtcTimes.begin(), scratch.UtcTimes.end());
+  reading.Whole = scratch.Whole;
+  return true;
 }
 
 void TReadAheadFileSystem::EndWalk() {
@@ -200,6 +213,7 @@ void TReadAheadFileSystem::EndWalk() {
   waiting_.clear();
   aheadCost_ = 0;
   last_.reset();
+  walkScratch_ = TFolderReading();
   walking_ = false;
   own_->EndWalk();
 #ifdef __GLIBC__
@@ -227,9 +241,9 @@ void TReadAheadFileSystem::Drop(const TFolderPtr& folder) {
 
 // Out of what lies ahead, whether the walk took the folder or passed it over.
 void TReadAheadFileSystem::Remove(TFolder& folder) {
-  Uncount(folder);
   waiting_.erase(folder.Place);
   ahead_.erase(folder.Place);
+  Uncount(folder);
 }
 
 // The first folder waiting for a reader, out of the waiting ones.
@@ -245,7 +259,9 @@ void TReadAheadFileSystem::Uncount(TFolder& folder) {
   if (!folder.Counted) return;
   folder.Counted = false;
   aheadCost_ -= folder.Reading.Items.size() + 1;
-  if (idleReaders_ > 0 && aheadCost_ < kAheadLimit / 2) toRead_.notify_all();
+  if (idleReaders_ > 0 && aheadCost_ < kAheadLimit / 2 && !waiting_.empty()) {
+    toRead_.notify_all();
+  }
 }
 
 // A folder read puts its sub-folders ahead, in the order of the folder pass: those it
@@ -314,8 +330,8 @@ bool TReadAheadFileSystem::ReadOnWalk(std::unique_lock<std::mutex>& lock,
                                       const TFolderPtr& folder) {
   folder->State = TFolder::BeingRead;
   lock.unlock();
-  const bool read =
-      Read(*own_, folder->Reading, plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
+  const bool read = Read(*own_, folder->Reading, walkScratch_,
+                         plan_.WhileWaiting ? &plan_.WhileWaiting : nullptr);
   lock.lock();
   if (read) Listed(folder);
   return read;
@@ -358,6 +374,7 @@ bool TReadAheadFileSystem::Answer(std::unique_lock<std::mutex>& lock) {
 // A reader: the first folder waiting, while the readers are not too far ahead.
 void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
   const std::function<bool()> goOn = [this] { return !stopping_.load(); };
+  TFolderReading scratch;
   std::unique_lock lock(mutex_);
   for (;;) {
     if (!stopping_ && (waiting_.empty() || aheadCost_ >= kAheadLimit)) {
@@ -374,7 +391,7 @@ void TReadAheadFileSystem::ReadAhead(TFileSystem& files) {
     TFolderPtr folder = NextWaiting();
     folder->State = TFolder::BeingRead;
     lock.unlock();
-    const bool read = Read(files, folder->Reading, &goOn);
+    const bool read = Read(files, folder->Reading, scratch, &goOn);
     lock.lock();
     if (!read) return;
     Listed(folder);
