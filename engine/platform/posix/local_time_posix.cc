@@ -89,16 +89,24 @@ TLocalTimeCache::TDay& TLocalTimeCache::DaySlot(int64_t index) {
 void TLocalTimeCache::CheckZone() {
   recheck_ = false;
   const char* setting = std::getenv("TZ");
-  if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_ ||
-      (setting != nullptr) != zoneSet_ || (setting != nullptr && zoneSetting_ != setting)) {
-    days_.clear();
-    lastDay_ = kNoDay;
-    zoneNames_[0] = tzname[0];
-    zoneNames_[1] = tzname[1];
-    zone_ = timezone;
-    zoneSet_ = setting != nullptr;
-    zoneSetting_ = setting != nullptr ? setting : "";
+  bool changed = timezone != zone_ || (setting != nullptr) != zoneSet_ ||
+                 (setting != nullptr && zoneSetting_ != setting);
+  // Another thread's localtime_r sets tzname to null while it converts: a null name says
+  // nothing of the zone, and taking it for a change emptied every reader's cache at almost
+  // every folder of a walk read on several threads.
+  const char* names[2] = {tzname[0], tzname[1]};
+  for (int i = 0; i < 2; ++i) {
+    if (names[i] == nullptr) names[i] = zoneNames_[i];
+    changed = changed || names[i] != zoneNames_[i];
   }
+  if (!changed) return;
+  days_.clear();
+  lastDay_ = kNoDay;
+  zoneNames_[0] = names[0];
+  zoneNames_[1] = names[1];
+  zone_ = timezone;
+  zoneSet_ = setting != nullptr;
+  zoneSetting_ = setting != nullptr ? setting : "";
 }
 
 uint32_t TLocalTimeCache::Convert(time_t when) {
