@@ -45,8 +45,6 @@ constexpr auto kSlowReading = 3ms;
 // path of the folder it reads, and a chain of thousands of folders would have the readers
 // take the descriptors the walk needs.
 constexpr size_t kReadAheadDepth = 256;
-// How often the walk's thread is let to answer while it reads or waits.
-constexpr auto kPollInterval = 10ms;
 
 // Whether the calling thread read from the disk since it last asked: a slow reading of a
 // tree in memory (its processor lent to other programs) adds no reader, which could not
@@ -65,43 +63,12 @@ bool ReadFromDisk() {
 #endif
 }
 
-// Reads `folder` into `reading` with a search of `files`. Files' times and sizes are read only
-// when the plan wants files, the UTC times only when it wants them. `poll`, when given, is called
-// every kPollInterval; false stops the reading and returns false.
-bool ReadFolder(TFileSystem& files, const std::string& folder, TFolderReading& reading,
-                const TWalkPlan& plan, const std::function<bool()>* poll) {
-  const bool withFiles = plan.Files;
-  reading.Items.clear();
-  reading.Names.clear();
-  reading.UtcTimes.clear();
-  auto search = files.NewSearch();
-  auto lastPoll = std::chrono::steady_clock::now();
-  bool found = search->FindFirst(folder + std::string(kAllEntries), kFilePassAttr);
-  for (size_t count = 1; found; ++count) {
-    const std::string_view name = search->Name();
-    if (!IsDotOrDotDot(name)) {
-      const uint32_t attr = search->Attr();
-      const bool stat = (attr & kAttrDirectory) != 0 || withFiles;
-      const int64_t size = stat ? search->Size() : kUnknownSize;
-      reading.Items.push_back({uint32_t(reading.Names.size()), uint32_t(name.size()), attr,
-                               stat ? search->Time() : 0, size});
-      reading.Names += name;
-      if (plan.UtcTimes) reading.UtcTimes.push_back(search->UtcTime().value_or(TFileTime{0, -1}));
-    }
-    found = search->FindNext();
-    if (poll != nullptr && count % 64 == 0 &&
-        std::chrono::steady_clock::now() - lastPoll >= kPollInterval) {
-      if (!(*poll)()) {
-        search->Close();
-        return false;
-      }
-      lastPoll = std::chrono::steady_clock::now();
-    }
-  }
-  reading.Whole = search->Failure() == TSearchFailure::None;
-  search->Close();
-  return true;
-}
+// Folders in the walk's order, keyed by their own places: a folder's place stays as it is
+// while the folder lies ahead, and a copy of it in each map cost two allocations a folder.
+struct TPlaceOrder {
+  bool operator()(const TPlace* a, const TPlace* b) const { return *a < *b; }
+};
+using TByPlace = std::map<const TPlace*, TFolderPtr, TPlaceOrder>;
 
 class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
  public:
@@ -152,9 +119,9 @@ class TReadAheadFileSystem final : public TFileSystem, public TFolderSource {
   std::condition_variable toRead_;  // readers wait here for work or room
   std::condition_variable read_;    // the walk waits here for a folder being read
   std::atomic<bool> stopping_ = false;
-  std::map<TPlace, TFolderPtr> ahead_;    // every folder the walk may still ask for
-  std::map<TPlace, TFolderPtr> waiting_;  // those of them for the readers, not yet begun
-  size_t aheadCost_ = 0;                  // of the folders read and not yet taken
+  TByPlace ahead_;        // every folder the walk may still ask for
+  TByPlace waiting_;      // those of them for the readers, not yet begun
+  size_t aheadCost_ = 0;  // of the folders read and not yet taken
   unsigned idleReaders_ = 0;
   TFolderPtr last_;  // the folder taken last: the walk searches each folder twice in a row
   TFolderReading walkScratch_;  // the walk thread's, for the folders it reads itself
@@ -241,8 +208,8 @@ void TReadAheadFileSystem::Drop(const TFolderPtr& folder) {
 
 // Out of what lies ahead, whether the walk took the folder or passed it over.
 void TReadAheadFileSystem::Remove(TFolder& folder) {
-  waiting_.erase(folder.Place);
-  ahead_.erase(folder.Place);
+  waiting_.erase(&folder.Place);
+  ahead_.erase(&folder.Place);
   Uncount(folder);
 }
 
@@ -290,8 +257,9 @@ void TReadAheadFileSystem::Listed(const TFolderPtr& folder) {
     child->Place.push_back(position++);
     child->ForReaders =
         (item.Attr & kAttrReparsePoint) == 0 && child->Place.size() <= kReadAheadDepth;
-    if (child->ForReaders) waiting_.emplace(child->Place, child);
-    ahead_.emplace(child->Place, std::move(child));
+    const TPlace* place = &child->Place;
+    if (child->ForReaders) waiting_.emplace(place, child);
+    ahead_.emplace(place, std::move(child));
   }
   if (idleReaders_ > 0 && !waiting_.empty() && aheadCost_ < kAheadLimit) toRead_.notify_all();
 }
