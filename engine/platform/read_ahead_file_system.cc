@@ -41,6 +41,8 @@ constexpr unsigned kMaxWaitingReaders = 16;
 // A reading of a folder in memory takes some microseconds an entry; one that took this
 // long and read from the disk waited for it.
 constexpr auto kSlowReading = 3ms;
+// The most entries a thread's scratch reading keeps room for between folders.
+constexpr size_t kScratchItems = 1024;
 // Deeper folders are left to the walk: a reader keeps some descriptors open along the
 // path of the folder it reads, and a chain of thousands of folders would have the readers
 // take the descriptors the walk needs.
@@ -165,6 +167,8 @@ bool TReadAheadFileSystem::Read(TFileSystem& files, TFolderReading& reading,
   reading.Names.assign(scratch.Names);
   reading.UtcTimes.assign(scratch.UtcTimes.begin(), scratch.UtcTimes.end());
   reading.Whole = scratch.Whole;
+  // Grown by a large folder, it is let go: kept, it would weigh on the walk's peak.
+  if (scratch.Items.capacity() > kScratchItems) scratch = TFolderReading();
   return true;
 }
 
