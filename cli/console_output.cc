@@ -15,15 +15,12 @@ constexpr std::string_view kCornerGroup = "\xC0\xC4 ";
 
 }  // namespace
 
-size_t ConnectorPrefixLength(std::string_view line) {
-  size_t i = 0;
-  while (line.substr(i, 3) == kBarGroup || line.substr(i, 3) == kBlankGroup) i += 3;
-  const std::string_view last = line.substr(i, 3);
-  return last == kBranchGroup || last == kCornerGroup ? i + 3 : 0;
-}
-
 TConsoleOutput::TConsoleOutput(TOutputTarget& target, TEncodingChoice encoding)
-    : target_(target), encoding_(encoding) {
+    : target_(target),
+      encoding_(encoding),
+      bar_(ramilux::GroupUtf8(ramilux::TPrefix::Bar)),
+      branch_(ramilux::GroupUtf8(ramilux::TPrefix::Branch)),
+      corner_(ramilux::GroupUtf8(ramilux::TPrefix::Corner)) {
   buffer_.reserve(kBufferBytes + 4096);
 }
 
@@ -44,22 +41,7 @@ bool TConsoleOutput::Put(std::string_view text) {
 
 // One line, or the start or the rest of one: only a line's start has a prefix.
 void TConsoleOutput::PutUtf8Line(std::string_view line) {
-  if (atLineStart_) {
-    const size_t prefix = ConnectorPrefixLength(line);
-    for (size_t i = 0; i < prefix; i += 3) {
-      const std::string_view group = line.substr(i, 3);
-      if (group == kBarGroup) {
-        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Bar));
-      } else if (group == kBranchGroup) {
-        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Branch));
-      } else if (group == kCornerGroup) {
-        buffer_.append(ramilux::GroupUtf8(ramilux::TPrefix::Corner));
-      } else {
-        buffer_.append(group);
-      }
-    }
-    line.remove_prefix(prefix);
-  }
+  if (atLineStart_) line.remove_prefix(PutPrefix(line));
   atLineStart_ = line.ends_with('\n');
   if (line.ends_with("\r\n")) {
     buffer_.append(line.substr(0, line.size() - 2));
@@ -67,6 +49,29 @@ void TConsoleOutput::PutUtf8Line(std::string_view line) {
   } else {
     buffer_.append(line);
   }
+}
+
+// Draws the connector prefix at the start of `line` (groups of "B3 20 20" or three blanks,
+// closed by "C3 C4 20" or "C0 C4 20") as it reads it, in one pass, and returns its length;
+// 0, with nothing put, when the groups are not closed so (the header lines). Names are
+// never looked at, so a 0xC3 inside a UTF-8 name stays itself.
+size_t TConsoleOutput::PutPrefix(std::string_view line) {
+  const size_t start = buffer_.size();
+  for (size_t i = 0; i + 3 <= line.size(); i += 3) {
+    const std::string_view group = line.substr(i, 3);
+    if (group == kBarGroup) {
+      buffer_.append(bar_);
+    } else if (group == kBlankGroup) {
+      buffer_.append(kBlankGroup);
+    } else if (group == kBranchGroup || group == kCornerGroup) {
+      buffer_.append(group == kBranchGroup ? branch_ : corner_);
+      return i + 3;
+    } else {
+      break;
+    }
+  }
+  buffer_.resize(start);
+  return 0;
 }
 
 bool TConsoleOutput::Flush() {

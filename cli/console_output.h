@@ -25,19 +25,17 @@ class TConsoleOutput {
 
  private:
   void PutUtf8Line(std::string_view line);
+  size_t PutPrefix(std::string_view line);
   bool Flush();
 
   TOutputTarget& target_;
   TEncodingChoice encoding_;
+  // The connector groups as UTF-8 box characters.
+  const std::string_view bar_, branch_, corner_;
   std::string buffer_;
   bool atLineStart_ = true;
   bool failed_ = false;
   std::string error_;
 };
-
-// The length of the connector prefix at the start of `line`: groups of "B3 20 20" or three
-// blanks, closed by "C3 C4 20" or "C0 C4 20"; 0 when the line has no such prefix (the
-// header lines). Names are never looked at, so a 0xC3 inside a UTF-8 name stays itself.
-size_t ConnectorPrefixLength(std::string_view line);
 
 }  // namespace arbo

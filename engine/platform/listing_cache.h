@@ -23,12 +23,14 @@ class TListingCache {
     kept_ = TReading{};
     valid_ = false;
   }
+  // True when the reading kept answers `key`; either way `into` gets it, so that a miss
+  // reads the folder into the storage of the reading passed over (cleared first) rather
+  // than into fresh storage for every folder.
   bool Take(const std::string& key, TReading& into) {
-    if (!valid_) return false;
+    const bool answers = valid_ && kept_.Key() == key;
     valid_ = false;
-    if (kept_.Key() != key) return false;
     std::swap(into, kept_);
-    return true;
+    return answers;
   }
 
  private:

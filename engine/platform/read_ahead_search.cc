@@ -1,8 +1,9 @@
-// The walk's search during a walk with folders read ahead: it replays the folder's reading
-// with the attribute value's exclusion rule, or hands over to a search of the walk
-// thread's own when the folder could not be read whole.
+// A folder's reading, and the walk's search during a walk with folders read ahead: it
+// replays the folder's reading with the attribute value's exclusion rule, or hands over to
+// a search of the walk thread's own when the folder could not be read whole.
 #include "read_ahead_search.h"
 
+#include <chrono>
 #include <utility>
 
 namespace ramilux::read_ahead {
@@ -93,6 +94,41 @@ class TReplayingSearch final : public TFileSearch {
 };
 
 }  // namespace
+
+bool ReadFolder(TFileSystem& files, const std::string& folder, TFolderReading& reading,
+                const TWalkPlan& plan, const std::function<bool()>* poll) {
+  const bool withFiles = plan.Files;
+  reading.Items.clear();
+  reading.Names.clear();
+  reading.UtcTimes.clear();
+  auto search = files.NewSearch();
+  auto lastPoll = std::chrono::steady_clock::now();
+  bool found = search->FindFirst(folder + std::string(kAllEntries), kFilePassAttr);
+  for (size_t count = 1; found; ++count) {
+    const std::string_view name = search->Name();
+    if (!IsDotOrDotDot(name)) {
+      const uint32_t attr = search->Attr();
+      const bool stat = (attr & kAttrDirectory) != 0 || withFiles;
+      const int64_t size = stat ? search->Size() : kUnknownSize;
+      reading.Items.push_back({uint32_t(reading.Names.size()), uint32_t(name.size()), attr,
+                               stat ? search->Time() : 0, size});
+      reading.Names += name;
+      if (plan.UtcTimes) reading.UtcTimes.push_back(search->UtcTime().value_or(TFileTime{0, -1}));
+    }
+    found = search->FindNext();
+    if (poll != nullptr && count % 64 == 0 &&
+        std::chrono::steady_clock::now() - lastPoll >= kPollInterval) {
+      if (!(*poll)()) {
+        search->Close();
+        return false;
+      }
+      lastPoll = std::chrono::steady_clock::now();
+    }
+  }
+  reading.Whole = search->Failure() == TSearchFailure::None;
+  search->Close();
+  return true;
+}
 
 std::unique_ptr<TFileSearch> NewReplayingSearch(TFolderSource& source) {
   return std::make_unique<TReplayingSearch>(source);

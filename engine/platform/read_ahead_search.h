@@ -2,7 +2,9 @@
 // folder's reading, its place among the folders ahead, and how the walk's thread takes it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +52,15 @@ using TFolderPtr = std::shared_ptr<TFolder>;
 // How a search of a folder on the walk's thread goes on: over the folder's reading, as a
 // search of its own (the folder could not be read whole), or not at all (stopped).
 enum class TTake { Replay, Direct, Stopped };
+
+// How often the walk's thread is let to answer while it reads or waits.
+constexpr std::chrono::milliseconds kPollInterval{10};
+
+// Reads `folder` into `reading` with a search of `files`. Files' times and sizes are read
+// only when the plan wants files, the UTC times only when it wants them. `poll`, when given,
+// is called every kPollInterval; false stops the reading and returns false.
+bool ReadFolder(TFileSystem& files, const std::string& folder, TFolderReading& reading,
+                const TWalkPlan& plan, const std::function<bool()>* poll);
 
 // Where the walk's searches take their folders from.
 class TFolderSource {

@@ -125,6 +125,34 @@ TEST_F(PosixSearch, SecondSearchOfAFolderDeliversWhatAFreshOneWould) {
   EXPECT_TRUE(Search(*files_, tree_.Path(), kFolderPassAttr).contains("newer"));
 }
 
+// Each folder's reading reuses the storage of the one before it: folders of many and of
+// few entries, searched in turn, each deliver their own entries and sizes, never another's.
+TEST_F(PosixSearch, FoldersSearchedInTurnDeliverOnlyTheirOwnEntries) {
+  struct TRow {
+    const char* Folder;
+    int Files;
+  };
+  const TRow rows[] = {{"many", 300}, {"few", 2}, {"none", 0}, {"some", 40}};
+  std::map<std::string, std::map<std::string, uint32_t>> fresh;
+  for (const TRow& row : rows) {
+    tree_.MakeFolder(row.Folder);
+    for (int i = 0; i < row.Files; ++i) {
+      tree_.MakeFile(std::string(row.Folder) + "/" + row.Folder + std::to_string(i), i);
+    }
+    fresh[row.Folder] = Search(*NewPlatformFileSystem(), tree_ / row.Folder + "/", kFilePassAttr);
+  }
+  for (int round = 0; round < 2; ++round) {
+    for (const TRow& row : rows) {
+      const std::string folder = tree_ / row.Folder + "/";
+      EXPECT_EQ(Search(*files_, folder, kFilePassAttr), fresh[row.Folder]) << row.Folder;
+      if (row.Files > 1) {
+        const std::string last = std::string(row.Folder) + std::to_string(row.Files - 1);
+        EXPECT_EQ(Find(*files_, folder, last).Size, row.Files - 1) << row.Folder;
+      }
+    }
+  }
+}
+
 TEST_F(PosixSearch, LinkToFolderIsAFileAsLstatSeesIt) {
   ASSERT_EQ(symlink("sub", (tree_ / "link").c_str()), 0);
   ASSERT_EQ(symlink("nowhere", (tree_ / "dangling").c_str()), 0);
@@ -215,6 +243,12 @@ TEST_F(PosixSearch, TimesArePackedLocalTimesOrZeroOutsideTheFormat) {
 TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
   const time_t start = 1041379200;  // 2003-01-01 00:00 UTC
   std::vector<time_t> instants = {start - 1, start, start + 86399};
+  // Either side of the years the format holds, where one UTC day's local times fall on a
+  // date inside them and on one outside: 1980-01-01 and 2108-01-01 00:00 UTC, give or take.
+  for (const time_t edge : {time_t(315532800), time_t(4354819200)}) {
+    for (const int hours : {-14, -12, -1, 0, 1, 11, 13}) instants.push_back(edge + hours * 3600);
+    instants.push_back(edge - 1);
+  }
   for (time_t t = start; t < start + 366 * 86400; t += 7 * 3600 + 13 * 60 + 17) {
     instants.push_back(t);
   }
@@ -224,8 +258,14 @@ TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
     const struct timespec times[2] = {{instants[i], 0}, {instants[i], 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, (tree_ / name).c_str(), times, 0), 0);
   }
-  std::vector<std::string> zones = {"CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT,M3.2.0,M11.1.0",
-                                    "<+0545>-5:45", "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0", "UTC0"};
+  std::vector<std::string> zones = {"CET-1CEST,M3.5.0,M10.5.0/3",
+                                    "EST5EDT,M3.2.0,M11.1.0",
+                                    "<+0545>-5:45",
+                                    "<+1030>-10:30<+11>-11,M10.1.0,M4.1.0",
+                                    "UTC0",
+                                    "<+14>-14",
+                                    "<-12>12",
+                                    "<-0330>3:30"};
   for (const char* database : {"Europe/Paris", "right/Europe/Paris", "Australia/Lord_Howe"}) {
     if (std::filesystem::exists(std::string("/usr/share/zoneinfo/") + database)) {
       zones.push_back(database);
@@ -242,8 +282,11 @@ TEST_F(PosixSearch, TimesMatchTheZonesOwnConversionAcrossChangesOfOffset) {
       const time_t when = instants[std::stoul(name.substr(1))];
       struct tm local;
       ASSERT_NE(localtime_r(&when, &local), nullptr);
-      const uint32_t expected = Packed(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                       local.tm_hour, local.tm_min, std::min(local.tm_sec, 59));
+      const int year = local.tm_year + 1900;
+      const uint32_t expected = year < 1980 || year > 2107
+                                    ? 0
+                                    : Packed(year, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                             local.tm_min, std::min(local.tm_sec, 59));
       EXPECT_EQ(search->Time(), expected) << zone << " at " << when;
     }
   }

@@ -43,6 +43,11 @@ struct tm FieldsOf(int64_t seconds) {
   return fields;
 }
 
+// The DOS date word of a day counted from 1970-01-01; 0 for the years the format cannot hold.
+uint16_t DateWord(int64_t day) {
+  return uint16_t(PackFields(FieldsOf(day * 86400)) >> 16);
+}
+
 bool SameFields(const struct tm& a, const struct tm& b) {
   return a.tm_year == b.tm_year && a.tm_mon == b.tm_mon && a.tm_mday == b.tm_mday &&
          a.tm_hour == b.tm_hour && a.tm_min == b.tm_min && a.tm_sec == b.tm_sec;
@@ -53,37 +58,55 @@ bool SameFields(const struct tm& a, const struct tm& b) {
 uint32_t TLocalTimeCache::Pack(time_t when) {
   if (recheck_) CheckZone();
   const int64_t day = FloorDiv(when, 86400);
-  if (day < kFirstDay || day >= kLastDay) return Convert(when);
-  int32_t& offset = OffsetSlot(day - kFirstDay);
-  if (offset == kUnknown) offset = OffsetOf(day);
-  if (offset == kUnusable) return Convert(when);
-  return PackFields(FieldsOf(int64_t(when) + offset));
+  if (day != lastDay_) {
+    if (day < kFirstDay || day >= kLastDay) return Convert(when);
+    TDay& slot = DaySlot(day - kFirstDay);
+    if (slot.Shift == kUnknown) slot = DayOf(day);
+    last_ = slot;
+    lastDay_ = day;
+  }
+  if (last_.Shift == kUnusable) return Convert(when);
+  uint32_t inDay = uint32_t(int64_t(when) - day * 86400 + last_.Shift);
+  uint32_t date = last_.Dates[0];
+  if (inDay >= 86400) {
+    inDay -= 86400;
+    date = last_.Dates[1];
+  }
+  if (date == 0) return 0;
+  const uint32_t time = (inDay / 3600) << 11 | (inDay / 60 % 60) << 5 | (inDay % 60 / 2);
+  return date << 16 | time;
 }
 
 // The days are kept in pages made when a day of theirs is first met: a tree's files span
 // a few decades, not the 128 years the format holds, and every reading thread has a cache.
-int32_t& TLocalTimeCache::OffsetSlot(int64_t index) {
-  if (offsets_.empty()) offsets_.resize((kLastDay - kFirstDay + kPageDays - 1) / kPageDays);
-  std::unique_ptr<int32_t[]>& page = offsets_[size_t(index / kPageDays)];
-  if (!page) {
-    page = std::make_unique<int32_t[]>(kPageDays);
-    std::fill_n(page.get(), kPageDays, kUnknown);
-  }
+TLocalTimeCache::TDay& TLocalTimeCache::DaySlot(int64_t index) {
+  if (days_.empty()) days_.resize((kLastDay - kFirstDay + kPageDays - 1) / kPageDays);
+  std::unique_ptr<TDay[]>& page = days_[size_t(index / kPageDays)];
+  if (!page) page = std::make_unique<TDay[]>(kPageDays);
   return page[size_t(index % kPageDays)];
 }
 
 void TLocalTimeCache::CheckZone() {
   recheck_ = false;
   const char* setting = std::getenv("TZ");
-  if (tzname[0] != zoneNames_[0] || tzname[1] != zoneNames_[1] || timezone != zone_ ||
-      (setting != nullptr) != zoneSet_ || (setting != nullptr && zoneSetting_ != setting)) {
-    offsets_.clear();
-    zoneNames_[0] = tzname[0];
-    zoneNames_[1] = tzname[1];
-    zone_ = timezone;
-    zoneSet_ = setting != nullptr;
-    zoneSetting_ = setting != nullptr ? setting : "";
+  bool changed = timezone != zone_ || (setting != nullptr) != zoneSet_ ||
+                 (setting != nullptr && zoneSetting_ != setting);
+  // Another thread's localtime_r sets tzname to null while it converts: a null name says
+  // nothing of the zone, and taking it for a change emptied every reader's cache at almost
+  // every folder of a walk read on several threads.
+  const char* names[2] = {tzname[0], tzname[1]};
+  for (int i = 0; i < 2; ++i) {
+    if (names[i] == nullptr) names[i] = zoneNames_[i];
+    changed = changed || names[i] != zoneNames_[i];
   }
+  if (!changed) return;
+  days_.clear();
+  lastDay_ = kNoDay;
+  zoneNames_[0] = names[0];
+  zoneNames_[1] = names[1];
+  zone_ = timezone;
+  zoneSet_ = setting != nullptr;
+  zoneSetting_ = setting != nullptr ? setting : "";
 }
 
 uint32_t TLocalTimeCache::Convert(time_t when) {
@@ -91,15 +114,22 @@ uint32_t TLocalTimeCache::Convert(time_t when) {
   return localtime_r(&when, &local) ? PackFields(local) : 0;
 }
 
-int32_t TLocalTimeCache::OffsetOf(int64_t day) {
+TLocalTimeCache::TDay TLocalTimeCache::DayOf(int64_t day) {
+  TDay result;
+  result.Shift = kUnusable;
   const time_t first = time_t(day * 86400), last = first + 86399;
   struct tm a, b;
-  if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return kUnusable;
-  if (a.tm_gmtoff != b.tm_gmtoff) return kUnusable;
-  const int32_t offset = static_cast<int32_t>(a.tm_gmtoff);
+  if (!localtime_r(&first, &a) || !localtime_r(&last, &b)) return result;
+  if (a.tm_gmtoff != b.tm_gmtoff) return result;
+  const int64_t offset = a.tm_gmtoff;
   const bool exact = SameFields(a, FieldsOf(int64_t(first) + offset)) &&
                      SameFields(b, FieldsOf(int64_t(last) + offset));
-  return exact ? offset : kUnusable;
+  if (!exact) return result;
+  const int64_t localDay = FloorDiv(int64_t(first) + offset, 86400);
+  result.Shift = static_cast<int32_t>(int64_t(first) + offset - localDay * 86400);
+  result.Dates[0] = DateWord(localDay);
+  result.Dates[1] = DateWord(localDay + 1);
+  return result;
 }
 
 }  // namespace ramilux

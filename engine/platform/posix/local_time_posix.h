@@ -28,16 +28,28 @@ class TLocalTimeCache {
   // A day either side of the years the format holds, whatever the offset.
   static constexpr int64_t kFirstDay = 3651, kLastDay = 50519;  // 1979-12-31 to 2108-04-25
   static constexpr int32_t kUnknown = INT32_MIN, kUnusable = INT32_MIN + 1;
+  static constexpr int64_t kNoDay = INT64_MIN;
+
+  // What a UTC day's times need: the day's local times fall on at most two local dates.
+  // A time `s` seconds into the UTC day is `s + Shift` seconds into the first of them;
+  // past its end, into the second. A date word of 0 is a year the format cannot hold.
+  struct TDay {
+    int32_t Shift = kUnknown;  // or kUnusable: such a day goes through localtime_r
+    uint16_t Dates[2] = {0, 0};
+  };
 
   void CheckZone();
   static uint32_t Convert(time_t when);
-  static int32_t OffsetOf(int64_t day);
+  static TDay DayOf(int64_t day);
 
   static constexpr int64_t kPageDays = 1024;
-  int32_t& OffsetSlot(int64_t index);
+  TDay& DaySlot(int64_t index);
 
   // By day from kFirstDay, in pages of kPageDays days, filled on demand.
-  std::vector<std::unique_ptr<int32_t[]>> offsets_;
+  std::vector<std::unique_ptr<TDay[]>> days_;
+  // The day asked for last: the files of a folder are often of one day.
+  int64_t lastDay_ = kNoDay;
+  TDay last_;
   const char* zoneNames_[2] = {nullptr, nullptr};
   long zone_ = 0;
   bool zoneSet_ = false;
