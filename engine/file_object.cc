@@ -13,33 +13,33 @@ namespace ramilux {
 namespace {
 
 // The numbers no block holds, and the next never given; the table's writers take turns.
-std::mutex blockNumbersLock;
-std::vector<uint32_t> freeBlockNumbers;
-uint32_t nextBlockNumber = 1;
+std::mutex g_blockNumbersLock;
+std::vector<uint32_t> g_freeBlockNumbers;
+uint32_t g_nextBlockNumber = 1;
 
 }  // namespace
 
 uint32_t TArenaBlocks::Add(size_t size) {
   char* block = new char[size];
-  const std::lock_guard lock(blockNumbersLock);
+  const std::lock_guard lock(g_blockNumbersLock);
   uint32_t number;
-  if (!freeBlockNumbers.empty()) {
-    number = freeBlockNumbers.back();
-    freeBlockNumbers.pop_back();
-  } else if (nextBlockNumber < kCount) {
-    number = nextBlockNumber++;
+  if (!g_freeBlockNumbers.empty()) {
+    number = g_freeBlockNumbers.back();
+    g_freeBlockNumbers.pop_back();
+  } else if (g_nextBlockNumber < kCount) {
+    number = g_nextBlockNumber++;
   } else {
     delete[] block;
     throw std::bad_alloc();
   }
-  table_[number].store(block, std::memory_order_relaxed);
+  g_table[number].store(block, std::memory_order_relaxed);
   return number;
 }
 
 void TArenaBlocks::Remove(uint32_t block) {
-  const std::lock_guard lock(blockNumbersLock);
-  delete[] table_[block].exchange(nullptr, std::memory_order_relaxed);
-  freeBlockNumbers.push_back(block);
+  const std::lock_guard lock(g_blockNumbersLock);
+  delete[] g_table[block].exchange(nullptr, std::memory_order_relaxed);
+  g_freeBlockNumbers.push_back(block);
 }
 
 TStringArena& TStringArena::operator=(TStringArena&& other) noexcept {

@@ -29,7 +29,7 @@ class TArenaBlocks {
   static constexpr uint32_t kCount = uint32_t{1} << (32 - kPlaceBits);
 
   static const char* At(uint32_t address) {
-    return table_[address >> kPlaceBits].load(std::memory_order_relaxed) + (address & kPlaceMask);
+    return g_table[address >> kPlaceBits].load(std::memory_order_relaxed) + (address & kPlaceMask);
   }
   // Takes `size` bytes from the system as a block; its number. Throws std::bad_alloc when
   // every number is taken (4 GiB of blocks of 256 KiB).
@@ -38,7 +38,7 @@ class TArenaBlocks {
   static void Remove(uint32_t block);
 
  private:
-  static inline std::atomic<char*> table_[kCount] = {};
+  static inline std::atomic<char*> g_table[kCount] = {};
 };
 
 // A string stored in the arena, known by the address of its record: the length in the
