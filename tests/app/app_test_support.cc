@@ -93,8 +93,9 @@ TDialogDriver::TDialogDriver(std::vector<TAction> actions)
 void TDialogDriver::OnOpen(HWND dialog) {
   Sleep(50);
   if (handled_ < static_cast<int>(actions_.size())) {
-    actions_[handled_](dialog);
-    ++handled_;
+    // Counted before the action closes the dialog: the test reads the count as soon as
+    // the dialog is gone.
+    actions_[handled_++](dialog);
   } else {
     ++unexpected_;
     test::CancelDialog(dialog);
@@ -177,6 +178,10 @@ std::string LeafName(const std::string& path) {
 std::string PickerSelectionLabel(HWND picker) {
   HWND tree = GetDlgItem(picker, kPickerTree);
   return ItemLabel(tree, Next(tree, nullptr, TVGN_CARET));
+}
+
+bool PickerHasSelection(HWND picker) {
+  return Next(GetDlgItem(picker, kPickerTree), nullptr, TVGN_CARET) != nullptr;
 }
 
 bool SelectInPicker(HWND picker, const std::string& path) {

@@ -74,6 +74,9 @@ using test::PressButton;
 // The folder picker: selects `path` (a folder without trailing backslash), true when the
 // tree view's selection then shows that folder's name.
 bool SelectInPicker(HWND picker, const std::string& path);
+// Whether the picker's tree has a selection: one asked for before the picker has filled
+// its tree is lost, and OK then gives the tree's top.
+bool PickerHasSelection(HWND picker);
 std::string PickerSelectionLabel(HWND picker);
 
 // A folder under the temporary folder, removed with everything in it at the end.
