@@ -263,37 +263,33 @@ void TStringArena::Clear() {
   bytes_ = 0;
 }
 
-TFolderRecord& TEntryList::NewFolder(uint32_t& address) {
+TFolderPath TEntryList::FolderAt(size_t k) const {
+  return TFolderPath(folderBlocks_[k / kFolderBlock] +
+                     static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord)));
+}
+
+TFolderPath TEntryList::NewFolder(const TFolderRecord& record) {
   if (folderCount_ == folderBlocks_.size() * kFolderBlock) {
     folderBlocks_.reserve(folderBlocks_.size() + 1);
     folderBlocks_.push_back(Strings.AllocateBlock(sizeof(TFolderRecord) * kFolderBlock));
   }
-  const size_t k = folderCount_++;
-  address = folderBlocks_[k / kFolderBlock] +
-            static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord));
-  return *new (const_cast<char*>(TArenaBlocks::At(address))) TFolderRecord;
+  const TFolderPath folder = FolderAt(folderCount_++);
+  new (const_cast<TFolderRecord*>(folder.Record())) TFolderRecord(record);
+  return folder;
 }
 
 TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
-  uint32_t address;
   if (parent.Record() == nullptr) {
     if (root_.Record() == nullptr) {
-      NewFolder(address) = {nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}};
-      root_ = TFolderPath(address);
+      root_ = NewFolder({nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
     }
     parent = root_;
   }
-  TFolderRecord& folder = NewFolder(address);
-  folder = {parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}};
-  return TFolderPath(address);
+  return NewFolder({parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}});
 }
 
 void TEntryList::SetFolderGroups(uint32_t group) {
-  for (size_t k = 0; k < folderCount_; ++k) {
-    const uint32_t address = folderBlocks_[k / kFolderBlock] +
-                             static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord));
-    reinterpret_cast<const TFolderRecord*>(TArenaBlocks::At(address))->Group = group;
-  }
+  for (size_t k = 0; k < folderCount_; ++k) FolderAt(k).Record()->Group = group;
 }
 
 TFolderPath TEntryList::AddFolders(std::string_view path, char separator) {

@@ -349,7 +349,9 @@ class TEntryList {
 
  private:
   static constexpr size_t kFolderBlock = 4096;
-  TFolderRecord& NewFolder(uint32_t& address);
+  // The k-th record made, and a new one holding `record`.
+  TFolderPath FolderAt(size_t k) const;
+  TFolderPath NewFolder(const TFolderRecord& record);
   // The records in blocks of the arena's own: no padding between them and the names.
   std::vector<uint32_t> folderBlocks_;
   size_t folderCount_ = 0;
