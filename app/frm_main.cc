@@ -68,8 +68,7 @@ HWND TFrmMain::RecreateView() {
                place.bottom - place.top, SWP_NOACTIVATE);
   controls_[IDC_RICH_EDIT] = fresh;
   std::replace(tabOrder_.begin(), tabOrder_.end(), old, fresh);
-  DestroyWindow(old);
-  SetWindowSubclass(fresh, ViewProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  viewThreads_.Dispose(old);
   rich_edit::SetCharFormat(fresh, format);
   rich_edit::SetTextLimit(fresh, limit);
   if (focused) SetFocus(fresh);
@@ -205,6 +204,12 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       if (OnSetCursor()) return TRUE;
       break;
+    case kViewKeyDown:
+      FormKeyDown(wParam);
+      return 0;
+    case kViewTab:
+      SelectNextControl(wParam != 0);
+      return 0;
     case WM_CLOSE:
       OnClose();
       return 0;
@@ -228,11 +233,17 @@ LRESULT CALLBACK TFrmMain::ViewProc(HWND window, UINT message, WPARAM wParam, LP
   // The view sets its own cursor; during a run the application's wait cursor wins.
   if (message == WM_SETCURSOR && reinterpret_cast<TFrmMain*>(self)->OnSetCursor()) return TRUE;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ViewProc, 1);
+  // The view has a thread of its own: what the form does for it is posted to the form.
+  HWND form = GetAncestor(window, GA_ROOT);
+  if (message == WM_CONTEXTMENU) {
+    PostMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), lParam);
+    return 0;
+  }
   // Ctrl+C copies the exact lines in every format, not the view's own ANSI text.
   const bool ctrlC = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
                      GetKeyState(VK_MENU) >= 0;
   if (ctrlC || message == WM_COPY) {
-    reinterpret_cast<TFrmMain*>(self)->PopMnuCopyClick();
+    PostMessageA(form, WM_COMMAND, IDM_COPY, 0);
     return 0;
   }
   return DefSubclassProc(window, message, wParam, lParam);

@@ -23,6 +23,7 @@
 #include "run_indicators_port.h"
 #include "settings.h"
 #include "view_port.h"
+#include "view_thread.h"
 
 namespace ramilux {
 
@@ -143,7 +144,8 @@ class TFrmMain final {
   TMessageFilterScope messageFilter_{[this](MSG& message) { return PreTranslateMessage(message); }};
   TOptionControlsPort optionControls_;
   TRunIndicatorsPort indicators_;
-  TViewPort view_{indicators_, [this] { return RecreateView(); }};
+  TViewThreads viewThreads_;
+  TViewPort view_{indicators_, viewThreads_, [this] { return RecreateView(); }};
   TListingSource source_;  // before the listing, which walks it
   TListing listing_;
   HWND hwnd_ = nullptr;

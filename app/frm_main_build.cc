@@ -157,7 +157,6 @@ void TFrmMain::CreateControls(const std::vector<TControlRecord>& records) {
     if (record.Kind == KIND_PANEL) panelHeight_ = scale_(record.Height);
   }
   HWND view = Control(IDC_RICH_EDIT);
-  SetWindowSubclass(view, ViewProc, 1, reinterpret_cast<DWORD_PTR>(this));
   CHARFORMATA format{};
   format.dwMask = CFM_FACE | CFM_CHARSET | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC |
                   CFM_UNDERLINE | CFM_STRIKEOUT;
@@ -181,14 +180,18 @@ HWND TFrmMain::CreateControl(const TControlRecord& record, const TControlRecord*
   if (record.Has(F_VISIBLE)) style |= WS_VISIBLE;
   if (record.Has(F_DISABLED)) style |= WS_DISABLED;
   HWND parent = Control(record.Parent);
+  if (record.Kind == KIND_RICH_EDIT) {
+    const RECT place{scale_(record.Left), scale_(record.Top), scale_(record.Width),
+                     scale_(record.Height)};
+    return viewThreads_.Create({kind.ExStyle, kind.ClassName, style, place, parent, record.Id,
+                                ViewProc, reinterpret_cast<DWORD_PTR>(this)});
+  }
   HWND control =
       CreateWindowExA(kind.ExStyle, kind.ClassName, record.Text.c_str(), style, scale_(record.Left),
                       scale_(record.Top), scale_(record.Width), scale_(record.Height), parent,
                       reinterpret_cast<HMENU>(static_cast<UINT_PTR>(record.Id)),
                       GetModuleHandleA(nullptr), CreationParameter(record));
-  if (record.Kind != KIND_RICH_EDIT) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
-  }
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.Get()), FALSE);
   if (record.Has(F_AUTO_SIZE)) SizeToText(control, formFont_.Get(), record.Text);
   if (record.Has(F_CHECKED)) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
   return control;

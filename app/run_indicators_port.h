@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "control_state.h"
@@ -47,7 +48,7 @@ class TRunIndicatorsPort final : public TRunIndicators {
   HWND progressBar_ = nullptr;
   HWND buttons_[5] = {};  // by TButton
   bool running_ = false;
-  bool waitCursor_ = false;
+  std::atomic<bool> waitCursor_ = false;  // read by the view's thread too
   int64_t progressMax_ = 0;
   int64_t progressPixels_ = -1;  // filled length of the progress bar last drawn
   int progressWidth_ = 0;

@@ -10,8 +10,9 @@
 
 namespace ramilux {
 
-TViewPort::TViewPort(TRunIndicatorsPort& indicators, std::function<HWND()> renew)
-    : indicators_(indicators), renew_(std::move(renew)) {}
+TViewPort::TViewPort(TRunIndicatorsPort& indicators, TViewThreads& threads,
+                     std::function<HWND()> renew)
+    : indicators_(indicators), threads_(threads), renew_(std::move(renew)) {}
 
 void TViewPort::Attach(const TControlOf& control) {
   window_ = control(IDC_FORM);
@@ -26,11 +27,13 @@ void TViewPort::BeginRun() {
 void TViewPort::EndRun() {
   running_ = false;
   runCaret_ = -1;
+  threads_.Release();
 }
 
 // Emptying a long text costs the control time that grows with the square of its lines
 // (40 s for 5,000 lines under Wine): past a few hundred lines a fresh, empty view with the
-// same font and limit takes the place of the full one, in 40 ms.
+// same font and limit takes the place of the full one, in 40 ms, and the full one goes on
+// its own thread once the run is over.
 void TViewPort::ClearView() {
   constexpr int64_t kLinesWorthANewView = 500;
   if (SendMessageA(view_, EM_GETLINECOUNT, 0, 0) > kLinesWorthANewView) {
@@ -76,28 +79,19 @@ int64_t TViewPort::ViewLineCount() {
 
 // The control reports no failure of its own: an insertion that did not grow the text by
 // the text's length (CR LF counts two, as WM_GETTEXTLENGTH counts it) failed, at the text
-// limit or for want of memory. A partial insertion is taken out again.
-bool TViewPort::InsertText(std::string_view text, int64_t& grown, std::string& error) {
-  CHARRANGE selection = rich_edit::Selection(view_);
-  int64_t before = rich_edit::TextLength(view_) - (selection.cpMax - selection.cpMin);
+// limit or for want of memory. A partial insertion is taken out again. `at` -1: in place
+// of the selection.
+bool TViewPort::InsertText(std::string_view text, int64_t at, int64_t& grown, std::string& error) {
   std::string copy(text);
   copy.erase(std::remove(copy.begin(), copy.end(), '\0'), copy.end());
-  rich_edit::ReplaceSelection(view_, copy);
-  grown = rich_edit::TextLength(view_) - before;
+  grown = ReplaceRange(view_, at, at, copy);
   if (grown == static_cast<int64_t>(copy.size())) return true;
   if (grown > 0) {
-    rich_edit::Select(view_, selection.cpMin, selection.cpMin + grown);
-    rich_edit::ReplaceSelection(view_, "");
+    const int64_t start = at >= 0 ? at : rich_edit::Selection(view_).cpMax - grown;
+    ReplaceRange(view_, start, start + grown, "");
   }
   error = kInsertError;
   return false;
-}
-
-// Puts the caret at `index` unless it is there: setting it costs a walk through the text
-// under Wine, milliseconds on a long listing, while reading it costs nothing.
-void TViewPort::KeepCaretAt(int64_t index) {
-  CHARRANGE selection = rich_edit::Selection(view_);
-  if (selection.cpMin != index || selection.cpMax != index) rich_edit::SetCaret(view_, index);
 }
 
 // During a run a long text goes in slice by slice with a look at the queue between them:
@@ -105,24 +99,21 @@ void TViewPort::KeepCaretAt(int64_t index) {
 // wait. The lines go where the run put the caret, even when a click in the view moved it
 // in the meantime, so that the listing stays in order.
 bool TViewPort::ReplaceSelection(std::string_view text, std::string& error) {
+  // A view going beside this one would hold every insertion up many times over.
+  threads_.WaitReleased([this] { indicators_.ProcessMessages(); });
   int64_t grown = 0;
-  if (!running_) return InsertText(text, grown, error);
-  if (runCaret_ >= 0) KeepCaretAt(runCaret_);
-  const int64_t start = rich_edit::Selection(view_).cpMin;
+  if (!running_) return InsertText(text, -1, grown, error);
+  const int64_t start = runCaret_ >= 0 ? runCaret_ : rich_edit::Selection(view_).cpMin;
   int64_t inserted = 0;
   for (size_t begin = 0; begin < text.size();) {
     if (begin > 0) {
       indicators_.LookAtQueueNext();  // a slice takes longer than the interval between looks
       indicators_.ProcessMessages();
-      KeepCaretAt(start + inserted);
     }
     const size_t end = SliceEnd(text, begin, sliceSizer_.Bytes());
     const auto began = std::chrono::steady_clock::now();
-    if (!InsertText(text.substr(begin, end - begin), grown, error)) {
-      if (inserted > 0) {  // the view holds none of a text it refused
-        rich_edit::Select(view_, start, start + inserted);
-        rich_edit::ReplaceSelection(view_, "");
-      }
+    if (!InsertText(text.substr(begin, end - begin), start + inserted, grown, error)) {
+      if (inserted > 0) ReplaceRange(view_, start, start + inserted, "");  // none of a refused text
       runCaret_ = start;
       return false;
     }

@@ -10,18 +10,20 @@
 #include "ports.h"
 #include "run_indicators_port.h"
 #include "view_slices.h"
+#include "view_thread.h"
 
 namespace ramilux {
 
 class TViewPort final : public TListingView {
  public:
   // `renew` puts a fresh, empty view, with the same font and text limit, in the place of
-  // the current one and returns it; `indicators` takes input between slices and shows
-  // the folder label when the window is repainted.
-  TViewPort(TRunIndicatorsPort& indicators, std::function<HWND()> renew);
+  // the current one (disposed of among `threads`) and returns it; `indicators` takes input
+  // between slices and shows the folder label when the window is repainted.
+  TViewPort(TRunIndicatorsPort& indicators, TViewThreads& threads, std::function<HWND()> renew);
   // Takes the window and its view from the built form.
   void Attach(const TControlOf& control);
-  // Between these two calls long insertions go in slices, at the run's own caret.
+  // Between these two calls long insertions go in slices, at the run's own caret; the
+  // views replaced during the run go at its end.
   void BeginRun();
   void EndRun();
 
@@ -37,11 +39,11 @@ class TViewPort final : public TListingView {
   void FocusView() override;
 
  private:
-  // One insertion in place of the selection; `grown` is what the text grew by.
-  bool InsertText(std::string_view text, int64_t& grown, std::string& error);
-  void KeepCaretAt(int64_t index);
+  // One insertion at `at`, or in place of the selection; `grown` is what the text grew by.
+  bool InsertText(std::string_view text, int64_t at, int64_t& grown, std::string& error);
 
   TRunIndicatorsPort& indicators_;
+  TViewThreads& threads_;
   std::function<HWND()> renew_;
   HWND window_ = nullptr;
   HWND view_ = nullptr;

@@ -15,10 +15,6 @@ namespace {
 constexpr UINT_PTR kClockId = 0x7C10;
 constexpr UINT_PTR kProbeId = 0x7C11;
 
-// The clock that the creation hook attaches to new windows: one at a time.
-TMessageClock* newWindowClock = nullptr;
-HHOOK createHook = nullptr;
-
 }  // namespace
 
 LARGE_INTEGER Now() {
@@ -37,7 +33,6 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
 }
 
 TMessageClock::~TMessageClock() {
-  if (newWindowClock == this) newWindowClock = nullptr;
   for (HWND window : windows_) {
     if (IsWindow(window)) RemoveWindowSubclass(window, Timed, kClockId);
   }
@@ -46,26 +41,6 @@ TMessageClock::~TMessageClock() {
 void TMessageClock::Attach(HWND window) {
   windows_.push_back(window);
   SetWindowSubclass(window, Timed, kClockId, reinterpret_cast<DWORD_PTR>(this));
-}
-
-void TMessageClock::AttachToNew(const char* className) {
-  className_ = className;
-  newWindowClock = this;
-  if (!createHook) {
-    createHook = SetWindowsHookExA(WH_CBT, OnCreate, nullptr, GetCurrentThreadId());
-  }
-}
-
-LRESULT CALLBACK TMessageClock::OnCreate(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && newWindowClock) {
-    char name[64] = {};
-    auto window = reinterpret_cast<HWND>(wParam);
-    GetClassNameA(window, name, sizeof name);
-    if (lstrcmpiA(name, newWindowClock->className_.c_str()) == 0) {
-      newWindowClock->Attach(window);
-    }
-  }
-  return CallNextHookEx(createHook, code, wParam, lParam);
 }
 
 void TMessageClock::Reset() {

@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <map>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,9 +25,6 @@ class TMessageClock {
   TMessageClock& operator=(const TMessageClock&) = delete;
   // Times the messages of `window` from now on (until Reset or the window's end).
   void Attach(HWND window);
-  // Attaches to every window of `className` created on this thread from now on: the
-  // view is made afresh when a long listing is cleared.
-  void AttachToNew(const char* className);
   void Reset();
   // One line for the whole, then the messages that took at least `share` of it.
   void Print(LARGE_INTEGER since, double share = 0.02) const;
@@ -42,7 +38,6 @@ class TMessageClock {
   };
   static LRESULT CALLBACK Timed(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                 DWORD_PTR clock);
-  static LRESULT CALLBACK OnCreate(int code, WPARAM wParam, LPARAM lParam);
 
   const char* name_;
   std::map<UINT, TCount> counts_;
@@ -50,7 +45,6 @@ class TMessageClock {
   long calls_ = 0;
   int depth_ = 0;
   LARGE_INTEGER first_{}, last_{};
-  std::string className_;
   std::vector<HWND> windows_;  // what it is attached to, let go of at its end
 };
 

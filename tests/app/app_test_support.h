@@ -15,6 +15,8 @@
 #include "files.h"
 #include "frm_main.h"
 #include "ports.h"
+#include "resource.h"
+#include "view_thread.h"
 
 namespace ramilux::test {
 
@@ -27,8 +29,12 @@ class TFormHarness {
   ~TFormHarness();
   TFrmMain& Form() { return *form_; }
   HWND Get(int id) { return form_->Control(id); }
-  // Dispatches what is waiting, with the form's preview, as the program's loop would.
-  void Pump() { form_->Indicators().ProcessMessages(); }
+  // Dispatches what is waiting, with the form's preview, as the program's loop would,
+  // once the view's own thread has passed on what was posted to the view.
+  void Pump() {
+    SyncView(Get(IDC_RICH_EDIT));
+    form_->Indicators().ProcessMessages();
+  }
   // Clicks a control as the user would: mouse down and up on its centre, then pump.
   void Click(int id);
 

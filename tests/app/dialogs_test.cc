@@ -158,7 +158,8 @@ TEST(About, TheMenuHoldsRtfTxtAndAnImageOnlyAboutItem) {
     *seen = reinterpret_cast<HMENU>(SendMessageA(window, 0x01E1 /* MN_GETHMENU */, 0, 0));
     EndMenu();
   });
-  PostMessageA(harness.Form().Handle(), WM_CONTEXTMENU,
+  // As a right click in the view asks for it, on the view's own thread.
+  PostMessageA(harness.Get(IDC_RICH_EDIT), WM_CONTEXTMENU,
                reinterpret_cast<WPARAM>(harness.Get(IDC_RICH_EDIT)), MAKELPARAM(300, 300));
   harness.Pump();
   KillTimer(nullptr, timer);

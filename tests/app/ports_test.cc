@@ -193,7 +193,14 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
   for (int i = 0; i < 3000; ++i) lines += "ligne " + std::to_string(i) + "\r\n";
   ASSERT_TRUE(form.View().ReplaceSelection(lines, error));
   form.View().FocusView();
+  const HWND full = harness.Get(IDC_RICH_EDIT);
+  form.View().BeginRun();
   form.View().ClearView();
+  // The full view is out of sight and out of the form at once, and goes, on its own
+  // thread, when the run is over.
+  EXPECT_FALSE(IsWindowVisible(full));
+  EXPECT_FALSE(IsChild(form.Handle(), full));
+  form.View().EndRun();
   HWND view = harness.Get(IDC_RICH_EDIT);
   EXPECT_EQ(rich_edit::TextLength(view), 0);
   EXPECT_STREQ(rich_edit::CharFormat(view).szFaceName, "Courier New");
@@ -208,7 +215,8 @@ TEST(View, ClearingALongListingKeepsTheFontTheLimitTheFocusAndTheTabOrder) {
     harness.Pump();
   }
   EXPECT_EQ(GetFocus(), view);
-  ASSERT_TRUE(form.View().ReplaceSelection("suite\r\n", error));
+  ASSERT_TRUE(form.View().ReplaceSelection("suite\r\n", error));  // once the full view is gone
+  EXPECT_FALSE(IsWindow(full));
   EXPECT_EQ(form.View().ViewLineCount(), 1);
   EXPECT_EQ(rich_edit::Text(harness.Get(IDC_RICH_EDIT)), "suite\r\n");  // the form's view
 }

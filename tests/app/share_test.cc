@@ -266,11 +266,13 @@ TEST(ShareListing, CopyPutsTheLinesOnTheClipboardInThreeFormats) {
     const char* Name;
     int64_t FromLine, ToLine;  // the view's selection, from the start of one line to another
     size_t First, Last;        // the lines copied
+    bool ByKeys;               // Ctrl+C in the view, which has a thread of its own
   };
   const TRow rows[] = {
-      {"nothing selected: every line", 0, 0, 0, 4},
-      {"two whole lines", 2, 4, 2, 3},
-      {"a selection inside one line", -3, -3, 3, 3},
+      {"nothing selected: every line", 0, 0, 0, 4, false},
+      {"two whole lines", 2, 4, 2, 3, false},
+      {"a selection inside one line", -3, -3, 3, 3, false},
+      {"two whole lines, by Ctrl+C", 2, 4, 2, 3, true},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -281,7 +283,20 @@ TEST(ShareListing, CopyPutsTheLinesOnTheClipboardInThreeFormats) {
       const int64_t at = rich_edit::LineIndex(run.View(), -row.FromLine);
       rich_edit::Select(run.View(), at + 1, at + 4);
     }
-    SendMessageA(run.Harness().Form().Handle(), WM_COMMAND, IDM_COPY, 0);
+    if (row.ByKeys) {
+      OpenClipboard(nullptr);
+      EmptyClipboard();
+      CloseClipboard();
+      BYTE keys[256] = {};
+      keys[VK_CONTROL] = 0x80;
+      SetKeyboardState(keys);
+      PostMessageA(run.View(), WM_KEYDOWN, 'C', 0);
+      run.Harness().Pump();
+      BYTE none[256] = {};
+      SetKeyboardState(none);
+    } else {
+      SendMessageA(run.Harness().Form().Handle(), WM_COMMAND, IDM_COPY, 0);
+    }
     const std::string text = Joined(lines, row.First, row.Last);
     EXPECT_EQ(ClipboardUnicode(), ToWide(text, CP_UTF8));
 

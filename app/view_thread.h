@@ -1,0 +1,70 @@
+// The view on a thread of its own. Destroying the view of a long listing takes the
+// control a second or more under Wine; on the view's own thread that time no longer holds
+// the window, so a run that replaces the listing answers input throughout. The view's
+// keys still reach the form: F1 and Tab are posted to it as the messages below.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace ramilux {
+
+// Posted by a view's thread to the form.
+inline constexpr UINT kViewKeyDown = WM_APP + 0x40;  // wParam: the key (the view gets it too)
+inline constexpr UINT kViewTab = WM_APP + 0x41;      // wParam: 1 forward, 0 backward
+
+struct TViewCreation {
+  DWORD ExStyle = 0;
+  const char* ClassName = nullptr;
+  DWORD Style = 0;
+  RECT Place{};  // left, top, width, height in the parent
+  HWND Parent = nullptr;
+  int Id = 0;
+  SUBCLASSPROC Subclass = nullptr;  // put on the view by its own thread, as id 1
+  DWORD_PTR SubclassData = 0;
+};
+
+// The threads of the window's views: each view lives on one, which ends with it.
+class TViewThreads {
+ public:
+  TViewThreads() = default;
+  TViewThreads(const TViewThreads&) = delete;
+  TViewThreads& operator=(const TViewThreads&) = delete;
+  // Destroys the views disposed of and waits for every thread.
+  ~TViewThreads();
+
+  // Creates a view on a thread of its own, its input attached to the calling thread's;
+  // null when it could not be made.
+  HWND Create(const TViewCreation& creation);
+  // Hides the view and takes it from its parent; it is destroyed at the next Release.
+  void Dispose(HWND view);
+  // The views disposed of are destroyed, each on its thread, while this one goes on.
+  void Release();
+  // Until the views released before are gone, calls `pump` at every look. Their going
+  // frees memory at such a rate that an insertion into another view beside it takes many
+  // times longer: a run's output waits for it.
+  void WaitReleased(const std::function<void()>& pump);
+
+ private:
+  std::unordered_map<HWND, HANDLE> threads_;  // of the views made and not released
+  std::vector<HWND> disposed_;
+  std::vector<HANDLE> going_;  // the threads of the views released
+};
+
+// Returns when the view's thread has handled every message posted to it before the call.
+void SyncView(HWND view);
+
+// Puts `text` (NUL-free) in place of the characters first .. last - 1, or of the selection
+// when first is -1, in one step of the view's thread, so that a click in the view cannot
+// come between the placing and the insertion; what the text grew by.
+int64_t ReplaceRange(HWND view, int64_t first, int64_t last, const std::string& text);
+
+}  // namespace ramilux
