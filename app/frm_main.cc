@@ -234,16 +234,16 @@ LRESULT CALLBACK TFrmMain::ViewProc(HWND window, UINT message, WPARAM wParam, LP
   if (message == WM_SETCURSOR && reinterpret_cast<TFrmMain*>(self)->OnSetCursor()) return TRUE;
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ViewProc, 1);
   // The view has a thread of its own: what the form does for it is posted to the form.
-  HWND form = GetAncestor(window, GA_ROOT);
   if (message == WM_CONTEXTMENU) {
-    PostMessageA(form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), lParam);
+    PostMessageA(GetAncestor(window, GA_ROOT), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                 lParam);
     return 0;
   }
   // Ctrl+C copies the exact lines in every format, not the view's own ANSI text.
   const bool ctrlC = message == WM_KEYDOWN && wParam == 'C' && GetKeyState(VK_CONTROL) < 0 &&
                      GetKeyState(VK_MENU) >= 0;
   if (ctrlC || message == WM_COPY) {
-    PostMessageA(form, WM_COMMAND, IDM_COPY, 0);
+    PostMessageA(GetAncestor(window, GA_ROOT), WM_COMMAND, IDM_COPY, 0);
     return 0;
   }
   return DefSubclassProc(window, message, wParam, lParam);

@@ -105,16 +105,16 @@ DWORD WINAPI ViewThread(void* parameter) {
   return 0;
 }
 
-// Waits for `event` while answering what other threads send to this one: a view's
-// creation and its thread's steps send to the parent.
-void WaitAnswering(HANDLE event, DWORD timeoutMs) {
+// Waits for `event` while answering what other threads send to this one (a view's
+// creation and its thread's steps send to the parent): whether it came in time.
+bool WaitAnswering(HANDLE event, DWORD timeoutMs) {
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
     const ULONGLONG now = GetTickCount64();
-    if (now >= end) return;
+    if (now >= end) return false;
     DWORD woken =
         MsgWaitForMultipleObjects(1, &event, FALSE, static_cast<DWORD>(end - now), QS_SENDMESSAGE);
-    if (woken != WAIT_OBJECT_0 + 1) return;
+    if (woken != WAIT_OBJECT_0 + 1) return woken == WAIT_OBJECT_0;
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
@@ -181,10 +181,11 @@ void SyncView(HWND view) {
   constexpr DWORD kSyncTimeoutMs = 10000;
   HANDLE handled = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!handled) return;
-  if (PostMessageA(view, kSync, 0, reinterpret_cast<LPARAM>(handled))) {
-    WaitAnswering(handled, kSyncTimeoutMs);
+  // Left open when the view's thread may still set it.
+  if (!PostMessageA(view, kSync, 0, reinterpret_cast<LPARAM>(handled)) ||
+      WaitAnswering(handled, kSyncTimeoutMs)) {
+    CloseHandle(handled);
   }
-  CloseHandle(handled);
 }
 
 int64_t ReplaceRange(HWND view, int64_t first, int64_t last, const std::string& text) {
