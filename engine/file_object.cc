@@ -107,7 +107,7 @@ namespace {
 
 // The separator of a folder's list, held by the root's own record at the top.
 char SeparatorAbove(const TFolderRecord* folder) {
-  while (folder->Depth > 0) folder = folder->Parent;
+  while (folder->Depth > 0) folder = folder->Parent();
   return folder->Name.data()[0];
 }
 
@@ -117,12 +117,13 @@ void TFolderPath::AppendText(std::string& out) const {
   if (Depth() == 0) return;
   const char separator = SeparatorAbove(Record());
   size_t length = 0;
-  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent())
+    length += r->Name.size() + 1;
   const size_t start = out.size();
   out.resize(start + length);
   // Filled from its end: the records lead from the folder up to the root.
   size_t end = out.size();
-  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) {
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent()) {
     out[--end] = separator;
     end -= r->Name.size();
     std::memcpy(out.data() + end, r->Name.data(), r->Name.size());
@@ -132,7 +133,7 @@ void TFolderPath::AppendText(std::string& out) const {
 bool operator==(TFolderPath a, TFolderPath b) {
   if (a.Depth() != b.Depth()) return false;
   const TFolderRecord *x = a.Record(), *y = b.Record();
-  for (; x != y && x->Depth > 0; x = x->Parent, y = y->Parent) {
+  for (; x != y && x->Depth > 0; x = x->Parent(), y = y->Parent()) {
     if (x->Name != y->Name) return false;
   }
   return true;
@@ -141,7 +142,7 @@ bool operator==(TFolderPath a, TFolderPath b) {
 bool operator==(TFolderPath a, std::string_view text) {
   if (a.Depth() == 0) return text.empty();
   const char separator = SeparatorAbove(a.Record());
-  for (const TFolderRecord* r = a.Record(); r->Depth > 0; r = r->Parent) {
+  for (const TFolderRecord* r = a.Record(); r->Depth > 0; r = r->Parent()) {
     if (!text.ends_with(separator)) return false;
     text.remove_suffix(1);
     if (!text.ends_with(r->Name.View())) return false;
@@ -151,20 +152,21 @@ bool operator==(TFolderPath a, std::string_view text) {
 }
 
 TPrefix::TPrefix(size_t groups) {
-  word_ = uint64_t{groups} << 32 | uint64_t{Corner} << 1;
+  word_ = static_cast<uint32_t>(groups) << kCountShift | uint32_t{Corner} << 1;
 }
 
 TPrefix::TPrefix(std::span<const TGroup> groups, TStringArena& arena) {
-  std::span<char> place = arena.Allocate(groups.size() + 5);
-  char* start = place.data() + (reinterpret_cast<uintptr_t>(place.data()) & 1);
+  uint32_t address = arena.Reserve(groups.size() + 5);
+  address += address & 1;  // even: bit 0 tells the word's two forms apart
+  char* start = const_cast<char*>(TArenaBlocks::At(address));
   const uint32_t count = static_cast<uint32_t>(groups.size());
   std::memcpy(start, &count, 4);
   std::memcpy(start + 4, groups.data(), groups.size());
-  word_ = reinterpret_cast<uintptr_t>(start) | 1;
+  word_ = address | 1;
 }
 
 size_t TPrefix::Groups() const {
-  if (!HoldsAll()) return static_cast<size_t>(word_ >> 32);
+  if (!HoldsAll()) return word_ >> kCountShift;
   uint32_t count;
   std::memcpy(&count, Outside(), 4);
   return count;
@@ -179,7 +181,7 @@ void TPrefix::SetOwn(TGroup group) {
   if (HoldsAll()) {
     Outside()[4 + Groups() - 1] = group;
   } else {
-    word_ = (word_ & ~uint64_t{6}) | uint64_t{group} << 1;
+    word_ = (word_ & ~uint32_t{6}) | uint32_t{group} << 1;
   }
 }
 
@@ -225,6 +227,7 @@ void TPrefixWriter::Append(std::string& out, const TPrefix& prefix) {
 }
 
 TFileObject& TEntryBlocks::emplace_back() {
+  if (size_ == kMaxSize) throw std::bad_alloc();
   if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size()) {
     // Raw memory: the pages of a new block are touched only as entries fill them.
     blocks_.push_back(static_cast<TFileObject*>(::operator new(sizeof(TFileObject) << kShift)));
@@ -281,11 +284,11 @@ TFolderPath TEntryList::NewFolder(const TFolderRecord& record) {
 TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
   if (parent.Record() == nullptr) {
     if (root_.Record() == nullptr) {
-      root_ = NewFolder({nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
+      root_ = NewFolder({0, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
     }
     parent = root_;
   }
-  return NewFolder({parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}});
+  return NewFolder({parent.Address(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}});
 }
 
 void TEntryList::SetFolderGroups(uint32_t group) {

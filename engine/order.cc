@@ -53,7 +53,12 @@ class TFolderGroups {
   uint32_t Parent(uint32_t g) const {
     const TFolderRecord* folder = folders_[g];
     if (folder == nullptr) return kNone;
-    return folder->Parent == nullptr || folder->Parent->Depth == 0 ? 0 : folder->Parent->Group;
+    return KnownGroup(folder->Parent());
+  }
+
+  // The group of the entries of `folder` once GroupOf has seen it: the root's is 0.
+  static uint32_t KnownGroup(const TFolderRecord* folder) {
+    return folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
   }
 
   // The group of the folder `name` (without its separator) in group `parent`.
@@ -69,10 +74,10 @@ class TFolderGroups {
   uint32_t GroupOf(const TFolderRecord* folder) {
     pending_.clear();
     for (; folder != nullptr && folder->Depth > 0 && folder->Group == kNone;
-         folder = folder->Parent) {
+         folder = folder->Parent()) {
       pending_.push_back(folder);
     }
-    uint32_t g = folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
+    uint32_t g = KnownGroup(folder);
     for (auto f = pending_.rbegin(); f != pending_.rend(); ++f) {
       uint32_t h = Find(g, (*f)->Name);
       if (h == kNone) h = AddGroup(*f);
@@ -136,7 +141,7 @@ void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
   uint32_t g = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const uint32_t index = static_cast<uint32_t>(i);
-    const TFolderRecord* folder = entries[i].Directory.Record();
+    const TFolderRecord* folder = entries[i].Directory().Record();
     if (i == 0 || folder != lastFolder) {
       g = groups.GroupOf(folder);
       lastFolder = folder;
@@ -171,7 +176,7 @@ void SortByTotals(const TEntryList& entries, const TFolderGroups& groups, uint32
   keyed.reserve(members.size());
   for (const TMember& m : members) {
     int64_t total = 0;
-    if (entries[m.Index].Attr & kAttrDirectory) {
+    if (entries[m.Index].Attr() & kAttrDirectory) {
       const uint32_t h = groups.Find(g, m.NameView());
       if (h != TFolderGroups::kNone) total = groups.Folder(h)->Totals.Size;
     }
@@ -187,9 +192,9 @@ void SortByTotals(const TEntryList& entries, const TFolderGroups& groups, uint32
 // One folder's entries among themselves: its non-empty files first, then everything of
 // size 0. Only names, sizes and times are compared, mostly through the collation, so the
 // sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses;
-// no entry moves. Each entry's link then holds its group and its place within the
-// group's part of the pre-order, which its sub-folders' subtrees widen; a sub-folder's
-// count becomes the place of its folder entry, marked as reached. False when a
+// no entry moves. Each entry's link then holds its place within the group's part of the
+// pre-order (the group is its folder record's), which its sub-folders' subtrees widen; a
+// sub-folder's count becomes the place of its folder entry, marked as reached. False when a
 // sub-folder is reached twice.
 bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOrderContext& ctx,
                TSortKind kind, std::vector<TMember>& work) {
@@ -219,7 +224,7 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
   }
   uint32_t place = 0;
   for (auto m = work.begin(); m != work.end(); ++m) {
-    entries[m->Index].Prefix.SetScratch(uint64_t{g} << 32 | place);
+    SetLink(entries[m->Index], place);
     ++place;
     if (m < zero) continue;
     const uint32_t h = groups.Find(g, m->NameView());
@@ -300,7 +305,8 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
   CountSubtrees(groups);
   if (!SortGroups(entries, groups, schedule, ctx, kind, threads)) return false;
   if (!PlaceGroups(groups)) return false;
-  // Each entry's place: its group's first place and its own within the group.
+  // Each entry's place: its group's first place (its folder record names the group) and
+  // its own within the group.
   constexpr size_t kShare = 65536;
   std::atomic<size_t> next{0};
   RunOnThreads(
@@ -308,8 +314,9 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
       [&] {
         for (size_t begin; (begin = next.fetch_add(kShare)) < entries.size();) {
           for (size_t i = begin; i < std::min(entries.size(), begin + kShare); ++i) {
-            const uint64_t number = entries[i].Prefix.Scratch();
-            SetLink(entries[i], groups.Count[number >> 32] + static_cast<uint32_t>(number));
+            TFileObject& entry = entries[i];
+            const uint32_t g = TFolderGroups::KnownGroup(entry.Directory().Record());
+            SetLink(entry, groups.Count[g] + Link(entry));
           }
         }
       },
