@@ -39,7 +39,7 @@ class TFolderGroups {
     First.reserve(entries.FolderCount() + 1);
     Count.reserve(entries.FolderCount() + 1);
     folders_.reserve(entries.FolderCount() + 1);
-    AddGroup(nullptr);
+    AddGroup(TFolderPath());
   }
 
   std::vector<uint32_t> First;  // group g's first entry, kEnd while it has none
@@ -47,11 +47,11 @@ class TFolderGroups {
 
   size_t size() const { return First.size(); }
   // The record of group g's folder, null for the root.
-  const TFolderRecord* Folder(uint32_t g) const { return folders_[g]; }
+  const TFolderRecord* Folder(uint32_t g) const { return folders_[g].Record(); }
 
   // The group of the folder above group g's, kNone for the root.
   uint32_t Parent(uint32_t g) const {
-    const TFolderRecord* folder = folders_[g];
+    const TFolderRecord* folder = Folder(g);
     if (folder == nullptr) return kNone;
     return KnownGroup(folder->Parent());
   }
@@ -71,17 +71,19 @@ class TFolderGroups {
   }
 
   // The group of a folder; its own and those above it are made when first seen.
-  uint32_t GroupOf(const TFolderRecord* folder) {
+  uint32_t GroupOf(TFolderPath folder) {
     pending_.clear();
-    for (; folder != nullptr && folder->Depth > 0 && folder->Group == kNone;
-         folder = folder->Parent()) {
+    for (const TFolderRecord* record;
+         (record = folder.Record()) != nullptr && record->Depth > 0 && record->Group == kNone;
+         folder = TFolderPath(record->ParentAddress)) {
       pending_.push_back(folder);
     }
-    uint32_t g = KnownGroup(folder);
+    uint32_t g = KnownGroup(folder.Record());
     for (auto f = pending_.rbegin(); f != pending_.rend(); ++f) {
-      uint32_t h = Find(g, (*f)->Name);
+      const TFolderRecord* record = f->Record();
+      uint32_t h = Find(g, record->Name);
       if (h == kNone) h = AddGroup(*f);
-      (*f)->Group = h;
+      record->Group = h;
       g = h;
     }
     return g;
@@ -92,15 +94,16 @@ class TFolderGroups {
     return std::hash<std::string_view>()(name) ^ (parent * size_t{0x9E3779B97F4A7C15});
   }
   std::string_view NameOf(uint32_t g) const {
-    return folders_[g] == nullptr ? std::string_view() : folders_[g]->Name.View();
+    const TFolderRecord* folder = Folder(g);
+    return folder == nullptr ? std::string_view() : folder->Name.View();
   }
   // The folder's group; the one above it has its number already.
-  uint32_t AddGroup(const TFolderRecord* folder) {
+  uint32_t AddGroup(TFolderPath folder) {
     const uint32_t g = static_cast<uint32_t>(First.size());
     First.push_back(kEnd);
     Count.push_back(0);
     folders_.push_back(folder);
-    if (2 * First.size() > slots_.size()) {
+    if (4 * First.size() > 3 * slots_.size()) {
       slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
       for (uint32_t k = 0; k < First.size(); ++k) Place(k);
     } else {
@@ -114,9 +117,10 @@ class TFolderGroups {
     slots_[s] = g + 1;
   }
 
-  std::vector<const TFolderRecord*> folders_;  // one record of each group's folder
-  std::vector<uint32_t> slots_;                // group + 1, 0 when free; a power of two long
-  std::vector<const TFolderRecord*> pending_;
+  // Records by their 32-bit addresses: these tables make the sort's share of the peak.
+  std::vector<TFolderPath> folders_;  // one record of each group's folder
+  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long, 3/4 full at most
+  std::vector<TFolderPath> pending_;
 };
 
 // An entry of a folder being sorted: its name and its index. 16 bytes: the largest
@@ -137,14 +141,14 @@ constexpr unsigned kMaxSortThreads = 8;
 // one shared record: mostly no lookup.
 void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
   std::vector<uint32_t> last(groups.First.capacity(), kEnd);  // each group's last entry so far
-  const TFolderRecord* lastFolder = nullptr;
+  uint32_t lastFolder = 0;
   uint32_t g = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const uint32_t index = static_cast<uint32_t>(i);
-    const TFolderRecord* folder = entries[i].Directory().Record();
-    if (i == 0 || folder != lastFolder) {
+    const TFolderPath folder = entries[i].Directory();
+    if (i == 0 || folder.Address() != lastFolder) {
       g = groups.GroupOf(folder);
-      lastFolder = folder;
+      lastFolder = folder.Address();
       if (last.size() < groups.size()) last.resize(groups.size(), kEnd);
     }
     if (last[g] == kEnd) {
