@@ -8,6 +8,7 @@
 #include <cstring>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ramilux {
