@@ -144,6 +144,7 @@ int ReportUnread(const std::vector<ramilux::TUnreadFolder>& unread, bool utf8) {
 }  // namespace arbo
 
 int main(int argc, char** argv) {
+  arbo::LimitHeaps();
   try {
     return arbo::Run(arbo::ProgramArguments(argc, argv));
   } catch (const std::exception& error) {

@@ -22,7 +22,7 @@ bool WriteFormattedListing(ramilux::TListing& listing, char separator, const TAr
     // The same time as the JSON document's, offset included.
     csv.Modified = [&](const ramilux::TFileObject& entry) {
       folder.clear();
-      entry.Directory.AppendText(folder);
+      entry.Directory().AppendText(folder);
       return ModifiedTime(listing.Directory(), entry, folder);
     };
     ramilux::WriteCsv(context, csv, sink);

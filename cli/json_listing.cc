@@ -15,13 +15,13 @@ namespace {
 
 // A folder whose contents could not be read says why, in the words of its line's mark.
 std::optional<std::string_view> UnreadReason(const ramilux::TFileObject& entry) {
-  if (entry.Attr & ramilux::kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
-  if (entry.Attr & ramilux::kAttrUnreadOther) return "illisible";
+  if (entry.Attr() & ramilux::kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
+  if (entry.Attr() & ramilux::kAttrUnreadOther) return "illisible";
   return std::nullopt;
 }
 
 bool IsFolder(const ramilux::TFileObject& entry) {
-  return (entry.Attr & ramilux::kAttrDirectory) != 0;
+  return (entry.Attr() & ramilux::kAttrDirectory) != 0;
 }
 
 void AppendQuoted(std::string& out, std::string_view text) {
@@ -92,7 +92,7 @@ class TEntryWriter {
     // The entry's folder relative to the root, ending in the separator, made from the
     // walk's folder records.
     folder_.clear();
-    entry.Directory.AppendText(folder_);
+    entry.Directory().AppendText(folder_);
     path_.assign(folder_);
     path_ += entry.Name;
     if (separator_ != '/') std::replace(path_.begin(), path_.end(), separator_, '/');
@@ -102,8 +102,8 @@ class TEntryWriter {
     AppendQuoted(out, entry.Name);
     out += IsFolder(entry) ? ", \"type\": \"folder\"" : ", \"type\": \"file\"";
     out += ", \"depth\": ";
-    out += std::to_string(entry.Directory.Depth() + 1);
-    if (!IsFolder(entry) && !(entry.Attr & ramilux::kAttrSizeUnknown)) {
+    out += std::to_string(entry.Directory().Depth() + 1);
+    if (!IsFolder(entry) && !(entry.Attr() & ramilux::kAttrSizeUnknown)) {
       out += ", \"size\": ";
       out += std::to_string(entry.Size);
     }
@@ -145,7 +145,7 @@ TListingCounts CountEntries(const ramilux::TEntryList& entries) {
       ++counts.Folders;
     } else {
       ++counts.Files;
-      if (!(entry.Attr & ramilux::kAttrSizeUnknown)) counts.Bytes += entry.Size;
+      if (!(entry.Attr() & ramilux::kAttrSizeUnknown)) counts.Bytes += entry.Size;
     }
   }
   return counts;

@@ -5,12 +5,17 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform.h"
@@ -57,6 +62,12 @@ std::string JoinComponents(const std::vector<std::string>& components) {
 }
 
 }  // namespace
+
+void LimitHeaps() {
+#ifdef __GLIBC__
+  mallopt(M_ARENA_MAX, static_cast<int>(std::max(std::thread::hardware_concurrency(), 2u)));
+#endif
+}
 
 void CatchInterrupt() {
   struct sigaction action {};

@@ -96,6 +96,8 @@ class TStandardOutputTarget final : public TOutputTarget {
 
 }  // namespace
 
+void LimitHeaps() {}  // the Windows heap is not one a thread
+
 void CatchInterrupt() {
   SetConsoleCtrlHandler(OnControl, TRUE);
 }

@@ -1,96 +1,13 @@
-// The string arena of the entry list.
+// The folder paths, the prefixes and the entry blocks of the entry list.
 #include "file_object.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <utility>
 
 namespace ramilux {
-
-namespace {
-
-// The numbers no block holds, and the next never given; the table's writers take turns.
-std::mutex g_blockNumbersLock;
-std::vector<uint32_t> g_freeBlockNumbers;
-uint32_t g_nextBlockNumber = 1;
-
-}  // namespace
-
-uint32_t TArenaBlocks::Add(size_t size) {
-  char* block = new char[size];
-  const std::lock_guard lock(g_blockNumbersLock);
-  uint32_t number;
-  if (!g_freeBlockNumbers.empty()) {
-    number = g_freeBlockNumbers.back();
-    g_freeBlockNumbers.pop_back();
-  } else if (g_nextBlockNumber < kCount) {
-    number = g_nextBlockNumber++;
-  } else {
-    delete[] block;
-    throw std::bad_alloc();
-  }
-  g_table[number].store(block, std::memory_order_relaxed);
-  return number;
-}
-
-void TArenaBlocks::Remove(uint32_t block) {
-  const std::lock_guard lock(g_blockNumbersLock);
-  delete[] g_table[block].exchange(nullptr, std::memory_order_relaxed);
-  g_freeBlockNumbers.push_back(block);
-}
-
-TStringArena& TStringArena::operator=(TStringArena&& other) noexcept {
-  if (this != &other) {
-    Clear();
-    blocks_ = std::exchange(other.blocks_, {});
-    filling_ = std::exchange(other.filling_, 0);
-    used_ = std::exchange(other.used_, kBlockSize);
-    bytes_ = std::exchange(other.bytes_, 0);
-  }
-  return *this;
-}
-
-uint32_t TStringArena::AllocateBlock(size_t length) {
-  blocks_.reserve(blocks_.size() + 1);
-  const uint32_t block = TArenaBlocks::Add(length);
-  blocks_.push_back(block);
-  bytes_ += length;
-  return block << TArenaBlocks::kPlaceBits;
-}
-
-uint32_t TStringArena::Reserve(size_t length) {
-  // A rare long string gets a block of its own; the current block keeps filling.
-  if (length > kBlockSize / 4) return AllocateBlock(length);
-  if (filling_ == 0 || used_ + length > kBlockSize) {
-    filling_ = AllocateBlock(kBlockSize) >> TArenaBlocks::kPlaceBits;
-    used_ = 0;
-  }
-  const uint32_t address = filling_ << TArenaBlocks::kPlaceBits | static_cast<uint32_t>(used_);
-  used_ += length;
-  return address;
-}
-
-TArenaText TStringArena::Store(std::string_view text, std::string_view suffix) {
-  const size_t length = text.size() + suffix.size();
-  const bool isLong = length >= TArenaText::kLongMark;
-  const size_t header = isLong ? 5 : 1;
-  const uint32_t address = Reserve(header + length);
-  const std::span<char> place(Place(address), header + length);
-  if (isLong) {
-    place[0] = static_cast<char>(TArenaText::kLongMark);
-    const uint32_t longLength = static_cast<uint32_t>(length);
-    std::memcpy(place.data() + 1, &longLength, 4);
-  } else {
-    place[0] = static_cast<char>(length);
-  }
-  if (!text.empty()) std::memcpy(place.data() + header, text.data(), text.size());
-  if (!suffix.empty())
-    std::memcpy(place.data() + header + text.size(), suffix.data(), suffix.size());
-  return TArenaText(address);
-}
 
 namespace {
 
@@ -107,7 +24,7 @@ namespace {
 
 // The separator of a folder's list, held by the root's own record at the top.
 char SeparatorAbove(const TFolderRecord* folder) {
-  while (folder->Depth > 0) folder = folder->Parent;
+  while (folder->Depth > 0) folder = folder->Parent();
   return folder->Name.data()[0];
 }
 
@@ -117,12 +34,13 @@ void TFolderPath::AppendText(std::string& out) const {
   if (Depth() == 0) return;
   const char separator = SeparatorAbove(Record());
   size_t length = 0;
-  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) length += r->Name.size() + 1;
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent())
+    length += r->Name.size() + 1;
   const size_t start = out.size();
   out.resize(start + length);
   // Filled from its end: the records lead from the folder up to the root.
   size_t end = out.size();
-  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent) {
+  for (const TFolderRecord* r = Record(); r->Depth > 0; r = r->Parent()) {
     out[--end] = separator;
     end -= r->Name.size();
     std::memcpy(out.data() + end, r->Name.data(), r->Name.size());
@@ -132,7 +50,7 @@ void TFolderPath::AppendText(std::string& out) const {
 bool operator==(TFolderPath a, TFolderPath b) {
   if (a.Depth() != b.Depth()) return false;
   const TFolderRecord *x = a.Record(), *y = b.Record();
-  for (; x != y && x->Depth > 0; x = x->Parent, y = y->Parent) {
+  for (; x != y && x->Depth > 0; x = x->Parent(), y = y->Parent()) {
     if (x->Name != y->Name) return false;
   }
   return true;
@@ -141,7 +59,7 @@ bool operator==(TFolderPath a, TFolderPath b) {
 bool operator==(TFolderPath a, std::string_view text) {
   if (a.Depth() == 0) return text.empty();
   const char separator = SeparatorAbove(a.Record());
-  for (const TFolderRecord* r = a.Record(); r->Depth > 0; r = r->Parent) {
+  for (const TFolderRecord* r = a.Record(); r->Depth > 0; r = r->Parent()) {
     if (!text.ends_with(separator)) return false;
     text.remove_suffix(1);
     if (!text.ends_with(r->Name.View())) return false;
@@ -151,20 +69,21 @@ bool operator==(TFolderPath a, std::string_view text) {
 }
 
 TPrefix::TPrefix(size_t groups) {
-  word_ = uint64_t{groups} << 32 | uint64_t{Corner} << 1;
+  word_ = static_cast<uint32_t>(groups) << kCountShift | uint32_t{Corner} << 1;
 }
 
 TPrefix::TPrefix(std::span<const TGroup> groups, TStringArena& arena) {
-  std::span<char> place = arena.Allocate(groups.size() + 5);
-  char* start = place.data() + (reinterpret_cast<uintptr_t>(place.data()) & 1);
+  uint32_t address = arena.Reserve(groups.size() + 5);
+  address += address & 1;  // even: bit 0 tells the word's two forms apart
+  char* start = const_cast<char*>(TArenaBlocks::At(address));
   const uint32_t count = static_cast<uint32_t>(groups.size());
   std::memcpy(start, &count, 4);
   std::memcpy(start + 4, groups.data(), groups.size());
-  word_ = reinterpret_cast<uintptr_t>(start) | 1;
+  word_ = address | 1;
 }
 
 size_t TPrefix::Groups() const {
-  if (!HoldsAll()) return static_cast<size_t>(word_ >> 32);
+  if (!HoldsAll()) return word_ >> kCountShift;
   uint32_t count;
   std::memcpy(&count, Outside(), 4);
   return count;
@@ -179,7 +98,7 @@ void TPrefix::SetOwn(TGroup group) {
   if (HoldsAll()) {
     Outside()[4 + Groups() - 1] = group;
   } else {
-    word_ = (word_ & ~uint64_t{6}) | uint64_t{group} << 1;
+    word_ = (word_ & ~uint32_t{6}) | uint32_t{group} << 1;
   }
 }
 
@@ -225,6 +144,7 @@ void TPrefixWriter::Append(std::string& out, const TPrefix& prefix) {
 }
 
 TFileObject& TEntryBlocks::emplace_back() {
+  if (size_ == kMaxSize) throw std::bad_alloc();
   if ((size_ & kMask) == 0 && (size_ >> kShift) == blocks_.size()) {
     // Raw memory: the pages of a new block are touched only as entries fill them.
     blocks_.push_back(static_cast<TFileObject*>(::operator new(sizeof(TFileObject) << kShift)));
@@ -255,14 +175,6 @@ TEntryBlocks& TEntryBlocks::operator=(const TEntryBlocks& other) {
   return *this;
 }
 
-void TStringArena::Clear() {
-  for (uint32_t block : blocks_) TArenaBlocks::Remove(block);
-  blocks_.clear();
-  filling_ = 0;
-  used_ = kBlockSize;
-  bytes_ = 0;
-}
-
 TFolderPath TEntryList::FolderAt(size_t k) const {
   return TFolderPath(folderBlocks_[k / kFolderBlock] +
                      static_cast<uint32_t>(k % kFolderBlock * sizeof(TFolderRecord)));
@@ -281,11 +193,11 @@ TFolderPath TEntryList::NewFolder(const TFolderRecord& record) {
 TFolderPath TEntryList::AddFolder(TFolderPath parent, TArenaText name, char separator) {
   if (parent.Record() == nullptr) {
     if (root_.Record() == nullptr) {
-      root_ = NewFolder({nullptr, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
+      root_ = NewFolder({0, Strings.Store(std::string_view(&separator, 1)), 0, 0, {}});
     }
     parent = root_;
   }
-  return NewFolder({parent.Record(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}});
+  return NewFolder({parent.Address(), name, static_cast<uint32_t>(parent.Depth() + 1), 0, {}});
 }
 
 void TEntryList::SetFolderGroups(uint32_t group) {

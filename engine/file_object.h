@@ -2,6 +2,7 @@
 // orders and the rendering reads.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <compare>
 #include <cstddef>
@@ -15,64 +16,10 @@
 #include <type_traits>
 #include <vector>
 
+#include "ports.h"
+#include "string_arena.h"
+
 namespace ramilux {
-
-class TStringArena;
-
-// Where the arenas' blocks are, for the whole process: an arena address is 32 bits, a
-// block's number and a place in it, so that an entry keeps its name and its folder in
-// half the room of two pointers. Blocks are numbered from 1 (address 0 is no text).
-class TArenaBlocks {
- public:
-  static constexpr unsigned kPlaceBits = 18;  // places in a block: 256 KiB
-  static constexpr uint32_t kPlaceMask = (uint32_t{1} << kPlaceBits) - 1;
-  static constexpr uint32_t kCount = uint32_t{1} << (32 - kPlaceBits);
-
-  static const char* At(uint32_t address) {
-    return g_table[address >> kPlaceBits].load(std::memory_order_relaxed) + (address & kPlaceMask);
-  }
-  // Takes `size` bytes from the system as a block; its number. Throws std::bad_alloc when
-  // every number is taken (4 GiB of blocks of 256 KiB).
-  static uint32_t Add(size_t size);
-  // Gives the block back to the system.
-  static void Remove(uint32_t block);
-
- private:
-  static inline std::atomic<char*> g_table[kCount] = {};
-};
-
-// A string stored in the arena, known by the address of its record: the length in the
-// first byte, or 255 there and the length in the next four, then the bytes. A quarter of the
-// size of a string_view, which a million names and folder paths feel.
-class TArenaText {
- public:
-  TArenaText() = default;  // ""
-  explicit TArenaText(uint32_t address) : address_(address) {}
-
-  const char* data() const { return View().data(); }
-  size_t size() const { return View().size(); }
-  bool empty() const { return size() == 0; }
-  std::string_view View() const {
-    if (address_ == 0) return {};
-    const char* record = TArenaBlocks::At(address_);
-    const uint8_t shortLength = static_cast<uint8_t>(*record);
-    if (shortLength != kLongMark) return {record + 1, shortLength};
-    uint32_t length;
-    std::memcpy(&length, record + 1, 4);
-    return {record + 5, length};
-  }
-  operator std::string_view() const { return View(); }
-
-  friend bool operator==(TArenaText a, TArenaText b) {
-    return a.address_ == b.address_ || a.View() == b.View();
-  }
-  friend bool operator==(TArenaText a, std::string_view b) { return a.View() == b; }
-
-  static constexpr uint8_t kLongMark = 255;
-
- private:
-  uint32_t address_ = 0;
-};
 
 // What a folder holds at any depth below it, as the listing's file rules count it: the
 // sizes of its files, their number and the number of its folders.
@@ -96,13 +43,18 @@ struct TFolderTotals {
 // records: a path is the names along the records, so a chain of folders costs memory in
 // its depth, not in the square of it. The records of one list lead up to the root's own
 // record, which holds the separator.
+// 32 bytes, so that records lie 32 bytes apart and an entry's folder address has its low
+// bits free for the entry's attributes (TFileObject).
 struct TFolderRecord {
-  const TFolderRecord* Parent;   // null for the root's own record
+  uint32_t ParentAddress;        // the arena address of the record above, 0 for the root's
   TArenaText Name;               // its folder entry's Name; the separator for the root's
   uint32_t Depth;                // levels below the root: 0 for the root's own record
   mutable uint32_t Group;        // the sort's own number for the folder
   mutable TFolderTotals Totals;  // with totals on: what the folder holds
+
+  const TFolderRecord* Parent() const;  // null for the root's own record
 };
+static_assert(sizeof(TFolderRecord) == 32);
 static_assert(sizeof(TFolderRecord) * 4096 <= (size_t{1} << TArenaBlocks::kPlaceBits));
 
 // An entry's Directory: its folder's record, null (or the root's own record) for the
@@ -113,6 +65,7 @@ class TFolderPath {
   // The record at that arena address.
   explicit TFolderPath(uint32_t address) : address_(address) {}
 
+  uint32_t Address() const { return address_; }
   const TFolderRecord* Record() const {
     return address_ == 0 ? nullptr
                          : reinterpret_cast<const TFolderRecord*>(TArenaBlocks::At(address_));
@@ -133,6 +86,10 @@ class TFolderPath {
  private:
   uint32_t address_ = 0;
 };
+
+inline const TFolderRecord* TFolderRecord::Parent() const {
+  return TFolderPath(ParentAddress).Record();
+}
 
 // The connector groups that open an entry's line, one per level from the root down to the
 // entry's own: three bytes each, "   " or "\xB3  " above the entry, "\xC3\xC4 " or
@@ -164,15 +121,19 @@ class TPrefix {
 
   // Until the sort gives the entry its base prefix, the word holds the sort's own number
   // for the entry: the order then needs no array of its own beside the list.
-  uint64_t Scratch() const { return word_; }
-  void SetScratch(uint64_t value) { word_ = value; }
+  uint32_t Scratch() const { return word_; }
+  void SetScratch(uint32_t value) { word_ = value; }
 
  private:
-  // Held here: bit 0 clear, the own group in bits 1-2, the group count in bits 32-63.
-  // Held in the arena: the address (even) of a 32-bit group count followed by a byte per
-  // group, with bit 0 set.
-  uint8_t* Outside() const { return reinterpret_cast<uint8_t*>(word_ & ~uint64_t{1}); }
-  uint64_t word_ = 0;
+  // Held here: bit 0 clear, the own group in bits 1-2, the group count in bits 3-31 (a
+  // count is a depth plus one, and 4 GiB of arena hold fewer than 2^27 folder records).
+  // Held in the arena: the arena address (even) of a 32-bit group count followed by a
+  // byte per group, with bit 0 set.
+  static constexpr unsigned kCountShift = 3;
+  uint8_t* Outside() const {
+    return reinterpret_cast<uint8_t*>(const_cast<char*>(TArenaBlocks::At(word_ & ~uint32_t{1})));
+  }
+  uint32_t word_ = 0;
 };
 
 // The prefixes of a list's entries written one after the other in list order: the columns
@@ -188,19 +149,41 @@ class TPrefixWriter {
   TPrefix::TGroup lastOwn_ = TPrefix::Corner;
 };
 
+inline constexpr uint32_t kAttrUnreadDenied = 0x80000000u;
+inline constexpr uint32_t kAttrUnreadOther = 0x40000000u;
+inline constexpr uint32_t kAttrSizeUnknown = 0x08000000u;
+inline constexpr uint32_t kAttrWalkMarks = kAttrUnreadDenied | kAttrUnreadOther | kAttrSizeUnknown;
+
 // Sizes are kept in 64 bits (a 3 GiB file is not negative, a 4 GiB file is not empty);
 // times are packed local DOS date-times, ordered as unsigned numbers (correct to 2107),
 // 0 when the packed format cannot hold the time.
 // Attr also carries the walk's own marks in bits no file system uses: a folder whose
 // contents could not be read, and a file whose size could not be read.
-// The fields are laid out so that an entry takes 32 bytes (a million entries, 32 MB).
+// An entry takes 24 bytes (a million entries, 24 MB): of the attributes it keeps only the
+// bits that the listing reads after the walk (kEntryAttrs), in the low bits of its
+// folder's address, which records 32 bytes apart leave clear. The others (read-only,
+// hidden, system, links) serve the walk only, and the snapshots keep their own.
+inline constexpr uint32_t kEntryAttrs[] = {kAttrDirectory, kAttrUnreadDenied, kAttrUnreadOther,
+                                           kAttrSizeUnknown};
+
 struct TFileObject {
-  TArenaText Name;        // as the search returned it
-  TFolderPath Directory;  // the folder that holds it
+  TArenaText Name;  // as the search returned it
+ private:
+  uint32_t folder_ = 0;  // the Directory's address | a bit for each of kEntryAttrs
+
+ public:
   int64_t Size = 0;
   uint32_t Time = 0;
-  uint32_t Attr = 0;
   TPrefix Prefix;  // depth + 1 groups: its own connector; set by the sort
+
+  // The folder that holds it.
+  TFolderPath Directory() const { return TFolderPath(folder_ & ~kAttrBitsMask); }
+  void SetDirectory(TFolderPath directory) {
+    folder_ = directory.Address() | (folder_ & kAttrBitsMask);
+  }
+  // Its attributes among kEntryAttrs.
+  uint32_t Attr() const { return kAttrOfBits[folder_ & kAttrBitsMask]; }
+  void SetAttr(uint32_t attr) { folder_ = (folder_ & ~kAttrBitsMask) | BitsOfAttr(attr); }
 
   // The prefix as the entry holds it: the base prefix after the sort.
   std::string PrefixText() const {
@@ -209,44 +192,29 @@ struct TFileObject {
     return text;
   }
   // The entry list's key: Directory followed by Name.
-  std::string Key() const { return Directory.Text() + std::string(Name); }
-};
-static_assert(sizeof(void*) != 8 || sizeof(TFileObject) == 32);
-
-inline constexpr uint32_t kAttrUnreadDenied = 0x80000000u;
-inline constexpr uint32_t kAttrUnreadOther = 0x40000000u;
-inline constexpr uint32_t kAttrSizeUnknown = 0x08000000u;
-inline constexpr uint32_t kAttrWalkMarks = kAttrUnreadDenied | kAttrUnreadOther | kAttrSizeUnknown;
-
-// The strings of the entries live in one arena: a walk of a million entries makes a
-// handful of large allocations instead of millions of small ones, and the folder path
-// is stored once for all the entries of that folder.
-class TStringArena {
- public:
-  TStringArena() = default;
-  TStringArena(TStringArena&& other) noexcept { *this = std::move(other); }
-  TStringArena& operator=(TStringArena&& other) noexcept;
-  ~TStringArena() { Clear(); }
-
-  // `text` then `suffix`, as one string.
-  TArenaText Store(std::string_view text, std::string_view suffix = {});
-  std::span<char> Allocate(size_t length) { return {Place(Reserve(length)), length}; }
-  // A block of its own of `length` bytes (at most a block's places), aligned for any
-  // record: its address.
-  uint32_t AllocateBlock(size_t length);
-  void Clear();
-  // Bytes taken from the system so far.
-  size_t Bytes() const { return bytes_; }
+  std::string Key() const { return Directory().Text() + std::string(Name); }
 
  private:
-  static constexpr size_t kBlockSize = size_t{1} << TArenaBlocks::kPlaceBits;
-  static char* Place(uint32_t address) { return const_cast<char*>(TArenaBlocks::At(address)); }
-  uint32_t Reserve(size_t length);  // the address of `length` bytes
-  std::vector<uint32_t> blocks_;    // the numbers of its blocks, the one filling last
-  uint32_t filling_ = 0;            // the block being filled, 0 for none
-  size_t used_ = kBlockSize;        // of the block being filled
-  size_t bytes_ = 0;
+  static constexpr uint32_t kAttrBitsMask = (1u << std::size(kEntryAttrs)) - 1;
+  static_assert(sizeof(TFolderRecord) % (kAttrBitsMask + 1) == 0);
+  static constexpr uint32_t BitsOfAttr(uint32_t attr) {
+    uint32_t bits = 0;
+    for (size_t b = 0; b < std::size(kEntryAttrs); ++b) {
+      if (attr & kEntryAttrs[b]) bits |= 1u << b;
+    }
+    return bits;
+  }
+  static constexpr auto kAttrOfBits = [] {
+    std::array<uint32_t, kAttrBitsMask + 1> attrs{};
+    for (uint32_t bits = 0; bits <= kAttrBitsMask; ++bits) {
+      for (size_t b = 0; b < std::size(kEntryAttrs); ++b) {
+        if (bits & (1u << b)) attrs[bits] |= kEntryAttrs[b];
+      }
+    }
+    return attrs;
+  }();
 };
+static_assert(sizeof(TFileObject) == 24);
 
 // The entries in blocks of 16,384: growing never copies the list, an index is a shift and
 // a mask, and a block's pages past the last entry are never touched. A deque's blocks of
@@ -315,6 +283,9 @@ class TEntryBlocks {
  private:
   static constexpr size_t kShift = 14;
   static constexpr size_t kMask = (size_t{1} << kShift) - 1;
+  // The sort numbers entries in 32 bits, UINT32_MAX meaning none. A walk never comes near:
+  // each entry's name takes at least two bytes of the arena's 4 GiB.
+  static constexpr size_t kMaxSize = UINT32_MAX;
   std::vector<TFileObject*> blocks_;  // raw storage; the entries need no destruction
   size_t size_ = 0;
 };

@@ -9,8 +9,8 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 std::string_view UnreadReason(const TFileObject& entry) {
-  if (entry.Attr & kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
-  if (entry.Attr & kAttrUnreadOther) return "illisible";
+  if (entry.Attr() & kAttrUnreadDenied) return "acc\xC3\xA8s refus\xC3\xA9";
+  if (entry.Attr() & kAttrUnreadOther) return "illisible";
   return {};
 }
 
@@ -94,18 +94,18 @@ void WriteCsv(const TLineContext& context, const TCsvOptions& options, const TTe
   TExactFolders folders(context);
   std::string path;
   for (const TFileObject& entry : context.Listing.Entries().Items) {
-    const bool folder = (entry.Attr & kAttrDirectory) != 0;
+    const bool folder = (entry.Attr() & kAttrDirectory) != 0;
     const std::string name = ExactText(context, entry.Name, true);
-    path = root + folders.Of(entry.Directory) + name;
+    path = root + folders.Of(entry.Directory()) + name;
     AppendCsvField(block, path, s);
     block += s;
     AppendCsvField(block, name, s);
     block += s;
     block += folder ? "folder" : "file";
     block += s;
-    block += std::to_string(entry.Directory.Depth() + 1);
+    block += std::to_string(entry.Directory().Depth() + 1);
     block += s;
-    if (!folder && !(entry.Attr & kAttrSizeUnknown)) block += std::to_string(entry.Size);
+    if (!folder && !(entry.Attr() & kAttrSizeUnknown)) block += std::to_string(entry.Size);
     block += s;
     const std::optional<std::string> modified =
         options.Modified ? options.Modified(entry) : PackedIsoTime(entry.Time);

@@ -12,7 +12,7 @@ namespace {
 // then a tab and the columns, then a tab and the unread mark, as far as there are any.
 void AppendDataLine(std::string& out, const TLineRecord& line) {
   out += std::to_string(line.Depth());
-  out += (line.Entry->Attr & kAttrDirectory) ? 'd' : 'f';
+  out += (line.Entry->Attr() & kAttrDirectory) ? 'd' : 'f';
   AppendHtmlEscaped(out, line.ExactName);
   if (!line.Columns.empty() || !line.Mark.empty()) {
     out += '\t';

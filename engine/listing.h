@@ -38,8 +38,8 @@ inline constexpr std::string_view kUnreadMarker = "[illisible]";
 
 // The mark of a folder whose contents could not be read; "" for any other entry.
 inline std::string_view UnreadMarker(const TFileObject& entry, bool utf8) {
-  if (entry.Attr & kAttrUnreadOther) return kUnreadMarker;
-  if (entry.Attr & kAttrUnreadDenied) return utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
+  if (entry.Attr() & kAttrUnreadOther) return kUnreadMarker;
+  if (entry.Attr() & kAttrUnreadDenied) return utf8 ? kDeniedMarkerUtf8 : kDeniedMarker;
   return {};
 }
 

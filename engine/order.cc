@@ -39,7 +39,7 @@ class TFolderGroups {
     First.reserve(entries.FolderCount() + 1);
     Count.reserve(entries.FolderCount() + 1);
     folders_.reserve(entries.FolderCount() + 1);
-    AddGroup(nullptr);
+    AddGroup(TFolderPath());
   }
 
   std::vector<uint32_t> First;  // group g's first entry, kEnd while it has none
@@ -47,13 +47,18 @@ class TFolderGroups {
 
   size_t size() const { return First.size(); }
   // The record of group g's folder, null for the root.
-  const TFolderRecord* Folder(uint32_t g) const { return folders_[g]; }
+  const TFolderRecord* Folder(uint32_t g) const { return folders_[g].Record(); }
 
   // The group of the folder above group g's, kNone for the root.
   uint32_t Parent(uint32_t g) const {
-    const TFolderRecord* folder = folders_[g];
+    const TFolderRecord* folder = Folder(g);
     if (folder == nullptr) return kNone;
-    return folder->Parent == nullptr || folder->Parent->Depth == 0 ? 0 : folder->Parent->Group;
+    return KnownGroup(folder->Parent());
+  }
+
+  // The group of the entries of `folder` once GroupOf has seen it: the root's is 0.
+  static uint32_t KnownGroup(const TFolderRecord* folder) {
+    return folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
   }
 
   // The group of the folder `name` (without its separator) in group `parent`.
@@ -66,17 +71,19 @@ class TFolderGroups {
   }
 
   // The group of a folder; its own and those above it are made when first seen.
-  uint32_t GroupOf(const TFolderRecord* folder) {
+  uint32_t GroupOf(TFolderPath folder) {
     pending_.clear();
-    for (; folder != nullptr && folder->Depth > 0 && folder->Group == kNone;
-         folder = folder->Parent) {
+    for (const TFolderRecord* record;
+         (record = folder.Record()) != nullptr && record->Depth > 0 && record->Group == kNone;
+         folder = TFolderPath(record->ParentAddress)) {
       pending_.push_back(folder);
     }
-    uint32_t g = folder == nullptr || folder->Depth == 0 ? 0 : folder->Group;
+    uint32_t g = KnownGroup(folder.Record());
     for (auto f = pending_.rbegin(); f != pending_.rend(); ++f) {
-      uint32_t h = Find(g, (*f)->Name);
+      const TFolderRecord* record = f->Record();
+      uint32_t h = Find(g, record->Name);
       if (h == kNone) h = AddGroup(*f);
-      (*f)->Group = h;
+      record->Group = h;
       g = h;
     }
     return g;
@@ -87,15 +94,16 @@ class TFolderGroups {
     return std::hash<std::string_view>()(name) ^ (parent * size_t{0x9E3779B97F4A7C15});
   }
   std::string_view NameOf(uint32_t g) const {
-    return folders_[g] == nullptr ? std::string_view() : folders_[g]->Name.View();
+    const TFolderRecord* folder = Folder(g);
+    return folder == nullptr ? std::string_view() : folder->Name.View();
   }
   // The folder's group; the one above it has its number already.
-  uint32_t AddGroup(const TFolderRecord* folder) {
+  uint32_t AddGroup(TFolderPath folder) {
     const uint32_t g = static_cast<uint32_t>(First.size());
     First.push_back(kEnd);
     Count.push_back(0);
     folders_.push_back(folder);
-    if (2 * First.size() > slots_.size()) {
+    if (4 * First.size() > 3 * slots_.size()) {
       slots_.assign(std::max<size_t>(64, 2 * slots_.size()), 0);
       for (uint32_t k = 0; k < First.size(); ++k) Place(k);
     } else {
@@ -109,9 +117,10 @@ class TFolderGroups {
     slots_[s] = g + 1;
   }
 
-  std::vector<const TFolderRecord*> folders_;  // one record of each group's folder
-  std::vector<uint32_t> slots_;                // group + 1, 0 when free; a power of two long
-  std::vector<const TFolderRecord*> pending_;
+  // Records by their 32-bit addresses: these tables make the sort's share of the peak.
+  std::vector<TFolderPath> folders_;  // one record of each group's folder
+  std::vector<uint32_t> slots_;  // group + 1, 0 when free; a power of two long, 3/4 full at most
+  std::vector<TFolderPath> pending_;
 };
 
 // An entry of a folder being sorted: its name and its index. 16 bytes: the largest
@@ -132,14 +141,14 @@ constexpr unsigned kMaxSortThreads = 8;
 // one shared record: mostly no lookup.
 void GroupByFolder(TEntryList& entries, TFolderGroups& groups) {
   std::vector<uint32_t> last(groups.First.capacity(), kEnd);  // each group's last entry so far
-  const TFolderRecord* lastFolder = nullptr;
+  uint32_t lastFolder = 0;
   uint32_t g = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     const uint32_t index = static_cast<uint32_t>(i);
-    const TFolderRecord* folder = entries[i].Directory.Record();
-    if (i == 0 || folder != lastFolder) {
+    const TFolderPath folder = entries[i].Directory();
+    if (i == 0 || folder.Address() != lastFolder) {
       g = groups.GroupOf(folder);
-      lastFolder = folder;
+      lastFolder = folder.Address();
       if (last.size() < groups.size()) last.resize(groups.size(), kEnd);
     }
     if (last[g] == kEnd) {
@@ -171,7 +180,7 @@ void SortByTotals(const TEntryList& entries, const TFolderGroups& groups, uint32
   keyed.reserve(members.size());
   for (const TMember& m : members) {
     int64_t total = 0;
-    if (entries[m.Index].Attr & kAttrDirectory) {
+    if (entries[m.Index].Attr() & kAttrDirectory) {
       const uint32_t h = groups.Find(g, m.NameView());
       if (h != TFolderGroups::kNone) total = groups.Folder(h)->Totals.Size;
     }
@@ -187,9 +196,9 @@ void SortByTotals(const TEntryList& entries, const TFolderGroups& groups, uint32
 // One folder's entries among themselves: its non-empty files first, then everything of
 // size 0. Only names, sizes and times are compared, mostly through the collation, so the
 // sort is a merge sort (a fifth fewer comparisons than a quicksort) on entry addresses;
-// no entry moves. Each entry's link then holds its group and its place within the
-// group's part of the pre-order, which its sub-folders' subtrees widen; a sub-folder's
-// count becomes the place of its folder entry, marked as reached. False when a
+// no entry moves. Each entry's link then holds its place within the group's part of the
+// pre-order (the group is its folder record's), which its sub-folders' subtrees widen; a
+// sub-folder's count becomes the place of its folder entry, marked as reached. False when a
 // sub-folder is reached twice.
 bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOrderContext& ctx,
                TSortKind kind, std::vector<TMember>& work) {
@@ -219,7 +228,7 @@ bool SortGroup(TEntryList& entries, TFolderGroups& groups, uint32_t g, const TOr
   }
   uint32_t place = 0;
   for (auto m = work.begin(); m != work.end(); ++m) {
-    entries[m->Index].Prefix.SetScratch(uint64_t{g} << 32 | place);
+    SetLink(entries[m->Index], place);
     ++place;
     if (m < zero) continue;
     const uint32_t h = groups.Find(g, m->NameView());
@@ -300,7 +309,8 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
   CountSubtrees(groups);
   if (!SortGroups(entries, groups, schedule, ctx, kind, threads)) return false;
   if (!PlaceGroups(groups)) return false;
-  // Each entry's place: its group's first place and its own within the group.
+  // Each entry's place: its group's first place (its folder record names the group) and
+  // its own within the group.
   constexpr size_t kShare = 65536;
   std::atomic<size_t> next{0};
   RunOnThreads(
@@ -308,8 +318,9 @@ bool NumberByFolders(TEntryList& entries, const TOrderContext& ctx, TSortKind ki
       [&] {
         for (size_t begin; (begin = next.fetch_add(kShare)) < entries.size();) {
           for (size_t i = begin; i < std::min(entries.size(), begin + kShare); ++i) {
-            const uint64_t number = entries[i].Prefix.Scratch();
-            SetLink(entries[i], groups.Count[number >> 32] + static_cast<uint32_t>(number));
+            TFileObject& entry = entries[i];
+            const uint32_t g = TFolderGroups::KnownGroup(entry.Directory().Record());
+            SetLink(entry, groups.Count[g] + Link(entry));
           }
         }
       },

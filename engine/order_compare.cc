@@ -9,7 +9,7 @@ namespace {
 
 // The folder `depth` levels below the root on the way to `folder`.
 const TFolderRecord* Ancestor(const TFolderRecord* folder, size_t depth) {
-  while (folder->Depth > depth) folder = folder->Parent;
+  while (folder->Depth > depth) folder = folder->Parent();
   return folder;
 }
 
@@ -24,26 +24,26 @@ std::string_view LastPart(const TFileObject& entry) {
 // whatever the collation thinks of "\" against "."; a text that runs out of parts first
 // goes first. The first part that differs is found from the bottom up, along the records.
 int CompareTextsOf(const TOrderContext& ctx, const TFileObject& e1, const TFileObject& e2) {
-  const size_t parts1 = e1.Directory.Depth() + 1, parts2 = e2.Directory.Depth() + 1;
+  const size_t parts1 = e1.Directory().Depth() + 1, parts2 = e2.Directory().Depth() + 1;
   const size_t shared = std::min(parts1, parts2);
   // Part `shared` of each, and the folder above it.
-  const TFolderRecord* above1 = e1.Directory.Record();
-  const TFolderRecord* above2 = e2.Directory.Record();
+  const TFolderRecord* above1 = e1.Directory().Record();
+  const TFolderRecord* above2 = e2.Directory().Record();
   std::string_view part1 = LastPart(e1), part2 = LastPart(e2);
   if (shared < parts1) {
     above1 = Ancestor(above1, shared);
     part1 = above1->Name.View();
-    above1 = above1->Parent;
+    above1 = above1->Parent();
   }
   if (shared < parts2) {
     above2 = Ancestor(above2, shared);
     part2 = above2->Name.View();
-    above2 = above2->Parent;
+    above2 = above2->Parent();
   }
   bool differ = part1 != part2;
   // Both at one depth; the root's own record and null both stand for the root.
   for (; above1 != above2 && above1 != nullptr && above1->Depth > 0;
-       above1 = above1->Parent, above2 = above2->Parent) {
+       above1 = above1->Parent(), above2 = above2->Parent()) {
     if (above1->Name != above2->Name) {
       differ = true;
       part1 = above1->Name.View();
@@ -72,7 +72,7 @@ int CompareSiblings(const TOrderContext& ctx, TSortKind kind, const TFileObject&
 
 int CompareByKind(const TOrderContext& ctx, TSortKind kind, const TFileObject& e1,
                   const TFileObject& e2) {
-  if (e1.Directory == e2.Directory) return CompareSiblings(ctx, kind, e1, e2);
+  if (e1.Directory() == e2.Directory()) return CompareSiblings(ctx, kind, e1, e2);
   return CompareTextsOf(ctx, e1, e2);
 }
 

@@ -72,7 +72,7 @@ void MoveRange(TEntryList& entries, size_t begin, size_t end) {
 void SetBasePrefixes(TEntryList& entries, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
     TFileObject& entry = entries[i];
-    entry.Prefix = TPrefix(entry.Directory.Depth() + 1);
+    entry.Prefix = TPrefix(entry.Directory().Depth() + 1);
   }
 }
 

@@ -127,7 +127,7 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
   prefixes.Append(block, entry.Prefix);
   AppendDisplayText(block, entry.Name, utf8);
   // A folder's totals take the place of its size column.
-  const bool totals = totalsOn_ && (entry.Attr & kAttrDirectory) != 0;
+  const bool totals = totalsOn_ && (entry.Attr() & kAttrDirectory) != 0;
   if (totals) {
     block += "  ";
     columns.AppendTotals(block, FolderTotals(entry));
@@ -135,7 +135,7 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
   // The check boxes are read afresh for every line: they stay live during the output.
   bool files = options_.FileChecked();
   if (files && options_.SizeChecked() && !totals && entry.Size != 0 &&
-      !(entry.Attr & kAttrSizeUnknown)) {
+      !(entry.Attr() & kAttrSizeUnknown)) {
     block += "  ";
     columns.AppendSize(block, entry.Size);
     block += " Ko";

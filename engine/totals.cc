@@ -11,11 +11,11 @@ namespace ramilux {
 namespace {
 
 bool IsFolder(const TFileObject& entry) {
-  return (entry.Attr & kAttrDirectory) != 0;
+  return (entry.Attr() & kAttrDirectory) != 0;
 }
 
 bool IsUnread(const TFileObject& entry) {
-  return (entry.Attr & (kAttrUnreadDenied | kAttrUnreadOther)) != 0;
+  return (entry.Attr() & (kAttrUnreadDenied | kAttrUnreadOther)) != 0;
 }
 
 // The record of the folder's own entries: the Directory of the entry right after it when
@@ -23,8 +23,8 @@ bool IsUnread(const TFileObject& entry) {
 const TFolderRecord* ContentsRecord(const TEntryList& entries, size_t folder) {
   if (folder + 1 >= entries.size()) return nullptr;
   const TFileObject& next = entries[folder + 1];
-  if (next.Directory.Depth() != entries[folder].Directory.Depth() + 1) return nullptr;
-  return next.Directory.Record();
+  if (next.Directory().Depth() != entries[folder].Directory().Depth() + 1) return nullptr;
+  return next.Directory().Record();
 }
 
 // Once the list is sorted, a folder entry's Size (0 for a folder) holds the record of its
@@ -43,12 +43,12 @@ void TListing::SumTotals() {
   std::vector<TFolderTotals> below(2);
   for (size_t k = FEntries.size(); k-- > 0;) {
     const TFileObject& entry = FEntries[k];
-    const size_t level = entry.Directory.Depth();
+    const size_t level = entry.Directory().Depth();
     if (below.size() < level + 2) below.resize(level + 2);
     TFolderTotals& here = below[level];
     if (!IsFolder(entry)) {
       ++here.Files;
-      if (entry.Attr & kAttrSizeUnknown) {
+      if (entry.Attr() & kAttrSizeUnknown) {
         here.Incomplete = 1;
       } else {
         here.Size += entry.Size;
@@ -74,7 +74,7 @@ void TListing::KeepListedEntries() {
     TFileObject& entry = FEntries[i];
     if (IsFolder(entry)) LinkContents(entry, ContentsRecord(FEntries, i));
     if (!IsFolder(entry) && !files) continue;
-    if (entry.Directory.Depth() + 1 > maxDepth) continue;
+    if (entry.Directory().Depth() + 1 > maxDepth) continue;
     if (kept != i) FEntries[kept] = entry;
     ++kept;
   }

@@ -124,8 +124,9 @@ void TListing::MarkUnread(size_t entry, const TFileSearch& search) {
   if (failure == TSearchFailure::None) return;
   if (!FUnread.empty() && FUnread.back().Path == label_) return;
   if (entry != kNoEntry) {
-    FEntries[entry].Attr |=
-        failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied : kAttrUnreadOther;
+    TFileObject& folder = FEntries[entry];
+    folder.SetAttr(folder.Attr() | (failure == TSearchFailure::AccessDenied ? kAttrUnreadDenied
+                                                                            : kAttrUnreadOther));
   } else {
     rootUnread_ = true;
   }
@@ -234,11 +235,11 @@ bool TListing::FolderExcluded(std::string_view name) {
 void TListing::AddEntry(TFolderPath directory, std::string_view name, uint32_t time, int64_t size,
                         uint32_t attr) {
   TFileObject& entry = FEntries.Items.emplace_back();
-  entry.Directory = directory;
+  entry.SetDirectory(directory);
   entry.Name = FEntries.Strings.Store(name);
   entry.Time = time;
   entry.Size = size;
-  entry.Attr = attr;  // the prefix is the sort's to set
+  entry.SetAttr(attr);  // the prefix is the sort's to set
 }
 
 }  // namespace ramilux

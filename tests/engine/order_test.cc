@@ -28,7 +28,7 @@ TEntryList MakeList(const std::vector<E>& rows, char separator = '\\') {
   TEntryList list;
   for (const E& row : rows) {
     TFileObject& e = list.Items.emplace_back();
-    e.Directory = list.AddFolders(row.dir, separator);
+    e.SetDirectory(list.AddFolders(row.dir, separator));
     e.Name = list.Strings.Store(row.name);
     e.Size = row.size;
     e.Time = row.time;
@@ -233,7 +233,7 @@ TEST(Order, FastSortMatchesTheComparatorOnRandomTrees) {
         ASSERT_EQ(threaded[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         ASSERT_EQ(shuffled[i].Key(), plain[i].Key()) << "round " << round << " entry " << i;
         // The sort's numbers in the prefix words are gone: each entry has its base prefix.
-        const std::string base = std::string(3 * fast[i].Directory.Depth(), ' ') + "\xC0\xC4 ";
+        const std::string base = std::string(3 * fast[i].Directory().Depth(), ' ') + "\xC0\xC4 ";
         ASSERT_EQ(fast[i].PrefixText(), base) << "round " << round << " entry " << i;
         ASSERT_EQ(threaded[i].PrefixText(), base) << "round " << round << " entry " << i;
       }
@@ -257,7 +257,7 @@ TEST(Order, EntriesMoveToThePlacesTheirLinksName) {
     for (size_t i = 0; i < row.count; ++i) {
       TFileObject& e = list.Items.emplace_back();
       e.Size = static_cast<int64_t>(places[i]);
-      e.Directory = directory;
+      e.SetDirectory(directory);
       SetLink(e, places[i]);
     }
     MoveToPlaces(list, row.threads);

@@ -40,16 +40,18 @@ TEST(Walk, FilesFirstThenEachFolderFollowedByItsContents) {
   EXPECT_THAT(f.Names(),
               ElementsAre("a.txt", "B.HTM", ".hid", "docs", "plan.htm", "old", "x.htm", "src"));
   const TFileObject& x = f.Listing.Entries()[6];
-  EXPECT_EQ(x.Directory.Text(), "docs\\old\\");
+  EXPECT_EQ(x.Directory().Text(), "docs\\old\\");
   EXPECT_EQ(x.Key(), "docs\\old\\x.htm");
   EXPECT_EQ(f.Listing.Entries()[0].Key(), "a.txt");
   EXPECT_EQ(f.Listing.Entries()[0].Time, 0x2E6E4A00u);
   EXPECT_EQ(f.Listing.Entries()[3].Size, 0);
-  EXPECT_EQ(f.Listing.Entries()[3].Attr, kAttrDirectory);
+  EXPECT_EQ(f.Listing.Entries()[3].Attr(), kAttrDirectory);
   EXPECT_EQ(f.Listing.Entries()[3].Time, 0x2E220000u);
   // Entries of one folder share one stored Directory, also past a sub-folder's contents.
-  EXPECT_EQ(f.Listing.Entries()[4].Directory.Record(), f.Listing.Entries()[5].Directory.Record());
-  EXPECT_EQ(f.Listing.Entries()[3].Directory.Record(), f.Listing.Entries()[7].Directory.Record());
+  EXPECT_EQ(f.Listing.Entries()[4].Directory().Record(),
+            f.Listing.Entries()[5].Directory().Record());
+  EXPECT_EQ(f.Listing.Entries()[3].Directory().Record(),
+            f.Listing.Entries()[7].Directory().Record());
   EXPECT_EQ(f.Files.OpenSearches, 0);
   EXPECT_EQ(f.Files.MostOpenSearches, 3);  // one per level: root, docs, old
   // The sort gives each entry its base prefix: a blank group a level above it, a corner.
@@ -140,7 +142,7 @@ TEST(Walk, RootWithoutTrailingSeparatorAndPosixSeparator) {
   f.Listing.BuildMaskList("");
   f.Listing.ScanTree("/root", true);
   EXPECT_THAT(f.Names(), ElementsAre("docs", "old", "x"));
-  EXPECT_EQ(f.Listing.Entries()[2].Directory.Text(), "docs/old/");
+  EXPECT_EQ(f.Listing.Entries()[2].Directory().Text(), "docs/old/");
   f.Listing.SortEntries(0);  // which gives the base prefixes
   EXPECT_EQ(f.Listing.Entries()[2].Prefix.size(), 9u);
 }
@@ -191,8 +193,8 @@ TEST(Walk, UnreadFoldersAreMarkedAndRecordedOnce) {
       SCOPED_TRACE(std::string(row.Case) + (withFiles ? " with files" : " folders only"));
       ASSERT_GE(f.Listing.Entries().size(), 2u);
       EXPECT_EQ(f.Listing.Entries()[0].Name, "locked");
-      EXPECT_EQ(f.Listing.Entries()[0].Attr & kAttrWalkMarks, row.Mark);
-      EXPECT_EQ(f.Listing.Entries()[1].Attr & kAttrWalkMarks, 0u);
+      EXPECT_EQ(f.Listing.Entries()[0].Attr() & kAttrWalkMarks, row.Mark);
+      EXPECT_EQ(f.Listing.Entries()[1].Attr() & kAttrWalkMarks, 0u);
       if (row.Mark == 0) {
         EXPECT_TRUE(f.Listing.Unread().empty());
       } else {
@@ -227,7 +229,7 @@ TEST(Walk, FileOfUnknownSizeIsListedAndNotEmpty) {
   f.Window.Higher = false;
   f.Listing.ScanTree(f.Files.Root(), true);
   EXPECT_THAT(f.Names(), ElementsAre("unknown", "empty"));
-  EXPECT_NE(f.Listing.Entries()[0].Attr & kAttrSizeUnknown, 0u);
+  EXPECT_NE(f.Listing.Entries()[0].Attr() & kAttrSizeUnknown, 0u);
   EXPECT_NE(f.Listing.Entries()[0].Size, 0);
 }
 
@@ -435,7 +437,7 @@ TEST(Walk, ChainOfAHundredThousandFoldersTakesMemoryInItsDepth) {
     chain.Listing.FixConnectors();
     const TFileObject& end = entries[row.Depth];
     EXPECT_EQ(std::string(end.Name), "end.txt");
-    EXPECT_EQ(end.Directory.Depth(), row.Depth);
+    EXPECT_EQ(end.Directory().Depth(), row.Depth);
     EXPECT_EQ(end.Prefix.Groups(), row.Depth + 1);
     EXPECT_FALSE(end.Prefix.HoldsAll());
     row.ArenaBytes = entries.Strings.Bytes();

@@ -74,7 +74,7 @@ std::string Walk(TFileSystem& files, const std::string& root, const TOptions& op
   std::string out;
   for (const TFileObject& e : listing.Entries().Items) {
     out += e.PrefixText() + e.Key() + " " + std::to_string(e.Size) + " " + std::to_string(e.Time) +
-           " " + std::to_string(e.Attr) + "\n";
+           " " + std::to_string(e.Attr()) + "\n";
   }
   for (const TUnreadFolder& unread : listing.Unread()) out += "unread " + unread.Path + "\n";
   return out;
