@@ -27,13 +27,12 @@ void TViewPort::BeginRun() {
 void TViewPort::EndRun() {
   running_ = false;
   runCaret_ = -1;
-  threads_.Release();
 }
 
 // Emptying a long text costs the control time that grows with the square of its lines
 // (40 s for 5,000 lines under Wine): past a few hundred lines a fresh, empty view with the
 // same font and limit takes the place of the full one, in 40 ms, and the full one goes on
-// its own thread once the run is over.
+// its own thread.
 void TViewPort::ClearView() {
   constexpr int64_t kLinesWorthANewView = 500;
   if (SendMessageA(view_, EM_GETLINECOUNT, 0, 0) > kLinesWorthANewView) {
@@ -100,7 +99,7 @@ bool TViewPort::InsertText(std::string_view text, int64_t at, int64_t& grown, st
 // in the meantime, so that the listing stays in order.
 bool TViewPort::ReplaceSelection(std::string_view text, std::string& error) {
   // A view going beside this one would hold every insertion up many times over.
-  threads_.WaitReleased([this] { indicators_.ProcessMessages(); });
+  threads_.WaitGone([this] { indicators_.ProcessMessages(); });
   int64_t grown = 0;
   if (!running_) return InsertText(text, -1, grown, error);
   const int64_t start = runCaret_ >= 0 ? runCaret_ : rich_edit::Selection(view_).cpMin;

@@ -22,8 +22,7 @@ class TViewPort final : public TListingView {
   TViewPort(TRunIndicatorsPort& indicators, TViewThreads& threads, std::function<HWND()> renew);
   // Takes the window and its view from the built form.
   void Attach(const TControlOf& control);
-  // Between these two calls long insertions go in slices, at the run's own caret; the
-  // views replaced during the run go at its end.
+  // Between these two calls long insertions go in slices, at the run's own caret.
   void BeginRun();
   void EndRun();
 

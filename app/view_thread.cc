@@ -9,7 +9,7 @@ namespace ramilux {
 namespace {
 
 // Sent or posted by the window's thread to a view, handled by the view's thread.
-constexpr UINT kDispose = WM_APP + 0x48;  // sent: hide and leave the parent
+constexpr UINT kDispose = WM_APP + 0x48;  // sent: hide, leave the parent, then go
 constexpr UINT kDestroy = WM_APP + 0x49;  // posted
 constexpr UINT kSync = WM_APP + 0x4A;     // posted; lParam: the event to set
 constexpr UINT kReplace = WM_APP + 0x4B;  // sent; lParam: a TReplace
@@ -55,6 +55,7 @@ LRESULT CALLBACK KeeperProc(HWND view, UINT message, WPARAM wParam, LPARAM lPara
       RemoveWindowSubclass(view, reinterpret_cast<SUBCLASSPROC>(formSubclass), kFormSubclassId);
       ShowWindow(view, SW_HIDE);
       SetParent(view, HWND_MESSAGE);
+      PostMessageA(view, kDestroy, 0, 0);
       return 0;
     case kDestroy:
       DestroyWindow(view);
@@ -123,7 +124,6 @@ bool WaitAnswering(HANDLE event, DWORD timeoutMs) {
 }  // namespace
 
 TViewThreads::~TViewThreads() {
-  Release();
   for (auto& [view, thread] : threads_) {
     PostMessageA(view, kDestroy, 0, 0);  // gone already when its parent went
     going_.push_back(thread);
@@ -150,21 +150,13 @@ HWND TViewThreads::Create(const TViewCreation& creation) {
 
 void TViewThreads::Dispose(HWND view) {
   SendMessageA(view, kDispose, 0, 0);
-  disposed_.push_back(view);
+  auto found = threads_.find(view);
+  if (found == threads_.end()) return;
+  going_.push_back(found->second);
+  threads_.erase(found);
 }
 
-void TViewThreads::Release() {
-  for (HWND view : disposed_) {
-    PostMessageA(view, kDestroy, 0, 0);
-    auto found = threads_.find(view);
-    if (found == threads_.end()) continue;
-    going_.push_back(found->second);
-    threads_.erase(found);
-  }
-  disposed_.clear();
-}
-
-void TViewThreads::WaitReleased(const std::function<void()>& pump) {
+void TViewThreads::WaitGone(const std::function<void()>& pump) {
   constexpr DWORD kLookIntervalMs = 4;
   while (!going_.empty()) {
     if (WaitForSingleObject(going_.back(), 0) == WAIT_OBJECT_0) {

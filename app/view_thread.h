@@ -38,25 +38,23 @@ class TViewThreads {
   TViewThreads() = default;
   TViewThreads(const TViewThreads&) = delete;
   TViewThreads& operator=(const TViewThreads&) = delete;
-  // Destroys the views disposed of and waits for every thread.
+  // Destroys the views left and waits for every thread.
   ~TViewThreads();
 
   // Creates a view on a thread of its own, its input attached to the calling thread's;
   // null when it could not be made.
   HWND Create(const TViewCreation& creation);
-  // Hides the view and takes it from its parent; it is destroyed at the next Release.
+  // Hides the view and takes it from its parent; its thread then destroys it while this
+  // one goes on.
   void Dispose(HWND view);
-  // The views disposed of are destroyed, each on its thread, while this one goes on.
-  void Release();
-  // Until the views released before are gone, calls `pump` at every look. Their going
-  // frees memory at such a rate that an insertion into another view beside it takes many
-  // times longer: a run's output waits for it.
-  void WaitReleased(const std::function<void()>& pump);
+  // Until the views disposed of are gone, calls `pump` at every look. A view going, or
+  // still there hidden, holds an insertion into another view up many times over (the
+  // memory of both in one heap): a run's output waits for it.
+  void WaitGone(const std::function<void()>& pump);
 
  private:
-  std::unordered_map<HWND, HANDLE> threads_;  // of the views made and not released
-  std::vector<HWND> disposed_;
-  std::vector<HANDLE> going_;  // the threads of the views released
+  std::unordered_map<HWND, HANDLE> threads_;  // of the views made and not disposed of
+  std::vector<HANDLE> going_;                 // the threads of the views disposed of
 };
 
 // Returns when the view's thread has handled every message posted to it before the call.

@@ -39,9 +39,7 @@ double TimeRun(TFrmMain& form, LARGE_INTEGER& clicked) {
 // The full view emptied as a run empties it: a fresh view in its place, and the old one
 // gone on its own thread before any text goes in.
 void EmptyView(TFrmMain& form) {
-  form.View().BeginRun();
   form.View().ClearView();
-  form.View().EndRun();
   std::string error;
   form.View().ReplaceSelection("", error);  // waits for the old view
 }
