@@ -43,6 +43,17 @@ void TFormHarness::Click(int id) {
   Pump();
 }
 
+THeldKey::THeldKey(int key) {
+  BYTE keys[256] = {};
+  if (key != 0) keys[key] = 0x80;
+  SetKeyboardState(keys);
+}
+
+THeldKey::~THeldKey() {
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+}
+
 bool IsShown(HWND control) {
   return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
 }

@@ -44,6 +44,16 @@ class TFormHarness {
   std::unique_ptr<TFrmMain> form_;
 };
 
+// Holds `key` (a modifier; 0 for none) down in the keyboard state, which the view's
+// thread shares, while it lives; nothing is held after it.
+class THeldKey {
+ public:
+  explicit THeldKey(int key);
+  ~THeldKey();
+  THeldKey(const THeldKey&) = delete;
+  THeldKey& operator=(const THeldKey&) = delete;
+};
+
 bool IsShown(HWND control);
 bool IsEnabled(HWND control);
 bool IsChecked(HWND control);

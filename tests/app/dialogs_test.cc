@@ -78,13 +78,11 @@ TEST(About, F1WithAnyModifierOpensItAndTheKeyStillReachesTheFocusedControl) {
     SCOPED_TRACE(press.Name);
     TBox box;
     TDialogDriver driver({ReadAndClose(box, harness.Form().Handle())});
-    BYTE keys[256] = {};
-    if (press.Modifier) keys[press.Modifier] = 0x80;
-    SetKeyboardState(keys);
-    PostMessageA(view, WM_KEYDOWN, VK_F1, 0);
-    harness.Pump();
-    BYTE none[256] = {};
-    SetKeyboardState(none);
+    {
+      THeldKey held(press.Modifier);
+      PostMessageA(view, WM_KEYDOWN, VK_F1, 0);
+      harness.Pump();
+    }
     EXPECT_EQ(driver.Handled(), 1);
     EXPECT_EQ(box.Caption, ApplicationTitle(std::string(__argv[0])));
     EXPECT_EQ(box.Text, kAboutText);

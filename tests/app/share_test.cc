@@ -287,13 +287,9 @@ TEST(ShareListing, CopyPutsTheLinesOnTheClipboardInThreeFormats) {
       OpenClipboard(nullptr);
       EmptyClipboard();
       CloseClipboard();
-      BYTE keys[256] = {};
-      keys[VK_CONTROL] = 0x80;
-      SetKeyboardState(keys);
+      THeldKey control(VK_CONTROL);
       PostMessageA(run.View(), WM_KEYDOWN, 'C', 0);
       run.Harness().Pump();
-      BYTE none[256] = {};
-      SetKeyboardState(none);
     } else {
       SendMessageA(run.Harness().Form().Handle(), WM_COMMAND, IDM_COPY, 0);
     }

@@ -184,14 +184,10 @@ std::vector<int> TabStops(TFormHarness& harness, bool forward) {
   SetFocus(harness.Get(IDC_CBX_FILE));
   for (int i = 0; i < 14; ++i) {
     visited.push_back(GetDlgCtrlID(GetFocus()));
-    BYTE keys[256] = {};
-    keys[VK_SHIFT] = forward ? 0 : 0x80;
-    SetKeyboardState(keys);
+    THeldKey shift(forward ? 0 : VK_SHIFT);
     PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     harness.Pump();
   }
-  BYTE keys[256] = {};
-  SetKeyboardState(keys);
   return visited;
 }
 
