@@ -48,8 +48,9 @@ class TViewThreads {
   // one goes on.
   void Dispose(HWND view);
   // Until the views disposed of are gone, calls `pump` at every look. A view going, or
-  // still there hidden, holds an insertion into another view up many times over (the
-  // memory of both in one heap): a run's output waits for it.
+  // still there hidden, holds an insertion into another view up many times over: under
+  // Wine a full view holds some 17 KB a line, the new one then needs as much memory anew,
+  // and one going frees into the heap the other fills from. A run's output waits for it.
   void WaitGone(const std::function<void()>& pump);
 
  private:

@@ -20,6 +20,7 @@
 #include "platform.h"
 #include "resource.h"
 #include "rich_edit.h"
+#include "two_views.h"
 
 namespace {
 
@@ -298,6 +299,11 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   if (argc > 3 && std::string(argv[3]) == "clears") {
     TimeClears(form, text);
+    return 0;
+  }
+  if (argc > 3 && std::string(argv[3]) == "two-views") {
+    EmptyView(form);
+    bench::TimeTwoViews(form.Control(IDC_RICH_EDIT), text);
     return 0;
   }
   if (argc > 3 && std::string(argv[3]) == "variants") {
