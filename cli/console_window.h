@@ -57,6 +57,7 @@ class TConsoleWindow final : public ramilux::TListingOptions,
   bool HigherSelected() override;
   int SortIndex() override { return options_.SortIndex; }
   bool TotalsChecked() override { return options_.Totals; }
+  bool FixedDuringOutput() const override { return true; }
 
   // The output is the view: lines are only ever added at its end.
   void ClearView() override;

@@ -204,6 +204,7 @@ class TListing {
   void AppendEntryLine(std::string& block, const TFileObject& entry, TPrefixWriter& prefixes,
                        TColumnTexts& columns, bool utf8);
   void InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
+  void EmitLinesAhead(bool utf8);
 
   TFileSystem& files_;
   TTextServices& text_;

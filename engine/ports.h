@@ -160,6 +160,9 @@ class TListingOptions {
   virtual int SortIndex() = 0;  // -1 when no item is selected
   // Each folder's line carries what it holds; read once, at the run's start.
   virtual bool TotalsChecked() { return false; }
+  // True when nothing can change the options during the output (a command line): the
+  // lines may then be formatted ahead on another thread, which reads them there.
+  virtual bool FixedDuringOutput() const { return false; }
 };
 
 // Where the lines go. A view that is not on a screen (an output stream) has no caret,

@@ -1,6 +1,11 @@
 // The rendering: base prefixes, the connector pass, and the lines of the listing with
 // their size and date columns, written to the view.
 #include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "columns.h"
 #include "listing.h"
@@ -13,6 +18,89 @@ constexpr std::string_view kLineEnd = "\r\n";
 // Lines go to the view in blocks of about this size: each insertion is costly in the
 // window, and the text, the progress bar and the handling of input stay the same.
 constexpr size_t kBlockBytes = 64 * 1024;
+
+// Lines formatted ahead go in chunks of this many entries, at most this many chunks
+// waiting for the view: under a megabyte at 60 bytes a line, whatever the listing's size.
+constexpr size_t kChunkEntries = 2048;
+constexpr size_t kChunksAhead = 4;
+
+struct TLineChunk {
+  std::string Text;
+  std::vector<size_t> LineEnds;
+  // Gives its memory back: assigning empty ones would keep the capacity.
+  void Release() {
+    std::string().swap(Text);
+    std::vector<size_t>().swap(LineEnds);
+  }
+};
+
+// The chunks another thread formats ahead of the view: two in three (the run's thread
+// formats the others), never more than kChunksAhead past the last one put in the view.
+class TChunksAhead {
+ public:
+  using TFormat = std::function<void(size_t chunk, TColumnTexts& columns)>;
+  static bool Theirs(size_t chunk) { return chunk % 3 != 0; }
+
+  TChunksAhead(size_t chunks, const TTextServices& text, TFormat format)
+      : ready_(chunks, false), thread_([this, &text, format] { Work(text, format); }) {}
+  // However the output ends, the thread stops and is waited for.
+  ~TChunksAhead() {
+    {
+      const std::lock_guard lock(mutex_);
+      abandoned_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  TChunksAhead(const TChunksAhead&) = delete;
+  TChunksAhead& operator=(const TChunksAhead&) = delete;
+
+  // Waits until chunk k is formatted; what failed on the thread fails here.
+  void WaitFor(size_t k) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return ready_[k] || failure_; });
+    if (!ready_[k]) std::rethrow_exception(failure_);
+  }
+  // Chunk k is in the view.
+  void Inserted(size_t k) {
+    {
+      const std::lock_guard lock(mutex_);
+      inserted_ = k + 1;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  void Work(const TTextServices& text, const TFormat& format) {
+    TColumnTexts columns(text);
+    try {
+      for (size_t k = 0; k < ready_.size(); ++k) {
+        if (!Theirs(k)) continue;
+        {
+          std::unique_lock lock(mutex_);
+          changed_.wait(lock, [&] { return abandoned_ || k < inserted_ + kChunksAhead; });
+          if (abandoned_) return;
+        }
+        format(k, columns);
+        const std::lock_guard lock(mutex_);
+        ready_[k] = true;
+        changed_.notify_all();
+      }
+    } catch (...) {
+      const std::lock_guard lock(mutex_);
+      failure_ = std::current_exception();
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<bool> ready_;
+  size_t inserted_ = 0;
+  bool abandoned_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: it starts once the rest is made
+};
 
 // Bytes that a name may hold but that cannot be shown as they are: control characters,
 // the NUL before a name's exact form, and in UTF-8 everything outside ASCII (checked).
@@ -174,10 +262,14 @@ void TListing::InsertLines(std::string_view block, const std::vector<size_t>& li
 void TListing::EmitLines() {
   indicators_.SetProgressMax(static_cast<int64_t>(FEntries.size()));
   TProgressGuard progress(indicators_);
+  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
+  if (options_.FixedDuringOutput() && FEntries.size() > 2 * kChunkEntries) {
+    EmitLinesAhead(utf8);
+    return;
+  }
   std::string block;
   block.reserve(kBlockBytes + 1024);
   std::vector<size_t> lineEnds;
-  const bool utf8 = text_.Encoding() == TEncoding::Utf8;
   TColumnTexts columns(text_);
   TPrefixWriter prefixes;
   for (size_t i = 0; i < FEntries.size(); ++i) {
@@ -192,6 +284,45 @@ void TListing::EmitLines() {
     }
   }
   InsertLines(block, lineEnds);
+}
+
+// With options that nothing can change during the output, most chunks of lines are
+// formatted on another thread while this one formats the rest and puts every chunk into
+// the view in order. Each chunk starts from the prefix writer as the lines before it leave
+// it, so the text is the one a single pass makes.
+void TListing::EmitLinesAhead(bool utf8) {
+  const size_t count = FEntries.size();
+  const size_t chunks = (count + kChunkEntries - 1) / kChunkEntries;
+  std::vector<TPrefixWriter> starts;  // the prefixes alone, one pass: cheap
+  TPrefixWriter prefixes;
+  std::string scratch;
+  for (size_t i = 0; i < count; ++i) {
+    if (i % kChunkEntries == 0) starts.push_back(prefixes);
+    scratch.clear();
+    prefixes.Append(scratch, FEntries[i].Prefix);
+  }
+  std::vector<TLineChunk> done(chunks);
+  const auto format = [&](size_t k, TColumnTexts& columns) {
+    TPrefixWriter writer = starts[k];
+    for (size_t i = k * kChunkEntries; i < std::min(count, (k + 1) * kChunkEntries); ++i) {
+      AppendEntryLine(done[k].Text, FEntries[i], writer, columns, utf8);
+      done[k].LineEnds.push_back(done[k].Text.size());
+    }
+  };
+  TChunksAhead ahead(chunks, text_, format);
+  TColumnTexts columns(text_);
+  for (size_t k = 0; k < chunks; ++k) {
+    if (TChunksAhead::Theirs(k)) {
+      ahead.WaitFor(k);
+    } else {
+      format(k, columns);
+    }
+    indicators_.SetProgressPosition(static_cast<int64_t>(std::min(count, (k + 1) * kChunkEntries)));
+    indicators_.ProcessMessages();
+    InsertLines(done[k].Text, done[k].LineEnds);
+    done[k].Release();
+    ahead.Inserted(k);
+  }
 }
 
 }  // namespace ramilux

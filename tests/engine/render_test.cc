@@ -430,5 +430,56 @@ TEST(EmitLines, ManyLinesGoInBlocksWithProgressAndInputPerLine) {
   EXPECT_FALSE(f.Window.ProgressShown);
 }
 
+// Lines formatted ahead on another thread (options that cannot change during the output)
+// are the lines of one pass, across chunks that start deep in the tree, and a line the
+// view refuses in a late chunk leaves it with exactly the lines before.
+struct TAheadRow {
+  bool Files, Size, DateTime, Totals;
+  int Sort;
+  int FailAtLine;
+};
+
+class EmitLinesAhead : public ::testing::TestWithParam<TAheadRow> {};
+
+TEST_P(EmitLinesAhead, SameLinesAsOnePass) {
+  const TAheadRow row = GetParam();
+  std::string views[2];
+  for (bool fixed : {false, true}) {
+    TFakeListing f;
+    std::mt19937 random(11);
+    std::string folder;
+    for (int i = 0; i < 12000; ++i) {  // three chunks of folders, six with the files
+      const std::string name = "n" + std::to_string(random() % 100000);
+      if (random() % 2 == 0) {
+        folder = folder.size() > 40 || random() % 3 == 0 ? name : folder + "\\" + name;
+        f.Files.AddFolder(folder, Packed(2001, 1 + i % 12, 3, 4, 5, 6)).Unreadable =
+            random() % 97 == 0;
+      } else {
+        f.Files.AddFile(folder.empty() ? name : folder + "\\" + name, random() % 5000000,
+                        Packed(2010, 2, 1 + i % 28, i % 24, 0, 0));
+      }
+    }
+    f.Window.Files = row.Files;
+    f.Window.Size = row.Size;
+    f.Window.DateTime = row.DateTime;
+    f.Window.Totals = row.Totals;
+    f.Window.Sort = row.Sort;
+    f.Window.FailAtLine = row.FailAtLine;
+    f.Window.Fixed = fixed;
+    f.Listing.Run();
+    ASSERT_GT(f.Window.ViewLineCount(), 4096 + 2) << "fewer lines than two chunks";
+    EXPECT_EQ(f.Window.ErrorBoxes.size(), row.FailAtLine > 0 ? 1u : 0u);
+    views[fixed] = f.Window.View;
+  }
+  EXPECT_TRUE(views[0] == views[1]) << "the lines formatted ahead differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EmitLinesAhead,
+                         ::testing::Values(TAheadRow{true, true, true, false, 0, 0},
+                                           TAheadRow{false, false, false, false, 0, 0},
+                                           TAheadRow{true, true, true, true, 1, 0},
+                                           TAheadRow{true, false, true, false, 2, 0},
+                                           TAheadRow{true, true, true, false, 0, 7000}));
+
 }  // namespace
 }  // namespace ramilux

@@ -44,6 +44,7 @@ class TRecordingWindow : public TListingOptions, public TListingView, public TRu
   bool Higher = true;
   int Sort = 0;
   bool Totals = false;
+  bool Fixed = false;  // no option can change during the output: lines formatted ahead
 
   // The state the run leaves.
   std::map<TButton, bool> Enabled, Shown;
@@ -97,6 +98,7 @@ class TRecordingWindow : public TListingOptions, public TListingView, public TRu
   bool HigherSelected() override { return Higher; }
   int SortIndex() override { return Sort; }
   bool TotalsChecked() override { return Totals; }
+  bool FixedDuringOutput() const override { return Fixed; }
 
   void ProcessMessages() override {
     ++ProcessMessagesCalls;
