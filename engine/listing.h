@@ -149,7 +149,8 @@ class TListing {
   // (lines.h): the entries in list order, with the same `prefixes` and `columns`.
   void AppendLine(std::string& out, const TFileObject& entry, TPrefixWriter& prefixes,
                   TColumnTexts& columns) {
-    AppendEntryLine(out, entry, prefixes, columns, text_.Encoding() == TEncoding::Utf8);
+    AppendEntryLine(out, entry, prefixes, columns, text_.Encoding() == TEncoding::Utf8,
+                    ShownColumns());
   }
   const TTextServices& TextServices() const { return text_; }
 
@@ -201,10 +202,18 @@ class TListing {
   void AppendDisplayText(std::string& out, std::string_view text, bool utf8) const;
   void AddEntry(TFolderPath directory, std::string_view name, uint32_t time, int64_t size,
                 uint32_t attr);
+  // The check boxes a line's columns follow: read afresh for every line of a window's
+  // output, where they stay live.
+  struct TShownColumns {
+    bool Files = false;
+    bool Size = false;
+    bool DateTime = false;
+  };
+  TShownColumns ShownColumns();
   void AppendEntryLine(std::string& block, const TFileObject& entry, TPrefixWriter& prefixes,
-                       TColumnTexts& columns, bool utf8);
+                       TColumnTexts& columns, bool utf8, const TShownColumns& shown);
   void InsertLines(std::string_view block, const std::vector<size_t>& lineEnds);
-  void EmitLinesAhead(bool utf8);
+  bool EmitLinesAhead(bool utf8);
 
   TFileSystem& files_;
   TTextServices& text_;

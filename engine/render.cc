@@ -4,7 +4,9 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "columns.h"
@@ -23,6 +25,7 @@ constexpr size_t kBlockBytes = 64 * 1024;
 // waiting for the view: under a megabyte at 60 bytes a line, whatever the listing's size.
 constexpr size_t kChunkEntries = 2048;
 constexpr size_t kChunksAhead = 4;
+constexpr size_t kLineBytes = 64;  // a chunk's room to start with, per line
 
 struct TLineChunk {
   std::string Text;
@@ -72,8 +75,8 @@ class TChunksAhead {
 
  private:
   void Work(const TTextServices& text, const TFormat& format) {
-    TColumnTexts columns(text);
     try {
+      TColumnTexts columns(text);
       for (size_t k = 0; k < ready_.size(); ++k) {
         if (!Theirs(k)) continue;
         {
@@ -210,8 +213,19 @@ std::string TListing::DisplayText(std::string_view text) const {
   return shown;
 }
 
+TListing::TShownColumns TListing::ShownColumns() {
+  TShownColumns shown;
+  shown.Files = options_.FileChecked();
+  if (shown.Files) {
+    shown.Size = options_.SizeChecked();
+    shown.DateTime = options_.DateTimeChecked();
+  }
+  return shown;
+}
+
 void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
-                               TPrefixWriter& prefixes, TColumnTexts& columns, bool utf8) {
+                               TPrefixWriter& prefixes, TColumnTexts& columns, bool utf8,
+                               const TShownColumns& shown) {
   prefixes.Append(block, entry.Prefix);
   AppendDisplayText(block, entry.Name, utf8);
   // A folder's totals take the place of its size column.
@@ -220,15 +234,12 @@ void TListing::AppendEntryLine(std::string& block, const TFileObject& entry,
     block += "  ";
     columns.AppendTotals(block, FolderTotals(entry));
   }
-  // The check boxes are read afresh for every line: they stay live during the output.
-  bool files = options_.FileChecked();
-  if (files && options_.SizeChecked() && !totals && entry.Size != 0 &&
-      !(entry.Attr() & kAttrSizeUnknown)) {
+  if (shown.Size && !totals && entry.Size != 0 && !(entry.Attr() & kAttrSizeUnknown)) {
     block += "  ";
     columns.AppendSize(block, entry.Size);
     block += " Ko";
   }
-  if (files && options_.DateTimeChecked() && entry.Time != 0) {
+  if (shown.DateTime && entry.Time != 0) {
     block += "  ";
     if (!columns.AppendDateTime(block, entry.Time)) block.resize(block.size() - 2);
   }
@@ -263,8 +274,7 @@ void TListing::EmitLines() {
   indicators_.SetProgressMax(static_cast<int64_t>(FEntries.size()));
   TProgressGuard progress(indicators_);
   const bool utf8 = text_.Encoding() == TEncoding::Utf8;
-  if (options_.FixedDuringOutput() && FEntries.size() > 2 * kChunkEntries) {
-    EmitLinesAhead(utf8);
+  if (options_.FixedDuringOutput() && FEntries.size() > 2 * kChunkEntries && EmitLinesAhead(utf8)) {
     return;
   }
   std::string block;
@@ -275,7 +285,7 @@ void TListing::EmitLines() {
   for (size_t i = 0; i < FEntries.size(); ++i) {
     indicators_.SetProgressPosition(static_cast<int64_t>(i) + 1);
     indicators_.ProcessMessages();
-    AppendEntryLine(block, FEntries[i], prefixes, columns, utf8);
+    AppendEntryLine(block, FEntries[i], prefixes, columns, utf8, ShownColumns());
     lineEnds.push_back(block.size());
     if (block.size() >= kBlockBytes) {
       InsertLines(block, lineEnds);
@@ -289,8 +299,9 @@ void TListing::EmitLines() {
 // With options that nothing can change during the output, most chunks of lines are
 // formatted on another thread while this one formats the rest and puts every chunk into
 // the view in order. Each chunk starts from the prefix writer as the lines before it leave
-// it, so the text is the one a single pass makes.
-void TListing::EmitLinesAhead(bool utf8) {
+// it, so the text is the one a single pass makes. False, with nothing written, when no
+// thread could be started: the single pass then does it all.
+bool TListing::EmitLinesAhead(bool utf8) {
   const size_t count = FEntries.size();
   const size_t chunks = (count + kChunkEntries - 1) / kChunkEntries;
   std::vector<TPrefixWriter> starts;  // the prefixes alone, one pass: cheap
@@ -302,18 +313,25 @@ void TListing::EmitLinesAhead(bool utf8) {
     prefixes.Append(scratch, FEntries[i].Prefix);
   }
   std::vector<TLineChunk> done(chunks);
+  const TShownColumns shown = ShownColumns();  // the other thread reads no option
   const auto format = [&](size_t k, TColumnTexts& columns) {
     TPrefixWriter writer = starts[k];
+    done[k].Text.reserve(kChunkEntries * kLineBytes);
     for (size_t i = k * kChunkEntries; i < std::min(count, (k + 1) * kChunkEntries); ++i) {
-      AppendEntryLine(done[k].Text, FEntries[i], writer, columns, utf8);
+      AppendEntryLine(done[k].Text, FEntries[i], writer, columns, utf8, shown);
       done[k].LineEnds.push_back(done[k].Text.size());
     }
   };
-  TChunksAhead ahead(chunks, text_, format);
+  std::unique_ptr<TChunksAhead> ahead;
+  try {
+    ahead = std::make_unique<TChunksAhead>(chunks, text_, format);
+  } catch (const std::system_error&) {
+    return false;
+  }
   TColumnTexts columns(text_);
   for (size_t k = 0; k < chunks; ++k) {
     if (TChunksAhead::Theirs(k)) {
-      ahead.WaitFor(k);
+      ahead->WaitFor(k);
     } else {
       format(k, columns);
     }
@@ -321,8 +339,9 @@ void TListing::EmitLinesAhead(bool utf8) {
     indicators_.ProcessMessages();
     InsertLines(done[k].Text, done[k].LineEnds);
     done[k].Release();
-    ahead.Inserted(k);
+    ahead->Inserted(k);
   }
+  return true;
 }
 
 }  // namespace ramilux
