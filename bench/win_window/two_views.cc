@@ -54,16 +54,11 @@ class TViews {
     rich_edit::SetCharFormat(view, format_);
     return view;
   }
-  // The floor's way: whole lines in blocks of about 64 KiB, redraw off.
+  // The floor's way: blocks of about 64 KiB, redraw off.
   static double Fill(HWND view, const std::string& text) {
     LARGE_INTEGER start = Now();
     rich_edit::SetRedraw(view, false);
-    for (size_t begin = 0; begin < text.size();) {
-      size_t end = text.find("\r\n", std::min(text.size(), begin + 64 * 1024));
-      end = end == std::string::npos ? text.size() : end + 2;
-      ReplaceRange(view, -1, -1, text.substr(begin, end - begin));
-      begin = end;
-    }
+    InsertInBlocks(view, text, 64 * 1024);
     return Seconds(start, Now());
   }
   void Dispose(HWND view) { threads_.Dispose(view); }
@@ -81,6 +76,15 @@ class TViews {
 };
 
 }  // namespace
+
+void InsertInBlocks(HWND view, const std::string& text, size_t blockBytes) {
+  for (size_t begin = 0; begin < text.size();) {
+    size_t end = text.find("\r\n", std::min(text.size(), begin + blockBytes));
+    end = end == std::string::npos ? text.size() : end + 2;
+    rich_edit::ReplaceSelection(view, text.substr(begin, end - begin));
+    begin = end;
+  }
+}
 
 void TimeTwoViews(HWND model, const std::string& text) {
   const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));

@@ -56,13 +56,7 @@ double TimeBlocks(TFrmMain& form, const std::string& text, size_t blockBytes,
   start = Now();
   rich_edit::SetRedraw(view, false);
   rich_edit::SetCaret(view, 0);
-  for (size_t begin = 0; begin < text.size();) {
-    size_t end = std::min(text.size(), begin + blockBytes);
-    size_t lineEnd = text.find("\r\n", end);
-    end = lineEnd == std::string::npos ? text.size() : lineEnd + 2;
-    rich_edit::ReplaceSelection(view, text.substr(begin, end - begin));
-    begin = end;
-  }
+  bench::InsertInBlocks(view, text, blockBytes);
   rich_edit::SetCaret(view, 0);
   rich_edit::SetRedraw(view, true);
   UpdateWindow(view);
